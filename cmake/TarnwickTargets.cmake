@@ -1,0 +1,29 @@
+# Shared target helpers: one static library per layer, sources found by glob.
+
+set(TARNWICK_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion)
+
+function(tarnwick_warnings target)
+  target_compile_options(${target} PRIVATE ${TARNWICK_WARNINGS})
+  if(TARNWICK_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# tarnwick_layer(<name> DEPS <targets...>): library tarnwick_<name> from src/<name>/*.cpp.
+# A layer without sources yet is an interface library so dependants still link.
+function(tarnwick_layer name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX ".*/main\\.cpp$")
+  set(target tarnwick_${name})
+  if(srcs)
+    add_library(${target} STATIC ${srcs})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+    tarnwick_warnings(${target})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,53 @@
+#pragma once
+// UTF-8 text helpers shared by every layer. Bytes from files, commands and the
+// OS are decoded explicitly; nothing here assumes its input is valid UTF-8.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+inline constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";  // U+FFFD
+
+// Decodes bytes as UTF-8, replacing each maximal invalid subpart with U+FFFD.
+std::string decode_lossy(std::string_view bytes);
+
+// True when the bytes are well-formed UTF-8.
+bool is_valid_utf8(std::string_view bytes);
+
+// Decodes one code point of valid UTF-8 at `pos`, advancing `pos`.
+// Returns nullopt (and leaves pos) on an invalid or truncated sequence.
+std::optional<char32_t> next_code_point(std::string_view text, std::size_t& pos);
+
+// Appends the UTF-8 encoding of a code point.
+void append_utf8(std::string& out, char32_t cp);
+
+// Unicode White_Space property.
+bool is_white_space(char32_t cp);
+
+// Trimming by Unicode White_Space (input must be valid UTF-8).
+std::string_view trim(std::string_view text);
+std::string_view trim_start(std::string_view text);
+std::string_view trim_end(std::string_view text);
+
+// Splits on runs of Unicode White_Space; no empty words.
+std::vector<std::string_view> split_words(std::string_view text);
+
+// Number of code points (characters) in valid UTF-8.
+std::size_t char_count(std::string_view text);
+
+// The first `n` characters of valid UTF-8.
+std::string_view take_chars(std::string_view text, std::size_t n);
+
+// "<strerror text> (os error N)".
+std::string system_error_text(int errnum);
+
+// Joins a file name onto a folder: an absolute name replaces the folder, an
+// empty folder yields the name, and one "/" is added unless the folder already
+// ends with one.
+std::string join_path(std::string_view folder, std::string_view name);
+
+}  // namespace tarnwick
