@@ -167,12 +167,8 @@ TEST(ParseScreenTemplate, LimitsNesting) {
 class ScreenDir : public testing::Test {
 protected:
     test::ScratchDir dir;
-    static constexpr std::string_view kValid = R"({"schema_version":"1.0","screen_id":"%","title_key":"t","widgets":[]})";
-
     static std::string screen(std::string_view id) {
-        std::string text(kValid);
-        text.replace(text.find('%'), 1, id);
-        return text;
+        return R"({"schema_version":"1.0","screen_id":")" + std::string(id) + R"(","title_key":"t","widgets":[]})";
     }
     std::string load_text() {
         auto screens = load_screen_dir(dir.path());
