@@ -38,9 +38,9 @@ TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
     Catalog catalog;
     catalog.fallback_messages = {{"t", "Title"}, {"k", "Label"}};
     Widget labelled = widget("item", "a", "x");
-    labelled.label_key = "k";
+    labelled.label_key = std::string("k");
     Widget empty_key = widget("info", "b");
-    empty_key.label_key = "";
+    empty_key.label_key = std::string();
     EXPECT_EQ(render_screen_text(ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}}, catalog, true, true),
               "screen: s (Title)\n"
               "color: never\n"
