@@ -1,9 +1,70 @@
 #include "app/console_session.h"
 
+#include <unistd.h>
+
+#include "app/console_addresses.h"
+#include "app/login_users.h"
+#include "app/session/find_login_page.h"
+#include "app/session/login_loop.h"
+#include "app/session/menu_loop.h"
+#include "app/session/session_context.h"
+#include "app/session/stderr_capture.h"
+#include "app/session/tty_label.h"
+#include "core/console_log.h"
+#include "core/text.h"
+#include "platform/terminal_attach.h"
+#include "template/screen/default_main_menu.h"
+#include "tui/term/terminal.h"
+
 namespace tarnwick {
 
-Result<int, std::string> run_console_session(const Cli&) {
-    return fail(std::string("console session is not built yet"));
+Result<int, std::string> run_console_session(const Cli& cli) {
+    app::SessionContext ctx;
+    ctx.cli = &cli;
+    ctx.config_dir = cli.config_dir;
+    ctx.terminal_path = cli.tty.value_or("/dev/ttyv0");
+    ctx.terminal_label = app::tty_label(cli.tty);
+
+    if (!isatty(0)) {
+        if (auto attached = platform::attach_console_tty(ctx.terminal_path); !attached) {
+            return fail(attached.error());
+        }
+    }
+    app::install_stderr_capture();
+    log_console("start tty=" + decode_lossy(ctx.terminal_path) + " pam_hint=" + ctx.terminal_label);
+
+    auto config = load_config(ctx.config_dir);
+    if (!config) return fail(display_config_error(config.error()));
+    ctx.config = std::move(*config);
+    ctx.color = cli.color != AutoMode::Auto ? cli.color : ctx.config.color;
+    ctx.locales_dir = ctx.config.locales_dir.value_or(join_path(ctx.config_dir, "locales"));
+    ctx.current_tag = env_locale();
+
+    auto templates = load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
+    ctx.menu_template =
+        templates && !templates->empty() ? std::move(templates->front()) : default_main_menu();
+
+    ctx.login_users = app::login_user_list(ctx.config);
+    ctx.addresses = app::console_addresses();
+    ctx.languages = discover_locales(ctx.locales_dir);
+
+    auto login_page = app::find_login_page(ctx.config_dir);
+    if (!login_page) {
+        tui::restore_terminal();
+        return 78;
+    }
+    ctx.login_template = std::move(*login_page);
+    if (ctx.login_template.password_max_length == 0) ctx.login_template.password_max_length = 1;
+    if (ctx.login_template.user_max_length == 0) ctx.login_template.user_max_length = 1;
+    log_console("login page TWML: title_key=" + ctx.login_template.title_key +
+                " password_max=" + std::to_string(ctx.login_template.password_max_length));
+    log_console("login welcome ready for locale=" + ctx.current_tag +
+                " (welcome.{locale}.md / welcome.md)");
+
+    auto signed_in = app::run_login_loop(ctx);
+    if (!signed_in) return fail(std::move(signed_in.error()));
+    if (std::holds_alternative<int>(*signed_in)) return std::get<int>(*signed_in);
+    return app::run_menu_loop(ctx, std::get<app::LoginSuccess>(std::move(*signed_in)));
 }
 
 }  // namespace tarnwick

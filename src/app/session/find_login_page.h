@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "template/login_page.h"
+
+namespace tarnwick::app {
+
+// The first pages/login.twml of the template folders that loads as a login
+// page, logging each invalid one; absent (after logging and telling standard
+// error) when none does.
+std::optional<LoginTemplate> find_login_page(const std::string& config_dir);
+
+}  // namespace tarnwick::app

@@ -1,0 +1,141 @@
+#include "app/session/menu_loop.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "app/session/shell_start.h"
+#include "core/diagnostics.h"
+#include "template/menu/menu_page.h"
+#include "template/menu/widget_menu.h"
+#include "tui/screens/session_screen.h"
+#include "tui/term/terminal.h"
+
+namespace tarnwick::app {
+namespace {
+
+std::vector<MenuItem> builtin_power_menu(const Catalog& catalog, bool admin) {
+    std::vector<MenuItem> items;
+    items.push_back({"logout", translate(catalog, "action.logout"), MenuAction::Logout});
+    if (admin) {
+        items.push_back({"reboot", translate(catalog, "action.reboot"), MenuAction::Reboot});
+        items.push_back({"power_off", translate(catalog, "action.power_off"), MenuAction::PowerOff});
+    }
+    items.push_back({"back", translate(catalog, "action.back"), MenuAction::Back});
+    return items;
+}
+
+// Actions whose screens are not part of this build yet.
+std::string not_available(MenuAction action) {
+    switch (action) {
+        case MenuAction::SystemInfo: return "System information is not available yet";
+        case MenuAction::NetworkStatus: return "The network panel is not available yet";
+        case MenuAction::PowerOff: return "Power off is not available yet";
+        case MenuAction::Reboot: return "Reboot is not available yet";
+        default: return {};
+    }
+}
+
+class MenuLoop {
+public:
+    MenuLoop(const SessionContext& ctx, LoginSuccess signed_in)
+        : ctx_(ctx), in_(std::move(signed_in)), admin_(session_is_admin(ctx.config, in_.user)) {}
+
+    Result<int, std::string> run() {
+        const Catalog& catalog = in_.catalog;
+        auto items = load_menu_page(ctx_.config_dir, "pages/admin-menu.twml", admin_, catalog);
+        const std::vector<MenuItem> menu =
+            items ? std::move(*items)
+                  : build_menu_items(ctx_.menu_template.widgets, catalog, admin_);
+        const std::string title = translate(catalog, "menu.list.title");
+        const std::string greeting =
+            translate_arg(catalog, "session.welcome", "user", in_.user.display_name);
+        for (;;) {
+            auto chosen = show(title, greeting, menu, status_);
+            if (!chosen) return end_with_error(chosen.error());
+            switch (*chosen) {
+                case MenuAction::SpawnShell:
+                    status_ = start_shell(in_.user.pam_user, catalog);
+                    break;
+                case MenuAction::PowerMenu: {
+                    auto outcome = power_menu();
+                    if (!outcome) return end_with_error(outcome.error());
+                    if (*outcome) return log_out();
+                    break;
+                }
+                case MenuAction::Quit:
+                case MenuAction::Logout:
+                    return log_out();
+                case MenuAction::Back:
+                    break;
+                case MenuAction::None:
+                    status_ = translate(catalog, "session.no_action");
+                    break;
+                default:
+                    status_ = not_available(*chosen);
+                    break;
+            }
+        }
+    }
+
+private:
+    Result<MenuAction, std::string> show(const std::string& title, const std::string& subtitle,
+                                         const std::vector<MenuItem>& items,
+                                         const std::optional<std::string>& status) {
+        const Catalog& catalog = in_.catalog;
+        auto shown = tui::session_screen(title, subtitle, items, ctx_.color, status, catalog,
+                                         [&catalog] { return diagnostics_model(catalog); });
+        if (!shown) return fail(tui::display_io_error(shown.error()));
+        return *shown;
+    }
+
+    // True when the power menu asked to log out.
+    Result<bool, std::string> power_menu() {
+        const Catalog& catalog = in_.catalog;
+        auto page = load_menu_page(ctx_.config_dir, "pages/power-menu.twml", admin_, catalog);
+        const auto items = page ? std::move(*page) : builtin_power_menu(catalog, admin_);
+        const std::string title = translate(catalog, "menu.power.title");
+        auto chosen = show(title, title, items, std::nullopt);
+        if (!chosen) return fail(chosen.error());
+        switch (*chosen) {
+            case MenuAction::Logout: return true;
+            case MenuAction::PowerOff:
+            case MenuAction::Reboot: status_ = not_available(*chosen); return false;
+            default: return false;
+        }
+    }
+
+    Result<int, std::string> log_out() {
+        tui::restore_terminal();
+        (void)close_pam_session(std::move(in_.pam));
+        return 0;
+    }
+
+    Result<int, std::string> end_with_error(std::string text) {
+        end_pam_handle(in_.pam);
+        return fail(std::move(text));
+    }
+
+    const SessionContext& ctx_;
+    LoginSuccess in_;
+    bool admin_;
+    std::optional<std::string> status_;
+};
+
+}  // namespace
+
+bool session_is_admin(const TarnwickConfig& config, const SignedIn& user) {
+    if (user.pam_user == "root") return true;
+    const auto& names = config.admin_users;
+    if (std::find(names.begin(), names.end(), user.pam_user) != names.end() ||
+        std::find(names.begin(), names.end(), user.display_name) != names.end()) {
+        return true;
+    }
+    return is_admin_user(names, user.pam_user);
+}
+
+Result<int, std::string> run_menu_loop(const SessionContext& ctx, LoginSuccess signed_in) {
+    return MenuLoop(ctx, std::move(signed_in)).run();
+}
+
+}  // namespace tarnwick::app

@@ -1,0 +1,20 @@
+#pragma once
+// The signed-in user's session menu until log-out.
+
+#include <string>
+
+#include "app/session/login_loop.h"
+#include "app/session/session_context.h"
+#include "core/result.h"
+
+namespace tarnwick::app {
+
+// 0 after log-out; an error text when a screen's terminal fails. The PAM
+// session is closed at log-out and only ended on every other way out.
+Result<int, std::string> run_menu_loop(const SessionContext& ctx, LoginSuccess signed_in);
+
+// Administrator: root, a configured administrator name (PAM user or display
+// name), or one of the built-in administrator names.
+bool session_is_admin(const TarnwickConfig& config, const SignedIn& user);
+
+}  // namespace tarnwick::app
