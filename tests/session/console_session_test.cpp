@@ -1,0 +1,285 @@
+// The whole console driven as a user would: the real binary inside the
+// sandbox (private mount namespace, pam_wrapper, nss_wrapper, fake FreeBSD
+// commands) on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/pty_session.h"
+#include "support/scratch_dir.h"
+
+namespace fs = std::filesystem;
+using tarnwick::test::PtyOptions;
+using tarnwick::test::PtySession;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::stringstream ss(text);
+    for (std::string line; std::getline(ss, line);) lines.push_back(line);
+    return lines;
+}
+
+bool sandbox_possible(std::string& why) {
+    if (geteuid() != 0) {
+        why = "needs root for the private mount namespace";
+        return false;
+    }
+    if (std::system("unshare --mount true >/dev/null 2>&1") != 0) {
+        why = "unshare --mount is not available";
+        return false;
+    }
+    return true;
+}
+
+class ConsoleSession : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        if (!sandbox_possible(why)) {
+            if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") {
+                FAIL() << why;
+            }
+            GTEST_SKIP() << why;
+        }
+        state_ = fs::path(scratch_.path()) / "state";
+        config_ = state_ / "etc-tarnwick";
+        fs::create_directories(config_);
+        fs::copy(fs::path(TARNWICK_SOURCE_DIR) / "res", config_, fs::copy_options::recursive);
+        std::ofstream(config_ / ".seeded").put('\n');
+        write_config(R"({"user_list": "never"})");
+    }
+
+    void write_config(const std::string& json) { std::ofstream(config_ / "config.json") << json; }
+
+    std::unique_ptr<PtySession> start(std::vector<std::string> extra_sandbox_args = {},
+                                      std::vector<std::string> tarnwick_args = {}) {
+        PtyOptions options;
+        options.program = std::string(TARNWICK_SOURCE_DIR) + "/tests/e2e/sandbox";
+        options.args = {"--state", state_.string()};
+        for (auto& a : extra_sandbox_args) options.args.push_back(a);
+        options.args.push_back("--");
+        for (auto& a : tarnwick_args) options.args.push_back(a);
+        options.env["TARNWICK_BIN"] = TARNWICK_BINARY;
+        options.env["TERM"] = "xterm";
+        options.env["LANG"] = std::nullopt;
+        options.env["LC_ALL"] = std::nullopt;
+        options.env["LC_MESSAGES"] = std::nullopt;
+        options.columns = 100;
+        options.rows = 30;
+        auto session = std::make_unique<PtySession>(options);
+        EXPECT_TRUE(session->started()) << session->error();
+        return session;
+    }
+
+    // Types a name and a password into the login screen (typed-name mode).
+    static void sign_in(PtySession& s, const std::string& user, const std::string& password) {
+        ASSERT_TRUE(s.wait_for_text("Password")) << s.screen_text();
+        s.write(user);
+        s.write("\r");
+        s.write(password);
+        s.write("\r");
+    }
+
+    // Clicks the first place on the screen that shows `text`.
+    static bool click_text(PtySession& s, const std::string& text) {
+        const auto rows = s.rows();
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const auto col = rows[r].find(text);
+            if (col == std::string::npos) continue;
+            // Columns count characters; the menu rows are ASCII up to the label.
+            const std::string at = std::to_string(col + 2) + ";" + std::to_string(r + 1);
+            s.write("\x1b[<0;" + at + "M");
+            s.write("\x1b[<0;" + at + "m");
+            return true;
+        }
+        return false;
+    }
+
+    std::string auth_log() const { return read_file(state_ / "log" / "tarnwick-auth.log"); }
+    std::string console_log() const { return read_file(state_ / "log" / "tarnwick-console.log"); }
+
+    tarnwick::test::ScratchDir scratch_;
+    fs::path state_;
+    fs::path config_;
+};
+
+TEST_F(ConsoleSession, UserSignsInRunsTheShellAndLogsOut) {
+    auto s = start();
+    sign_in(*s, "alice", "alicepw");
+    ASSERT_TRUE(s->wait_for_text("alice", 8s)) << s->screen_text();
+    ASSERT_TRUE(s->wait_for_text("shell") || s->wait_for_text("Shell")) << s->screen_text();
+    ASSERT_TRUE(click_text(*s, "shell") || click_text(*s, "Shell")) << s->screen_text();
+
+    // The recording shell ends at once; the menu comes back with its status.
+    fs::path record;
+    for (int i = 0; i < 100 && record.empty(); ++i) {
+        for (const auto& e : fs::directory_iterator(state_ / "record")) {
+            if (e.path().filename().string().rfind("shell-", 0) == 0 &&
+                e.path().extension() != ".tmp") {
+                record = e.path();
+            }
+        }
+        if (record.empty()) std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_FALSE(record.empty()) << s->screen_text();
+    const std::string rec = read_file(record);
+    EXPECT_NE(rec.find("uid=1001 gid=1001"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("1000"), std::string::npos) << "console group missing: " << rec;
+    EXPECT_NE(rec.find("fds=0 1 2 \n"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("argv0=" + (state_ / "home/alice/record-shell").string()),
+              std::string::npos)
+        << rec;
+    // SIGPIPE (signal 13, bit 0x1000) stays ignored; the signal mask is empty.
+    EXPECT_NE(rec.find("SigBlk:\t0000000000000000"), std::string::npos) << rec;
+    const auto env_at = rec.find("--env\n");
+    ASSERT_NE(env_at, std::string::npos);
+    std::vector<std::string> names;
+    for (const auto& line : lines_of(rec.substr(env_at + 6))) {
+        names.push_back(line.substr(0, line.find('=')));
+    }
+    // The shell itself adds PWD (and sometimes SHLVL/_); everything else must
+    // come from the seven variables the console passes.
+    std::vector<std::string> ours;
+    for (const auto& n : names) {
+        if (n != "PWD" && n != "SHLVL" && n != "_" && n != "OLDPWD") ours.push_back(n);
+    }
+    EXPECT_EQ(ours, (std::vector<std::string>{"HOME", "LANG", "LOGNAME", "PATH", "SHELL", "TERM",
+                                              "USER"}))
+        << rec;
+    EXPECT_NE(rec.find("TERM=xterm\n"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("LANG=en_US.UTF-8\n"), std::string::npos) << rec;
+
+    ASSERT_TRUE(s->wait_for_text("alice", 8s)) << s->screen_text();
+    s->write("q");
+    const auto status = s->wait_exit(10s);
+    EXPECT_EQ(status, 0) << s->screen_text();
+
+    const auto auth = lines_of(auth_log());
+    ASSERT_EQ(auth.size(), 2u) << auth_log();
+    EXPECT_NE(auth[0].find("attempt"), std::string::npos);
+    EXPECT_NE(auth[1].find("result=ok"), std::string::npos) << auth[1];
+    const std::string log = console_log();
+    EXPECT_NE(log.find("start tty=/dev/ttyv0 pam_hint="), std::string::npos) << log;
+    EXPECT_NE(log.find("loaded login TWML from "), std::string::npos) << log;
+    EXPECT_NE(log.find("console diagnostics capture installed"), std::string::npos) << log;
+}
+
+TEST_F(ConsoleSession, AdministratorSignsInAsRoot) {
+    auto s = start();
+    sign_in(*s, "Administrator", "rootpw");
+    ASSERT_TRUE(s->wait_for_text("Administrator", 8s)) << s->screen_text();
+    s->write("q");
+    EXPECT_EQ(s->wait_exit(10s), 0);
+    const auto auth = lines_of(auth_log());
+    ASSERT_EQ(auth.size(), 2u) << auth_log();
+    for (const auto& line : auth) {
+        EXPECT_NE(line.find("\"Administrator\""), std::string::npos) << line;
+        EXPECT_NE(line.find("\"root\""), std::string::npos) << line;
+    }
+    EXPECT_NE(auth[1].find("result=ok"), std::string::npos);
+}
+
+TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77) {
+    auto s = start();
+    sign_in(*s, "alice", "wrong1");
+    ASSERT_TRUE(s->wait_for_text("2", 8s));
+    ASSERT_TRUE(s->wait_for_text("attempt")) << s->screen_text();
+    const std::string first_box = s->screen_text();
+    s->write("\r");  // dismiss; the name stays preset
+    s->write("wrong2\r");
+    ASSERT_TRUE(s->wait_for_output("1", 8s));
+    s->wait_quiet();
+    s->write("\r");
+    s->write("wrong3\r");
+    EXPECT_EQ(s->wait_exit(15s), 77) << s->screen_text();
+
+    const auto auth = lines_of(auth_log());
+    ASSERT_EQ(auth.size(), 6u) << auth_log();
+    for (std::size_t i = 0; i < 6; i += 2) {
+        EXPECT_NE(auth[i].find("attempt"), std::string::npos) << auth[i];
+        EXPECT_NE(auth[i + 1].find("bad password or auth"), std::string::npos) << auth[i + 1];
+    }
+    EXPECT_NE(console_log().find("authentication failed after 3 attempts (display=alice "
+                                 "pam_user=alice tty="),
+              std::string::npos)
+        << console_log();
+    (void)first_box;
+}
+
+TEST_F(ConsoleSession, EscLeavesWithZero) {
+    auto s = start();
+    ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+    s->write("\x1b");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
+    EXPECT_EQ(auth_log(), "");
+}
+
+TEST_F(ConsoleSession, NoLoginPageAnywhereEndsWith78) {
+    fs::remove_all(config_ / "templates");
+    auto s = start({"--hide-source-templates"});
+    EXPECT_EQ(s->wait_exit(10s), 78);
+    const std::string log = console_log();
+    EXPECT_NE(log.find("login TWML required: login.twml not found under config/templates or "
+                       "/usr/local/etc/tarnwick/templates"),
+              std::string::npos)
+        << log;
+    // Standard error was already captured, so its copy of the message is in the log too.
+    EXPECT_NE(log.find("tarnwick: login TWML required: "), std::string::npos) << log;
+}
+
+TEST_F(ConsoleSession, InvalidPageInFirstFolderFallsThroughToTheNext) {
+    // A configuration folder of its own whose login page is broken; the
+    // second folder (/usr/local/etc/tarnwick/templates) holds a good one.
+    const fs::path other = state_ / "other-config";
+    fs::create_directories(other / "templates/pages");
+    std::ofstream(other / "config.json") << R"({"user_list": "never"})";
+    std::ofstream(other / "templates/pages/login.twml") << "<page><broken";
+    auto s = start({}, {"--config-dir", other.string()});
+    ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+    s->write("\x1b");
+    EXPECT_EQ(s->wait_exit(10s), 0);
+    const std::string log = console_log();
+    const auto invalid = log.find("login TWML invalid at " + other.string() +
+                                  "/templates/pages/login.twml: ");
+    const auto loaded =
+        log.find("loaded login TWML from /usr/local/etc/tarnwick/templates/pages/login.twml");
+    EXPECT_NE(invalid, std::string::npos) << log;
+    EXPECT_NE(loaded, std::string::npos) << log;
+    EXPECT_LT(invalid, loaded);
+}
+
+TEST_F(ConsoleSession, DiagnosticsHidePasswordLines) {
+    fs::create_directories(state_ / "log");
+    std::ofstream(state_ / "log" / "tarnwick-console.log")
+        << "[1700000000] earlier boot line\n[1700000001] Password for root leaked\n";
+    auto s = start();
+    ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+    s->write("\x1bOP");  // F1
+    ASSERT_TRUE(s->wait_for_text("earlier boot line")) << s->screen_text();
+    EXPECT_TRUE(s->screen_contains("<redacted>")) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("leaked")) << s->screen_text();
+    s->write("\x1b");
+    s->wait_quiet();
+    s->write("\x1b");
+    EXPECT_EQ(s->wait_exit(10s), 0);
+}
+
+}  // namespace
