@@ -15,7 +15,9 @@ namespace {
 // holding a line break is not mistaken for an empty one.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute |
                                    pugi::parse_eol | pugi::parse_comments | pugi::parse_pi |
-                                   pugi::parse_ws_pcdata;
+                                   pugi::parse_ws_pcdata |
+                                   // Keeps text outside the root as nodes, so it can be refused.
+                                   pugi::parse_fragment;
 
 // 1-based line and column (in characters) of a byte offset.
 std::string position_of(std::string_view text, std::ptrdiff_t offset) {
@@ -41,6 +43,11 @@ std::string position_of(std::string_view text, std::ptrdiff_t offset) {
     return fmt::format("{}:{}", line, column);
 }
 
+// pugixml places an element at its name; report the "<" before it.
+std::ptrdiff_t element_offset(const pugi::xml_node& element) {
+    return element.offset_debug() - 1;
+}
+
 TwmlError parse_error(std::string_view text, std::string_view description, std::ptrdiff_t offset) {
     return TwmlError::make(TwmlError::Kind::XmlParse,
                            fmt::format("{} at {}", description, position_of(text, offset)));
@@ -56,7 +63,7 @@ std::optional<TwmlError> check_duplicate_attributes(std::string_view text, const
         for (const pugi::xml_attribute& attribute : node.attributes()) {
             if (!names.insert(attribute.name()).second) {
                 error = parse_error(text, fmt::format("Duplicate attribute {}", attribute.name()),
-                                    node.offset_debug());
+                                    element_offset(node));
                 return;
             }
         }
@@ -80,7 +87,7 @@ Result<XmlDocument, TwmlError> parse_xml(std::string_view text) {
             case pugi::node_element:
                 if (root) {
                     return fail(parse_error(text, "Unexpected element after the document element",
-                                            child.offset_debug()));
+                                            element_offset(child)));
                 }
                 root = child;
                 break;
