@@ -19,13 +19,25 @@ const std::vector<TwmlNode>& main_children(const TwmlPage& p) {
 
 // Text of every Text node and id of every Field, in order, joined by "|".
 void describe(const std::vector<TwmlNode>& nodes, std::string& out) {
+    auto add = [&out](std::string_view piece) {
+        if (!out.empty()) {
+            out += '|';
+        }
+        out += piece;
+    };
     for (const TwmlNode& node : nodes) {
         if (const auto* text = node.get<TwmlNode::Text>()) {
-            out += (out.empty() ? "" : "|") + text->text + (text->key ? "@" + *text->key : "");
+            add(text->text);
+            if (text->key) {
+                out += '@';
+                out += *text->key;
+            }
         } else if (const auto* field = node.get<TwmlNode::Field>()) {
-            out += (out.empty() ? "" : "|") + std::string("field:") + field->id;
+            add("field:");
+            out += field->id;
         } else if (const auto* section = node.get<TwmlNode::Section>()) {
-            out += (out.empty() ? "" : "|") + std::string("section:") + section->title_key;
+            add("section:");
+            out += section->title_key;
             describe(section->children, out);
         } else if (const auto* main = node.get<TwmlNode::Main>()) {
             describe(main->children, out);

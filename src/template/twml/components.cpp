@@ -250,20 +250,7 @@ Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& 
     if (!document) {
         return fail(std::move(document.error()));
     }
-    std::vector<TwmlNode> nodes;
-    for (pugi::xml_node child : root_element(**document).children()) {
-        if (child.type() != pugi::node_element) {
-            continue;
-        }
-        auto converted = convert_element(child, map, props, depth + 1);
-        if (!converted) {
-            return fail(std::move(converted.error()));
-        }
-        for (TwmlNode& node : *converted) {
-            nodes.push_back(std::move(node));
-        }
-    }
-    return nodes;
+    return convert_children(root_element(**document), map, props, depth);
 }
 
 }  // namespace tarnwick::tmpl

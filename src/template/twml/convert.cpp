@@ -44,24 +44,6 @@ private:
     const PropMap& props_;
 };
 
-Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, ComponentMap& map, const PropMap& props,
-                                          std::size_t depth) {
-    Nodes nodes;
-    for (pugi::xml_node child : element.children()) {
-        if (child.type() != pugi::node_element) {
-            continue;
-        }
-        auto converted = convert_element(child, map, props, depth + 1);
-        if (!converted) {
-            return fail(std::move(converted.error()));
-        }
-        for (TwmlNode& node : *converted) {
-            nodes.push_back(std::move(node));
-        }
-    }
-    return nodes;
-}
-
 Nodes one(TwmlNode node) {
     Nodes nodes;
     nodes.push_back(std::move(node));
@@ -189,6 +171,24 @@ Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, Componen
         return expand_component(element, map, props, depth);
     }
     return fail(TwmlError::make(TwmlError::Kind::UnknownTag, std::string(name)));
+}
+
+Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, ComponentMap& map, const PropMap& props,
+                                          std::size_t depth) {
+    Nodes nodes;
+    for (pugi::xml_node child : element.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        auto converted = convert_element(child, map, props, depth + 1);
+        if (!converted) {
+            return fail(std::move(converted.error()));
+        }
+        for (TwmlNode& node : *converted) {
+            nodes.push_back(std::move(node));
+        }
+    }
+    return nodes;
 }
 
 Result<void, TwmlError> check_duplicate_field_ids(const TwmlNode& node, std::set<std::string>& seen) {

@@ -22,6 +22,11 @@ namespace tarnwick::tmpl {
 Result<std::vector<TwmlNode>, TwmlError> convert_element(const pugi::xml_node& element, ComponentMap& map,
                                                          const PropMap& props, std::size_t depth);
 
+// The element children of `parent`, which stands at `depth`, converted one
+// level below it; the nodes of all of them in document order.
+Result<std::vector<TwmlNode>, TwmlError> convert_children(const pugi::xml_node& parent, ComponentMap& map,
+                                                          const PropMap& props, std::size_t depth);
+
 // Adds the non-empty field ids below `node` to `seen`; a repeated one fails.
 Result<void, TwmlError> check_duplicate_field_ids(const TwmlNode& node, std::set<std::string>& seen);
 
