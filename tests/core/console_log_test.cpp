@@ -3,6 +3,7 @@
 
 #include "support/scratch_dir.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -224,13 +225,13 @@ TEST_F(ConsoleLog, SeedingFillsOnlyAnEmptyRing) {
 
 std::string numbered_lines(int from, int to, const std::string& end = "\n") {
     std::string out;
-    for (int i = from; i <= to; ++i) out += "l" + std::to_string(i) + end;
+    for (int i = from; i <= to; ++i) out += fmt::format("l{}{}", i, end);
     return out;
 }
 
 Lines numbered(int from, int to) {
     Lines out;
-    for (int i = from; i <= to; ++i) out.push_back("l" + std::to_string(i));
+    for (int i = from; i <= to; ++i) out.push_back(fmt::format("l{}", i));
     return out;
 }
 
