@@ -8,7 +8,7 @@
 #include "core/catalog.h"
 #include "core/config.h"
 #include "core/locale.h"
-#include "core/read_file.h"
+#include "core/kv_file.h"
 #include "core/text.h"
 #include "template/twml/error.h"
 #include "template/twml/loader.h"
@@ -82,7 +82,7 @@ bool check_locale(const std::string& tag, const Catalog& catalog, const std::vec
         }
         const auto text = read_utf8_file(path);
         if (!text) {
-            print_error_line(text.error());
+            print_error_line(text.error().detail);
             return false;
         }
         const std::vector<std::string> keys = page_label_keys(*text);
