@@ -31,6 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"1 2", "trailing characters at line 1 column 3"},
         ErrorCase{"\xEF\xBB\xBF{}", "expected value at line 1 column 1"},
         ErrorCase{"x", "expected value at line 1 column 1"},
+        ErrorCase{std::string(" \0", 2), "expected value at line 1 column 2"},
+        ErrorCase{std::string("[1\0]", 4), "expected `,` or `]` at line 1 column 3"},
         ErrorCase{"[1,x]", "expected value at line 1 column 4"},
         ErrorCase{"{\"a\":}", "expected value at line 1 column 6"},
         ErrorCase{"tru", "EOF while parsing a value at line 1 column 3"},

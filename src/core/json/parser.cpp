@@ -253,7 +253,8 @@ Fault describe_fault(std::string_view text, rapidjson::ParseErrorCode code, std:
         return {"invalid number", here};
     }
     switch (code) {
-        case rapidjson::kParseErrorDocumentEmpty:
+        case rapidjson::kParseErrorDocumentEmpty:  // also a NUL byte where the value should start
+            if (!at_eof) return {"expected value", here};
             return {"EOF while parsing a value", n};
         case rapidjson::kParseErrorValueInvalid:
             if (at_eof) return {prev == '[' ? "EOF while parsing a list" : "EOF while parsing a value", n};
