@@ -21,7 +21,7 @@ namespace {
 // The pages the console itself loads, in the order they are checked. The
 // confirmation pages are not among them.
 constexpr std::string_view kCheckedPages[] = {
-    "pages/login.twml",       "pages/admin-menu.twml",      "pages/power-menu.twml",
+    "pages/login.twml",       "pages/admin-menu.twml",       "pages/power-menu.twml",
     "pages/system-info.twml", "pages/network-overview.twml", "pages/network-iface.twml",
     "pages/result.twml",
 };
@@ -57,14 +57,16 @@ int run_check_config(const std::string& config_dir) {
         const std::string path = join_path(templates, page);
         if (!is_regular_file(path)) continue;
         if (const auto loaded = tmpl::load_page(path, templates); !loaded) {
-            return print_error_line(fmt::format("{}: {}", page, tmpl::display_twml_error(loaded.error())));
+            return print_error_line(
+                fmt::format("{}: {}", page, tmpl::display_twml_error(loaded.error())));
         }
     }
 
     const std::string login = join_path(templates, "pages/login.twml");
     if (is_regular_file(login)) {
         if (const auto page = tmpl::load_login_page(login, templates); !page) {
-            return print_error_line(fmt::format("login.twml: {}", tmpl::display_twml_error(page.error())));
+            return print_error_line(
+                fmt::format("login.twml: {}", tmpl::display_twml_error(page.error())));
         }
     }
 

@@ -16,7 +16,8 @@ std::vector<std::string> page_label_keys(std::string_view text) {
             const std::size_t end = text.find('"', start);
             if (end == std::string_view::npos) break;
             const std::string_view value = text.substr(start, end - start);
-            if (!value.empty() && std::find(keys.begin(), keys.end(), value) == keys.end()) keys.emplace_back(value);
+            if (!value.empty() && std::find(keys.begin(), keys.end(), value) == keys.end())
+                keys.emplace_back(value);
             from = end + 1;
         }
     }

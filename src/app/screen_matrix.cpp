@@ -7,8 +7,8 @@
 #include "app/page_label_keys.h"
 #include "core/catalog.h"
 #include "core/config.h"
-#include "core/locale.h"
 #include "core/kv_file.h"
+#include "core/locale.h"
 #include "core/text.h"
 #include "template/twml/error.h"
 #include "template/twml/loader.h"
@@ -52,7 +52,9 @@ Result<std::vector<Screen>, std::string> list_screens(const std::string& folder)
     return screens;
 }
 
-bool resolved(const std::string& text, std::string_view key) { return !text.empty() && text != key; }
+bool resolved(const std::string& text, std::string_view key) {
+    return !text.empty() && text != key;
+}
 
 struct Counters {
     std::uint32_t red = 0;
@@ -61,8 +63,9 @@ struct Counters {
 
 // One locale's lines. Returns false when a page that loaded cannot be read
 // again, which ends the whole mode.
-bool check_locale(const std::string& tag, const Catalog& catalog, const std::vector<Screen>& screens,
-                  const std::string& pages, const std::string& templates, Counters& counters) {
+bool check_locale(const std::string& tag, const Catalog& catalog,
+                  const std::vector<Screen>& screens, const std::string& pages,
+                  const std::string& templates, Counters& counters) {
     const std::string native = translate(catalog, "locale.native_name");
     if (!resolved(native, "locale.native_name")) {
         print_line(fmt::format("RED locale={} native_name unresolved", tag));
@@ -96,7 +99,8 @@ bool check_locale(const std::string& tag, const Catalog& catalog, const std::vec
         for (const std::string& key : keys) {
             std::string message = translate(catalog, key);
             if (!resolved(message, key)) {
-                print_line(fmt::format("RED locale={} screen={} key={} unresolved", tag, screen.name, key));
+                print_line(fmt::format("RED locale={} screen={} key={} unresolved", tag,
+                                       screen.name, key));
                 ++counters.red;
                 all_resolved = false;
             } else {
@@ -104,8 +108,8 @@ bool check_locale(const std::string& tag, const Catalog& catalog, const std::vec
             }
         }
         if (all_resolved) {
-            print_line(fmt::format("GREEN locale={} screen={} keys={} {}", tag, screen.name, keys.size(),
-                                   fmt::join(pairs, " | ")));
+            print_line(fmt::format("GREEN locale={} screen={} keys={} {}", tag, screen.name,
+                                   keys.size(), fmt::join(pairs, " | ")));
             ++counters.green;
         }
     }
@@ -132,7 +136,8 @@ int run_screen_matrix(const std::string& config_dir, const std::optional<std::st
 
     const auto screens = list_screens(pages);
     if (!screens) return print_error_line(screens.error());
-    if (screens->empty()) return print_error_line(fmt::format("no TWML pages under {}", decode_lossy(pages)));
+    if (screens->empty())
+        return print_error_line(fmt::format("no TWML pages under {}", decode_lossy(pages)));
 
     Counters counters;
     for (const std::string& tag : tags) {
@@ -140,9 +145,10 @@ int run_screen_matrix(const std::string& config_dir, const std::optional<std::st
         if (!check_locale(tag, catalog, *screens, pages, templates, counters)) return kExitConfig;
     }
 
-    print_line(fmt::format("MATRIX_SUMMARY locales={} screens={} green={} red={}", tags.size(), screens->size(),
-                           counters.green, counters.red));
-    if (counters.red > 0) return print_error_line(fmt::format("screen matrix red={}", counters.red));
+    print_line(fmt::format("MATRIX_SUMMARY locales={} screens={} green={} red={}", tags.size(),
+                           screens->size(), counters.green, counters.red));
+    if (counters.red > 0)
+        return print_error_line(fmt::format("screen matrix red={}", counters.red));
     return 0;
 }
 

@@ -12,8 +12,8 @@ struct FormField {
     std::string label;  // already translated
     std::string value;
     std::optional<std::vector<std::string>> choices;  // options of a choice field
-    bool disabled = false;  // neither focusable nor editable
-    bool heading = false;   // drawn as a full-width section bar
+    bool disabled = false;                            // neither focusable nor editable
+    bool heading = false;                             // drawn as a full-width section bar
 
     bool operator==(const FormField&) const = default;
 };

@@ -39,55 +39,102 @@ const std::pair<std::string, std::string> kConfig{"config.json", "{}"};
 const std::pair<std::string, std::string> kLogin{"templates/pages/login.twml", kValidLogin};
 
 TEST(CheckConfig, ReportsTheFirstFailureWithItsPrefix) {
-    run_cases("--check-config",
-              {
-                  {"no config.json", {{"templates/", ""}}, {}, "", "ERROR: config file not found: {dir}/config.json\n",
-                   78},
-                  {"configuration error", {{"config.json", R"({"colour":"auto"})"}}, {}, "",
-                   "ERROR: unknown field: colour\n", 78},
-                  {"no templates folder passes", {kConfig}, {}, "OK\n", "", 0},
-                  {"valid pages and a JSON template",
-                   {kConfig, kLogin,
-                    {"templates/main.json",
-                     R"({"schema_version":"1.0","screen_id":"main","title_key":"t","widgets":[]})"}},
-                   {}, "OK\n", "", 0},
-                  {"broken JSON template",
-                   {kConfig, kLogin,
-                    {"templates/main.json", R"({"schema_version":"9","screen_id":"main","title_key":"t","widgets":[]})"}},
-                   {}, "", "ERROR: unsupported schema version: 9\n", 78},
-                  {"only result.twml, and broken",
-                   {kConfig, {"templates/pages/result.twml", R"(<screen id="r"><button/></screen>)"}}, {}, "",
-                   "ERROR: pages/result.twml: unknown tag: button\n", 78},
-                  {"pages are checked in the fixed order and the first failure ends it",
-                   {kConfig, kLogin,
-                    {"templates/pages/result.twml", R"(<screen id="r"><button/></screen>)"},
-                    {"templates/pages/admin-menu.twml", R"(<screen id="a" require="Admin"/>)"}},
-                   {}, "", "ERROR: pages/admin-menu.twml: unknown capability: Admin\n", 78},
-                  {"a login page without a password field fails on the login rules",
-                   {kConfig, {"templates/pages/login.twml", R"(<screen id="login"><main><field id="user"/></main></screen>)"}},
-                   {}, "",
-                   "ERROR: login.twml: login TWML must define a password field (id=password or type=password)\n",
-                   78},
-                  {"a login page that does not load fails with the page prefix",
-                   {kConfig, {"templates/pages/login.twml", R"(<page id="login"/>)"}}, {}, "",
-                   "ERROR: pages/login.twml: document root must be <screen> for a page\n", 78},
-                  {"confirmation and other pages are not checked",
-                   {kConfig, kLogin,
-                    {"templates/pages/confirm-reboot.twml", "<screen"},
-                    {"templates/pages/extra.twml", "<screen"}},
-                   {}, "OK\n", "", 0},
-                  {"a folder in place of a page is passed over",
-                   {kConfig, kLogin, {"templates/pages/admin-menu.twml/", ""}}, {}, "OK\n", "", 0},
-                  {"only the configured templates folder is read",
-                   {{"config.json", R"({"templates_dir":"other"})"},
-                    {"templates/pages/admin-menu.twml", "<screen"},
-                    {"other/pages/login.twml", kValidLogin}},
-                   {}, "OK\n", "", 0},
-                  {"the configured templates folder is checked",
-                   {{"config.json", R"({"templates_dir":"other"})"},
-                    {"other/pages/power-menu.twml", R"(<screen id="p"><field type="integer"/></screen>)"}},
-                   {}, "", "ERROR: pages/power-menu.twml: unknown field type: integer\n", 78},
-              });
+    run_cases(
+        "--check-config",
+        {
+            {"no config.json",
+             {{"templates/", ""}},
+             {},
+             "",
+             "ERROR: config file not found: {dir}/config.json\n",
+             78},
+            {"configuration error",
+             {{"config.json", R"({"colour":"auto"})"}},
+             {},
+             "",
+             "ERROR: unknown field: colour\n",
+             78},
+            {"no templates folder passes", {kConfig}, {}, "OK\n", "", 0},
+            {"valid pages and a JSON template",
+             {kConfig,
+              kLogin,
+              {"templates/main.json",
+               R"({"schema_version":"1.0","screen_id":"main","title_key":"t","widgets":[]})"}},
+             {},
+             "OK\n",
+             "",
+             0},
+            {"broken JSON template",
+             {kConfig,
+              kLogin,
+              {"templates/main.json",
+               R"({"schema_version":"9","screen_id":"main","title_key":"t","widgets":[]})"}},
+             {},
+             "",
+             "ERROR: unsupported schema version: 9\n",
+             78},
+            {"only result.twml, and broken",
+             {kConfig, {"templates/pages/result.twml", R"(<screen id="r"><button/></screen>)"}},
+             {},
+             "",
+             "ERROR: pages/result.twml: unknown tag: button\n",
+             78},
+            {"pages are checked in the fixed order and the first failure ends it",
+             {kConfig,
+              kLogin,
+              {"templates/pages/result.twml", R"(<screen id="r"><button/></screen>)"},
+              {"templates/pages/admin-menu.twml", R"(<screen id="a" require="Admin"/>)"}},
+             {},
+             "",
+             "ERROR: pages/admin-menu.twml: unknown capability: Admin\n",
+             78},
+            {"a login page without a password field fails on the login rules",
+             {kConfig,
+              {"templates/pages/login.twml",
+               R"(<screen id="login"><main><field id="user"/></main></screen>)"}},
+             {},
+             "",
+             "ERROR: login.twml: login TWML must define a password field (id=password or "
+             "type=password)\n",
+             78},
+            {"a login page that does not load fails with the page prefix",
+             {kConfig, {"templates/pages/login.twml", R"(<page id="login"/>)"}},
+             {},
+             "",
+             "ERROR: pages/login.twml: document root must be <screen> for a page\n",
+             78},
+            {"confirmation and other pages are not checked",
+             {kConfig,
+              kLogin,
+              {"templates/pages/confirm-reboot.twml", "<screen"},
+              {"templates/pages/extra.twml", "<screen"}},
+             {},
+             "OK\n",
+             "",
+             0},
+            {"a folder in place of a page is passed over",
+             {kConfig, kLogin, {"templates/pages/admin-menu.twml/", ""}},
+             {},
+             "OK\n",
+             "",
+             0},
+            {"only the configured templates folder is read",
+             {{"config.json", R"({"templates_dir":"other"})"},
+              {"templates/pages/admin-menu.twml", "<screen"},
+              {"other/pages/login.twml", kValidLogin}},
+             {},
+             "OK\n",
+             "",
+             0},
+            {"the configured templates folder is checked",
+             {{"config.json", R"({"templates_dir":"other"})"},
+              {"other/pages/power-menu.twml",
+               R"(<screen id="p"><field type="integer"/></screen>)"}},
+             {},
+             "",
+             "ERROR: pages/power-menu.twml: unknown field type: integer\n",
+             78},
+        });
 }
 
 TEST(CheckConfig, AbsoluteTemplatesDirStandsForItself) {
@@ -102,41 +149,47 @@ TEST(CheckConfig, AbsoluteTemplatesDirStandsForItself) {
                 78}});
 }
 
-const std::pair<std::string, std::string> kEnglish{"locales/en-US/tarnwick.ftl",
-                                                    "locale.native_name = English\nt = Title\nl = Label\n"};
-const std::pair<std::string, std::string> kFrench{"locales/fr-FR/tarnwick.ftl",
-                                                   "locale.native_name = Français\nt = Titre\nl = Libellé\n"};
+const std::pair<std::string, std::string> kEnglish{
+    "locales/en-US/tarnwick.ftl", "locale.native_name = English\nt = Title\nl = Label\n"};
+const std::pair<std::string, std::string> kFrench{
+    "locales/fr-FR/tarnwick.ftl", "locale.native_name = Français\nt = Titre\nl = Libellé\n"};
 
 TEST(ScreenMatrix, PrintsOneLinePerLocaleAndScreen) {
     const FolderFiles pages{
         {"templates/pages/a.twml", R"(<screen id="a" title-key="t"/>)"},
-        {"templates/pages/b.twml", R"(<screen id="b" title-key="t"><menu><item label-key="l"/></menu></screen>)"},
+        {"templates/pages/b.twml",
+         R"(<screen id="b" title-key="t"><menu><item label-key="l"/></menu></screen>)"},
         {"templates/pages/c.twml", R"(<screen id="c"><menu><item label-key="l"/></menu></screen>)"},
     };
     FolderFiles two_locales{kConfig, kEnglish, kFrench};
     two_locales.insert(two_locales.end(), pages.begin(), pages.end());
 
-    run_cases("--screen-matrix",
-              {
-                  {"two locales, three pages, all resolved", two_locales, {},
-                   "GREEN locale=en-US native_name=English\n"
-                   "GREEN locale=en-US screen=a.twml keys=1 t=Title\n"
-                   "GREEN locale=en-US screen=b.twml keys=2 t=Title | l=Label\n"
-                   "GREEN locale=en-US screen=c.twml keys=1 l=Label\n"
-                   "GREEN locale=fr-FR native_name=Français\n"
-                   "GREEN locale=fr-FR screen=a.twml keys=1 t=Titre\n"
-                   "GREEN locale=fr-FR screen=b.twml keys=2 t=Titre | l=Libellé\n"
-                   "GREEN locale=fr-FR screen=c.twml keys=1 l=Libellé\n"
-                   "MATRIX_SUMMARY locales=2 screens=3 green=8 red=0\n",
-                   "", 0},
-                  {"a forced locale without a folder falls back",
-                   {kConfig, kEnglish, {"templates/pages/a.twml", R"(<screen id="a" title-key="t"/>)"}},
-                   {"--locale", "de-DE"},
-                   "GREEN locale=de-DE native_name=English\n"
-                   "GREEN locale=de-DE screen=a.twml keys=1 t=Title\n"
-                   "MATRIX_SUMMARY locales=1 screens=1 green=2 red=0\n",
-                   "", 0},
-              });
+    run_cases(
+        "--screen-matrix",
+        {
+            {"two locales, three pages, all resolved",
+             two_locales,
+             {},
+             "GREEN locale=en-US native_name=English\n"
+             "GREEN locale=en-US screen=a.twml keys=1 t=Title\n"
+             "GREEN locale=en-US screen=b.twml keys=2 t=Title | l=Label\n"
+             "GREEN locale=en-US screen=c.twml keys=1 l=Label\n"
+             "GREEN locale=fr-FR native_name=Français\n"
+             "GREEN locale=fr-FR screen=a.twml keys=1 t=Titre\n"
+             "GREEN locale=fr-FR screen=b.twml keys=2 t=Titre | l=Libellé\n"
+             "GREEN locale=fr-FR screen=c.twml keys=1 l=Libellé\n"
+             "MATRIX_SUMMARY locales=2 screens=3 green=8 red=0\n",
+             "",
+             0},
+            {"a forced locale without a folder falls back",
+             {kConfig, kEnglish, {"templates/pages/a.twml", R"(<screen id="a" title-key="t"/>)"}},
+             {"--locale", "de-DE"},
+             "GREEN locale=de-DE native_name=English\n"
+             "GREEN locale=de-DE screen=a.twml keys=1 t=Title\n"
+             "MATRIX_SUMMARY locales=1 screens=1 green=2 red=0\n",
+             "",
+             0},
+        });
 }
 
 TEST(ScreenMatrix, RedLinesAndTheirSummary) {
@@ -144,29 +197,41 @@ TEST(ScreenMatrix, RedLinesAndTheirSummary) {
         "--screen-matrix",
         {
             {"an empty message is unresolved even with a fallback text",
-             {kConfig, kEnglish, {"locales/fr-FR/tarnwick.ftl", "locale.native_name = Français\nt =\n"},
+             {kConfig,
+              kEnglish,
+              {"locales/fr-FR/tarnwick.ftl", "locale.native_name = Français\nt =\n"},
               {"templates/pages/a.twml", R"(<screen id="a" title-key="t"/>)"}},
              {"--locale", "fr-FR"},
              "GREEN locale=fr-FR native_name=Français\n"
              "RED locale=fr-FR screen=a.twml key=t unresolved\n"
              "MATRIX_SUMMARY locales=1 screens=1 green=1 red=1\n",
-             "ERROR: screen matrix red=1\n", 78},
+             "ERROR: screen matrix red=1\n",
+             78},
             {"a key missing everywhere shows itself and is unresolved",
-             {kConfig, kEnglish, {"templates/pages/a.twml", R"(<screen id="a" title-key="t"><item label-key="nope"/></screen>)"}},
+             {kConfig,
+              kEnglish,
+              {"templates/pages/a.twml",
+               R"(<screen id="a" title-key="t"><item label-key="nope"/></screen>)"}},
              {},
              "GREEN locale=en-US native_name=English\n"
              "RED locale=en-US screen=a.twml key=nope unresolved\n"
              "MATRIX_SUMMARY locales=1 screens=1 green=1 red=1\n",
-             "ERROR: screen matrix red=1\n", 78},
+             "ERROR: screen matrix red=1\n",
+             78},
             {"a locale without a native name skips its screens",
-             {kConfig, {"locales/en-US/tarnwick.ftl", "t = Title\n"},
+             {kConfig,
+              {"locales/en-US/tarnwick.ftl", "t = Title\n"},
               {"templates/pages/a.twml", R"(<screen id="a" title-key="t"/>)"}},
              {},
              "RED locale=en-US native_name unresolved\n"
              "MATRIX_SUMMARY locales=1 screens=1 green=0 red=1\n",
-             "ERROR: screen matrix red=1\n", 78},
+             "ERROR: screen matrix red=1\n",
+             78},
             {"a folder named x.twml is a screen that does not load, and a page that fails to load",
-             {kConfig, kEnglish, kFrench, {"templates/pages/x.twml/", ""},
+             {kConfig,
+              kEnglish,
+              kFrench,
+              {"templates/pages/x.twml/", ""},
               {"templates/pages/y.twml", R"(<screen id="y"><button/></screen>)"}},
              {},
              "GREEN locale=en-US native_name=English\n"
@@ -176,27 +241,43 @@ TEST(ScreenMatrix, RedLinesAndTheirSummary) {
              "RED locale=fr-FR screen=x.twml load=IO: Is a directory (os error 21)\n"
              "RED locale=fr-FR screen=y.twml load=unknown tag: button\n"
              "MATRIX_SUMMARY locales=2 screens=2 green=2 red=4\n",
-             "ERROR: screen matrix red=4\n", 78},
+             "ERROR: screen matrix red=4\n",
+             78},
             {"an empty title-key alone gives no keys",
              {kConfig, kEnglish, {"templates/pages/a.twml", R"(<screen id="a" title-key=""/>)"}},
              {},
              "GREEN locale=en-US native_name=English\n"
              "RED locale=en-US screen=a.twml no-keys\n"
              "MATRIX_SUMMARY locales=1 screens=1 green=1 red=1\n",
-             "ERROR: screen matrix red=1\n", 78},
+             "ERROR: screen matrix red=1\n",
+             78},
         });
 }
 
 TEST(ScreenMatrix, ErrorsBeforeAnyLine) {
     run_cases("--screen-matrix",
               {
-                  {"configuration error", {{"config.json", "[1"}}, {}, "",
-                   "ERROR: JSON parse error: EOF while parsing a list at line 1 column 2\n", 78},
-                  {"no pages folder", {kConfig, kEnglish}, {}, "",
-                   "ERROR: No such file or directory (os error 2)\n", 78},
+                  {"configuration error",
+                   {{"config.json", "[1"}},
+                   {},
+                   "",
+                   "ERROR: JSON parse error: EOF while parsing a list at line 1 column 2\n",
+                   78},
+                  {"no pages folder",
+                   {kConfig, kEnglish},
+                   {},
+                   "",
+                   "ERROR: No such file or directory (os error 2)\n",
+                   78},
                   {"no .twml name in the pages folder",
-                   {kConfig, kEnglish, {"templates/pages/a.TWML", "<screen id=\"a\"/>"}, {"templates/pages/b.xml", ""}},
-                   {}, "", "ERROR: no TWML pages under {dir}/templates/pages\n", 78},
+                   {kConfig,
+                    kEnglish,
+                    {"templates/pages/a.TWML", "<screen id=\"a\"/>"},
+                    {"templates/pages/b.xml", ""}},
+                   {},
+                   "",
+                   "ERROR: no TWML pages under {dir}/templates/pages\n",
+                   78},
               });
 }
 

@@ -109,7 +109,8 @@ std::string mode_that_ran(const ProcessResult& r) {
     const std::regex not_built("ERROR: (--[a-z-]+) is not built yet\n");
     std::smatch m;
     if (std::regex_match(r.err, m, not_built)) return m[1];
-    if (r.out.find("MOUSE_SMOKE_OK") != std::string::npos || r.out.rfind("PASS ", 0) == 0) return "--smoke-mouse";
+    if (r.out.find("MOUSE_SMOKE_OK") != std::string::npos || r.out.rfind("PASS ", 0) == 0)
+        return "--smoke-mouse";
     if (r.out.find("MATRIX_SUMMARY") != std::string::npos) return "--screen-matrix";
     if (r.out == "OK\n") return "--check-config";
     if (r.out.find("\nadmin: ") != std::string::npos) return "--dry-run";
@@ -122,8 +123,9 @@ TEST(Cli, RunsOnlyTheFirstSelectedModeOfTheFixedOrder) {
     test::ScratchDir config;
     config.write("config.json", "{}");
     config.write("locales/en-US/tarnwick.ftl", "locale.native_name = English\nt = T\n");
-    config.write("templates/pages/login.twml",
-                 R"(<screen id="l" title-key="t"><main><field id="user"/><field id="password"/></main></screen>)");
+    config.write(
+        "templates/pages/login.twml",
+        R"(<screen id="l" title-key="t"><main><field id="user"/><field id="password"/></main></screen>)");
     const struct {
         std::vector<std::string> args;
         const char* mode;
@@ -138,7 +140,8 @@ TEST(Cli, RunsOnlyTheFirstSelectedModeOfTheFixedOrder) {
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"--config-dir", config.path(), "--mouse-echo-path", config.file("echo.log")});
+        args.insert(args.end(),
+                    {"--config-dir", config.path(), "--mouse-echo-path", config.file("echo.log")});
         EXPECT_EQ(mode_that_ran(tarnwick(args)), c.mode) << c.args[0];
     }
 }
@@ -162,7 +165,8 @@ TEST(Cli, OfflineModesRunWithoutRoot) {
     test::ScratchDir config;
     config.write("config.json", "{}");
     ASSERT_EQ(::chmod(config.path().c_str(), 0755), 0);
-    const auto r = tarnwick({"--check-config", "--tty", "/dev/ttyv9", "--config-dir", config.path()}, as_nobody());
+    const auto r = tarnwick(
+        {"--check-config", "--tty", "/dev/ttyv9", "--config-dir", config.path()}, as_nobody());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "OK\n");
 }

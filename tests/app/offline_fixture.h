@@ -25,13 +25,15 @@ inline void write_folder(const ScratchDir& dir, const FolderFiles& files) {
 
 // Every "{dir}" in `text` replaced by the folder's path.
 inline std::string with_dir(std::string text, const std::string& dir) {
-    for (std::size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at + dir.size())) {
+    for (std::size_t at = text.find("{dir}"); at != std::string::npos;
+         at = text.find("{dir}", at + dir.size())) {
         text.replace(at, 5, dir);
     }
     return text;
 }
 
-inline ProcessResult run_tarnwick(const std::vector<std::string>& args, ProcessOptions options = {}) {
+inline ProcessResult run_tarnwick(const std::vector<std::string>& args,
+                                  ProcessOptions options = {}) {
     return run_process(TARNWICK_BINARY, args, options);
 }
 

@@ -11,8 +11,9 @@ namespace tarnwick::tui {
 namespace {
 
 FormField mode_field(std::string value) {
-    return FormField{"mode", "Mode", std::move(value), std::vector<std::string>{"dhcp", "static", "none"}, false,
-                     false};
+    return FormField{
+        "mode", "Mode", std::move(value), std::vector<std::string>{"dhcp", "static", "none"},
+        false,  false};
 }
 
 TEST(CycleFieldOption, MovesAndWrapsInBothDirections) {
@@ -22,13 +23,11 @@ TEST(CycleFieldOption, MovesAndWrapsInBothDirections) {
         const char* expected;
     };
     const Case cases[] = {
-        {"dhcp", false, "static"},
-        {"static", true, "dhcp"},
+        {"dhcp", false, "static"},   {"static", true, "dhcp"},
         {"none", false, "dhcp"},      // wraps forward
         {"dhcp", true, "none"},       // wraps backward
         {"manual", false, "static"},  // not a choice: counts as the first
-        {"manual", true, "none"},
-        {"Static", false, "static"},  // exact comparison only
+        {"manual", true, "none"},    {"Static", false, "static"},  // exact comparison only
     };
     for (const auto& c : cases) {
         FormField field = mode_field(c.value);
