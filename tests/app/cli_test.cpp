@@ -35,12 +35,12 @@ bool in_ci() {
     return ci && std::string(ci) == "true";
 }
 
-#define REQUIRE_ROOT()                                                        \
-    do {                                                                      \
-        if (::geteuid() != 0) {                                               \
-            if (in_ci()) FAIL() << "CI runs these tests as root";             \
-            GTEST_SKIP() << "needs root to run the binary as another user";   \
-        }                                                                     \
+#define REQUIRE_ROOT()                                                      \
+    do {                                                                    \
+        if (::geteuid() != 0) {                                             \
+            if (in_ci()) FAIL() << "CI runs these tests as root";           \
+            GTEST_SKIP() << "needs root to run the binary as another user"; \
+        }                                                                   \
     } while (0)
 
 TEST(Cli, VersionGoesToStdoutWithStatusZero) {
@@ -58,13 +58,15 @@ TEST(Cli, HelpListsTheOptionsButNotTheHiddenMouseFlag) {
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("FreeBSD TTY menu-based login replacement"), std::string::npos);
     for (const char* text :
-         {"--tty TTY", "--config-dir CONFIG_DIR", "--color COLOR", "--user USER", "--locale LOCALE", "--dry-run",
-          "--screen-matrix", "--check-config", "--smoke-mouse", "--mouse-echo ", "--mouse-echo-path MOUSE_ECHO_PATH",
-          "--mouse-echo-max MOUSE_ECHO_MAX", "auto", "always", "never", "/usr/local/etc/tarnwick",
-          "/tmp/tarnwick-mouse-echo.log", "Color mode", "TTY device path (normal mode)"}) {
+         {"--tty TTY", "--config-dir CONFIG_DIR", "--color COLOR", "--user USER", "--locale LOCALE",
+          "--dry-run", "--screen-matrix", "--check-config", "--smoke-mouse", "--mouse-echo ",
+          "--mouse-echo-path MOUSE_ECHO_PATH", "--mouse-echo-max MOUSE_ECHO_MAX", "auto", "always",
+          "never", "/usr/local/etc/tarnwick", "/tmp/tarnwick-mouse-echo.log", "Color mode",
+          "TTY device path (normal mode)"}) {
         EXPECT_NE(r.out.find(text), std::string::npos) << text;
     }
-    for (std::size_t at = r.out.find("--mouse"); at != std::string::npos; at = r.out.find("--mouse", at + 1)) {
+    for (std::size_t at = r.out.find("--mouse"); at != std::string::npos;
+         at = r.out.find("--mouse", at + 1)) {
         EXPECT_EQ(r.out.compare(at, 8, "--mouse-"), 0) << r.out;
     }
     EXPECT_EQ(r.out.find("Accepted for CLI compatibility"), std::string::npos);
@@ -72,11 +74,20 @@ TEST(Cli, HelpListsTheOptionsButNotTheHiddenMouseFlag) {
 
 TEST(Cli, UsageErrorsGoToStderrWithStatusTwo) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--color", "Never"},        {"--color=Always"},          {"--color", ""},
-        {"--color"},                 {"--mouse-echo-max", "-1"},  {"--mouse-echo-max=x"},
-        {"--mouse-echo-max="},       {"--mouse-echo-max", " 1"},  {"--mouse-echo-max", "0x10"},
-        {"--mouse-echo-max", "18446744073709551616"},             {"--tty"},
-        {"--no-such-option"},        {"positional"},              {"-t", "/dev/ttyv1"},
+        {"--color", "Never"},
+        {"--color=Always"},
+        {"--color", ""},
+        {"--color"},
+        {"--mouse-echo-max", "-1"},
+        {"--mouse-echo-max=x"},
+        {"--mouse-echo-max="},
+        {"--mouse-echo-max", " 1"},
+        {"--mouse-echo-max", "0x10"},
+        {"--mouse-echo-max", "18446744073709551616"},
+        {"--tty"},
+        {"--no-such-option"},
+        {"positional"},
+        {"-t", "/dev/ttyv1"},
     };
     for (const auto& args : cases) {
         const auto r = tarnwick(args);
@@ -86,7 +97,8 @@ TEST(Cli, UsageErrorsGoToStderrWithStatusTwo) {
         EXPECT_NE(r.err, "") << label;
     }
     const auto color = tarnwick({"--color", "Never"});
-    for (const char* word : {"auto", "always", "never"}) EXPECT_NE(color.err.find(word), std::string::npos);
+    for (const char* word : {"auto", "always", "never"})
+        EXPECT_NE(color.err.find(word), std::string::npos);
 }
 
 // Until each mode is built it ends with "ERROR: <mode> is not built yet" and
@@ -114,7 +126,10 @@ TEST(Cli, RunsOnlyTheFirstSelectedModeOfTheFixedOrder) {
 TEST(Cli, NormalModeNeedsRootAndTouchesNothingElse) {
     REQUIRE_ROOT();
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--mouse"}, {"--user", "alice"}, {"--config-dir", "/nonexistent", "--tty", "/dev/null"}}) {
+             {},
+             {"--mouse"},
+             {"--user", "alice"},
+             {"--config-dir", "/nonexistent", "--tty", "/dev/null"}}) {
         const auto r = tarnwick(args, as_nobody());
         EXPECT_EQ(r.status, 77) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.err, "must be run as root\n");
@@ -153,14 +168,16 @@ TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
     REQUIRE_ROOT();
     test::ScratchDir log_dir;
     const auto r = run_process("unshare", {"--mount", "--propagation", "private", "--", "sh", "-c",
-                                           "mount --bind \"$0\" /var/log && exec \"$1\"", log_dir.path(),
-                                           TARNWICK_BINARY});
+                                           "mount --bind \"$0\" /var/log && exec \"$1\"",
+                                           log_dir.path(), TARNWICK_BINARY});
     if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
         if (in_ci()) FAIL() << r.err;
         GTEST_SKIP() << "no mount namespace here: " << r.err;
     }
     EXPECT_EQ(r.status, 70);
-    EXPECT_EQ(r.err, "tarnwick error: console session is not built yet (see /var/log/tarnwick-console.log)\n");
+    EXPECT_EQ(
+        r.err,
+        "tarnwick error: console session is not built yet (see /var/log/tarnwick-console.log)\n");
     EXPECT_EQ(r.out, "");
     const std::string log = log_dir.read("tarnwick-console.log");
     const std::string suffix = "] tarnwick error: console session is not built yet\n";
