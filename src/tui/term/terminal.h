@@ -1,0 +1,89 @@
+#pragma once
+// The terminal session every full-screen screen shares: raw mode, and the
+// exact byte sequences that set the terminal up for a screen, take it down
+// again, clear it, and restore it after an error.
+//
+// Every step is its own write to the output and the first failing step ends
+// the operation with its error (except where noted), so a test can check the
+// sequences byte for byte and write for write through a recording output.
+
+#include "tui/term/io_error.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tarnwick::tui {
+
+// Where the sequences go. The program's is standard_output(); tests record.
+class TermOutput {
+public:
+    virtual ~TermOutput() = default;
+    virtual IoResult write(std::string_view bytes) = 0;
+    virtual IoResult flush() = 0;
+};
+
+// Writes straight to a descriptor (no buffering, so flush has nothing to do).
+class FdOutput final : public TermOutput {
+public:
+    explicit FdOutput(int fd) : fd_(fd) {}
+    IoResult write(std::string_view bytes) override;
+    IoResult flush() override { return {}; }
+
+private:
+    int fd_;
+};
+
+// Descriptor 1.
+TermOutput& standard_output();
+
+// Writes all bytes to a descriptor, retrying after signals and short writes.
+IoResult write_all(int fd, std::string_view bytes);
+
+// The terminal the program reads keys from and sets modes on: standard input
+// when it is a terminal, else /dev/tty (opened once, close-on-exec). -1 with
+// errno set when there is none.
+int terminal_input_fd();
+
+struct TermSize {
+    std::uint16_t columns = 0;
+    std::uint16_t rows = 0;
+    bool operator==(const TermSize&) const = default;
+};
+
+// The window size of the controlling terminal (a freshly opened /dev/tty, else
+// standard output); nullopt when neither answers.
+std::optional<TermSize> terminal_size();
+
+// Raw mode: the settings before the first enable are kept and put back by
+// disable (enabling twice keeps the first saved settings; disabling without
+// an enable does nothing).
+IoResult enable_raw_mode();
+IoResult disable_raw_mode();
+bool is_raw_mode_enabled();
+
+// Clears the screen and the scroll-back, homes and hides the cursor, resets
+// the attributes to a black background.
+IoResult clear_screen(TermOutput& out = standard_output());
+
+// Raw mode, a cleared alternate screen and mouse reporting.
+IoResult enter_tui(TermOutput& out = standard_output());
+
+// Undoes enter_tui and shows the cursor. The caller records on its drawing
+// terminal that the cursor is visible again.
+IoResult leave_tui(TermOutput& out = standard_output());
+
+// Best-effort full restore after an error or before handing the terminal on
+// (shell, shutdown): raw mode off, mouse reporting off, main screen, cleared,
+// cursor home and shown. Never fails, never reports.
+void restore_terminal(TermOutput& out = standard_output());
+
+// The mouse-reporting sequences (one write each).
+inline constexpr std::string_view kMouseReportingOn =
+    "\x1b[?1000h\x1b[?1002h\x1b[?1003h\x1b[?1015h\x1b[?1006h";
+inline constexpr std::string_view kMouseReportingOff =
+    "\x1b[?1006l\x1b[?1015l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
+inline constexpr std::string_view kAlternateScreenOn = "\x1b[?1049h";
+inline constexpr std::string_view kAlternateScreenOff = "\x1b[?1049l";
+
+}  // namespace tarnwick::tui
