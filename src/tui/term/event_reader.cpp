@@ -1,5 +1,7 @@
 #include "tui/term/event_reader.h"
 
+#include "tui/kit/fd_backend.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -60,6 +62,13 @@ int poll_ms(std::optional<Clock::time_point> deadline) {
 
 }  // namespace
 
+std::optional<Size> screen_size() {
+    FdBackend out(STDOUT_FILENO);
+    auto s = out.size();
+    if (!s) return std::nullopt;
+    return *s;
+}
+
 EventReader::EventReader(int input_fd, SizeQuery size) : fd_(input_fd), size_(std::move(size)) {}
 
 std::optional<Event> EventReader::take() {
@@ -71,14 +80,14 @@ std::optional<Event> EventReader::take() {
     return decoder_.pop();
 }
 
-IoResult EventReader::read_input() {
+Result<void, IoError> EventReader::read_input() {
     char buf[kReadSize];
     while (true) {
         ssize_t n = ::read(fd_, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) return {};
-            return last_io_error();
+            return fail(IoError{errno});
         }
         if (n == 0) return fail(IoError{EIO});
         decoder_.feed(std::string_view(buf, static_cast<std::size_t>(n)));
@@ -109,12 +118,12 @@ EventResult EventReader::poll_event(std::optional<std::chrono::milliseconds> tim
         int rc = ::poll(fds, winch >= 0 ? 2 : 1, poll_ms(deadline));
         if (rc < 0) {
             if (errno == EINTR) return std::optional<Event>{};
-            return last_io_error();
+            return fail(IoError{errno});
         }
         if (rc == 0) return std::optional<Event>{};
         if (winch >= 0 && (fds[1].revents & POLLIN)) {
             drain(winch);
-            if (auto s = size_ ? size_() : std::nullopt) resizes_.push_back(ResizeEvent{s->columns, s->rows});
+            if (auto s = size_ ? size_() : std::nullopt) resizes_.push_back(ResizeEvent{s->width, s->height});
         }
         if (fds[0].revents & POLLNVAL) return fail(IoError{EBADF});
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {

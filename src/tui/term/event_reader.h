@@ -9,7 +9,8 @@
 
 #include "tui/term/event.h"
 #include "tui/term/input_decoder.h"
-#include "tui/term/io_error.h"
+#include "tui/io_error.h"
+#include "tui/kit/backend.h"
 #include "tui/term/terminal.h"
 
 #include <chrono>
@@ -21,16 +22,19 @@ namespace tarnwick::tui {
 
 using EventResult = Result<std::optional<Event>, IoError>;
 
+// The size of the controlling terminal, else of standard output.
+std::optional<Size> screen_size();
+
 class EventReader {
 public:
-    using SizeQuery = std::function<std::optional<TermSize>()>;
+    using SizeQuery = std::function<std::optional<Size>()>;
 
     static constexpr std::chrono::milliseconds kSequenceWait{25};
     static constexpr std::size_t kReadSize = 1024;
 
     // Reads from `input_fd` (not owned). Window-size changes are reported
     // with the size `size` gives at that moment.
-    explicit EventReader(int input_fd, SizeQuery size = terminal_size);
+    explicit EventReader(int input_fd, SizeQuery size = screen_size);
 
     // The next event within `timeout` (no limit when nullopt): nothing when
     // the time passes or the wait is interrupted by a signal. End of input is
@@ -39,7 +43,7 @@ public:
 
 private:
     std::optional<Event> take();
-    IoResult read_input();
+    Result<void, IoError> read_input();
     void complete_sequence();
 
     int fd_;

@@ -1,5 +1,7 @@
 #include "tui/term/next_event.h"
 
+#include "tui/kit/fd_backend.h"
+
 #include <unistd.h>
 
 #include <cstdlib>

@@ -1,7 +1,8 @@
 #include "tui/term/terminal.h"
 
+#include "tui/kit/fd_backend.h"
+
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,30 +29,15 @@ void make_raw(termios& t) {
 }
 
 // Each step of a sequence list: stop at the first failure.
-IoResult write_then_flush(TermOutput& out, std::string_view bytes) {
+IoResult write_then_flush(Backend& out, std::string_view bytes) {
     if (auto r = out.write(bytes); !r) return r;
     return out.flush();
 }
 
 }  // namespace
 
-IoResult write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return last_io_error();
-        }
-        if (n == 0) return fail(IoError{EIO});
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return {};
-}
-
-IoResult FdOutput::write(std::string_view bytes) { return write_all(fd_, bytes); }
-
-TermOutput& standard_output() {
-    static FdOutput out(STDOUT_FILENO);
+Backend& standard_output() {
+    static FdBackend out(STDOUT_FILENO);
     return out;
 }
 
@@ -62,29 +48,16 @@ int terminal_input_fd() {
     return tty;
 }
 
-std::optional<TermSize> terminal_size() {
-    winsize ws{};
-    bool ok = false;
-    int tty = ::open("/dev/tty", O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (tty >= 0) {
-        ok = ::ioctl(tty, TIOCGWINSZ, &ws) == 0;
-        ::close(tty);
-    }
-    if (!ok) ok = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0;
-    if (!ok) return std::nullopt;
-    return TermSize{ws.ws_col, ws.ws_row};
-}
-
 IoResult enable_raw_mode() {
     auto& saved = saved_settings();
     if (saved) return {};
     int fd = terminal_input_fd();
-    if (fd < 0) return last_io_error();
+    if (fd < 0) return fail(IoError{errno});
     termios current{};
-    if (::tcgetattr(fd, &current) != 0) return last_io_error();
+    if (::tcgetattr(fd, &current) != 0) return fail(IoError{errno});
     termios raw = current;
     make_raw(raw);
-    if (::tcsetattr(fd, TCSANOW, &raw) != 0) return last_io_error();
+    if (::tcsetattr(fd, TCSANOW, &raw) != 0) return fail(IoError{errno});
     saved = current;
     return {};
 }
@@ -93,15 +66,15 @@ IoResult disable_raw_mode() {
     auto& saved = saved_settings();
     if (!saved) return {};
     int fd = terminal_input_fd();
-    if (fd < 0) return last_io_error();
-    if (::tcsetattr(fd, TCSANOW, &*saved) != 0) return last_io_error();
+    if (fd < 0) return fail(IoError{errno});
+    if (::tcsetattr(fd, TCSANOW, &*saved) != 0) return fail(IoError{errno});
     saved.reset();
     return {};
 }
 
 bool is_raw_mode_enabled() { return saved_settings().has_value(); }
 
-IoResult clear_screen(TermOutput& out) {
+IoResult clear_screen(Backend& out) {
     for (std::string_view step : {"\x1b[2J", "\x1b[3J", "\x1b[1;1H", "\x1b[?25l"}) {
         if (auto r = out.write(step); !r) return r;
     }
@@ -111,7 +84,7 @@ IoResult clear_screen(TermOutput& out) {
     return out.flush();
 }
 
-IoResult enter_tui(TermOutput& out) {
+IoResult enter_tui(Backend& out) {
     if (auto r = enable_raw_mode(); !r) return r;
     if (auto r = clear_screen(out); !r) return r;
     if (auto r = out.write(kAlternateScreenOn); !r) return r;
@@ -119,14 +92,14 @@ IoResult enter_tui(TermOutput& out) {
     return clear_screen(out);
 }
 
-IoResult leave_tui(TermOutput& out) {
+IoResult leave_tui(Backend& out) {
     if (auto r = disable_raw_mode(); !r) return r;
     if (auto r = out.write(kMouseReportingOff); !r) return r;
     if (auto r = write_then_flush(out, kAlternateScreenOff); !r) return r;
     return write_then_flush(out, "\x1b[?25h");
 }
 
-void restore_terminal(TermOutput& out) {
+void restore_terminal(Backend& out) {
     (void)disable_raw_mode();
     for (std::string_view step :
          {kMouseReportingOff, kAlternateScreenOff, std::string_view("\x1b[2J"),

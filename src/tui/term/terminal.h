@@ -3,11 +3,13 @@
 // exact byte sequences that set the terminal up for a screen, take it down
 // again, clear it, and restore it after an error.
 //
-// Every step is its own write to the output and the first failing step ends
+// Every step is its own write to the backend and the first failing step ends
 // the operation with its error (except where noted), so a test can check the
-// sequences byte for byte and write for write through a recording output.
+// sequences byte for byte and write for write through a recording backend.
 
-#include "tui/term/io_error.h"
+#include "core/result.h"
+#include "tui/io_error.h"
+#include "tui/kit/backend.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,45 +17,17 @@
 
 namespace tarnwick::tui {
 
-// Where the sequences go. The program's is standard_output(); tests record.
-class TermOutput {
-public:
-    virtual ~TermOutput() = default;
-    virtual IoResult write(std::string_view bytes) = 0;
-    virtual IoResult flush() = 0;
-};
+// The sequences go to a drawing backend: the screen's own (standard output)
+// or, in tests, one that records. Each step is one write; "flush" steps flush.
+using IoResult = Result<void, IoError>;
 
-// Writes straight to a descriptor (no buffering, so flush has nothing to do).
-class FdOutput final : public TermOutput {
-public:
-    explicit FdOutput(int fd) : fd_(fd) {}
-    IoResult write(std::string_view bytes) override;
-    IoResult flush() override { return {}; }
-
-private:
-    int fd_;
-};
-
-// Descriptor 1.
-TermOutput& standard_output();
-
-// Writes all bytes to a descriptor, retrying after signals and short writes.
-IoResult write_all(int fd, std::string_view bytes);
+// A backend on descriptor 1, for callers without a screen terminal.
+Backend& standard_output();
 
 // The terminal the program reads keys from and sets modes on: standard input
 // when it is a terminal, else /dev/tty (opened once, close-on-exec). -1 with
 // errno set when there is none.
 int terminal_input_fd();
-
-struct TermSize {
-    std::uint16_t columns = 0;
-    std::uint16_t rows = 0;
-    bool operator==(const TermSize&) const = default;
-};
-
-// The window size of the controlling terminal (a freshly opened /dev/tty, else
-// standard output); nullopt when neither answers.
-std::optional<TermSize> terminal_size();
 
 // Raw mode: the settings before the first enable are kept and put back by
 // disable (enabling twice keeps the first saved settings; disabling without
@@ -64,19 +38,19 @@ bool is_raw_mode_enabled();
 
 // Clears the screen and the scroll-back, homes and hides the cursor, resets
 // the attributes to a black background.
-IoResult clear_screen(TermOutput& out = standard_output());
+IoResult clear_screen(Backend& out = standard_output());
 
 // Raw mode, a cleared alternate screen and mouse reporting.
-IoResult enter_tui(TermOutput& out = standard_output());
+IoResult enter_tui(Backend& out = standard_output());
 
 // Undoes enter_tui and shows the cursor. The caller records on its drawing
 // terminal that the cursor is visible again.
-IoResult leave_tui(TermOutput& out = standard_output());
+IoResult leave_tui(Backend& out = standard_output());
 
 // Best-effort full restore after an error or before handing the terminal on
 // (shell, shutdown): raw mode off, mouse reporting off, main screen, cleared,
 // cursor home and shown. Never fails, never reports.
-void restore_terminal(TermOutput& out = standard_output());
+void restore_terminal(Backend& out = standard_output());
 
 // The mouse-reporting sequences (one write each).
 inline constexpr std::string_view kMouseReportingOn =
