@@ -223,7 +223,7 @@ ScreenCell PtySession::cell(int row, int column) const {
     VTermPos pos{row, column};
     if (!vterm_screen_get_cell(emulator_->screen, pos, &c)) return out;
     for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i] != 0; ++i) append_utf8(out.text, c.chars[i]);
-    if (out.text.empty() && c.width != 0) out.text = " ";
+    if (out.text.empty() && c.width != 0) out.text.push_back(' ');
     // A cell covered by the right half of a wide glyph reads as width 0 / no chars.
     if (c.chars[0] == 0 && c.width == 0) out.text.clear();
     out.bold = c.attrs.bold != 0;
