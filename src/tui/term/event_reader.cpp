@@ -72,10 +72,10 @@ std::optional<Size> screen_size() {
 EventReader::EventReader(int input_fd, SizeQuery size) : fd_(input_fd), size_(std::move(size)) {}
 
 std::optional<Event> EventReader::take() {
-    if (!resizes_.empty()) {
-        Event e = resizes_.front();
-        resizes_.pop_front();
-        return e;
+    if (resize_) {
+        ResizeEvent r = *resize_;
+        resize_.reset();
+        return Event{std::in_place_type<ResizeEvent>, r};
     }
     return decoder_.pop();
 }
@@ -123,7 +123,7 @@ EventResult EventReader::poll_event(std::optional<std::chrono::milliseconds> tim
         if (rc == 0) return std::optional<Event>{};
         if (winch >= 0 && (fds[1].revents & POLLIN)) {
             drain(winch);
-            if (auto s = size_ ? size_() : std::nullopt) resizes_.push_back(ResizeEvent{s->width, s->height});
+            if (auto s = size_ ? size_() : std::nullopt) resize_ = ResizeEvent{s->width, s->height};
         }
         if (fds[0].revents & POLLNVAL) return fail(IoError{EBADF});
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {

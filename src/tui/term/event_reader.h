@@ -49,7 +49,7 @@ private:
     int fd_;
     SizeQuery size_;
     InputDecoder decoder_;
-    std::deque<Event> resizes_;
+    std::optional<ResizeEvent> resize_;  // quick signals merge into one
 };
 
 // The program's reader on terminal_input_fd(); an error when there is no terminal.
