@@ -41,7 +41,11 @@ void append_modifier_change(std::string& out, Modifier from, Modifier to) {
     }
     if (contains(removed, Modifier::Italic)) append_sgr(out, 23);
     if (contains(removed, Modifier::Underlined)) append_sgr(out, 24);
-    if (contains(removed, Modifier::Dim)) append_sgr(out, 22);
+    if (contains(removed, Modifier::Dim)) {
+        append_sgr(out, 22);
+        // Likewise 22 ends bold: a kept bold is sent again.
+        if (contains(from, Modifier::Bold) && contains(to, Modifier::Bold)) append_sgr(out, 1);
+    }
 
     Modifier added = to - from;
     if (contains(added, Modifier::Reversed)) append_sgr(out, 7);
