@@ -4,6 +4,8 @@
 #include "tui/kit/layout.h"
 #include "tui/kit/paragraph.h"
 
+#include <fmt/format.h>
+
 #include <variant>
 
 namespace tarnwick::tui {
@@ -58,8 +60,8 @@ void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
     }
     draw_row(buf, footer, 0, std::move(rule), on_black(accent));
     if (footer.height >= 2) {
-        const std::string text = " " + std::string(content.help) + "   ·   " +
-                                 diagnostics_count_text(count, start, body.height);
+        const std::string text =
+            fmt::format(" {}   ·   {}", content.help, diagnostics_count_text(count, start, body.height));
         draw_row(buf, footer, 1, text, base.add(Modifier::Bold));
     }
 }
