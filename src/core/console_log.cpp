@@ -1,0 +1,239 @@
+#include "core/console_log.h"
+
+#include "core/console_log_internal.h"
+#include "core/diagnostics.h"
+#include "core/text.h"
+
+#include <fmt/format.h>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace tarnwick {
+namespace {
+
+std::mutex ring_mutex;
+std::deque<std::string> ring;  // guarded by ring_mutex
+
+std::mutex path_mutex;
+std::string log_path{kConsoleLogPath};  // guarded by path_mutex
+
+// One line of captured input, as the ring and the file get it; empty lines
+// are dropped, lines that already start with "[" keep their own stamp.
+void push_captured_line(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) return;
+    if (line.front() == '[') {
+        push_console_line(std::string(line));
+    } else {
+        push_console_line(stamp_console_line(line));
+    }
+}
+
+Result<void, int> write_all(int fd, std::string_view data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(errno);
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
+}  // namespace
+
+namespace console_log_internal {
+
+void set_console_log_path(std::string path) {
+    const std::lock_guard lock(path_mutex);
+    log_path = std::move(path);
+}
+
+std::string console_log_path() {
+    const std::lock_guard lock(path_mutex);
+    return log_path;
+}
+
+}  // namespace console_log_internal
+
+std::string stamp_console_line(std::string_view text) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long seconds = now.tv_sec < 0 ? 0 : static_cast<long long>(now.tv_sec);
+    return fmt::format("[{}] {}", seconds, text);
+}
+
+void log_console(std::string message) { log_console_str(message); }
+
+void log_console_str(std::string_view message) {
+    // Messages can quote bytes from the system; the log holds UTF-8 only, so
+    // the tail reader never stops at one of our own lines.
+    const std::string text = decode_lossy(message);
+    push_console_line(stamp_console_line(trim_end(text)));
+}
+
+void push_console_line(std::string line) {
+    {
+        const std::lock_guard lock(ring_mutex);
+        if (ring.size() >= CONSOLE_RING_CAPACITY) ring.pop_front();
+        ring.push_back(line);
+    }
+    (void)append_console_log_file(line);
+}
+
+Result<void, int> append_console_log_file(std::string_view line) {
+    return append_console_log_file(console_log_internal::console_log_path(), line);
+}
+
+Result<void, int> append_console_log_file(const std::string& path, std::string_view line) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    if (fd < 0) return fail(errno);
+    // One write per line, so appends of the two threads never interleave.
+    std::string data(line);
+    data += '\n';
+    auto written = write_all(fd, data);
+    ::close(fd);
+    return written;
+}
+
+std::vector<std::string> read_console_log_tail() {
+    return read_console_log_tail(console_log_internal::console_log_path());
+}
+
+std::vector<std::string> read_console_log_tail(const std::string& path) {
+    std::vector<std::string> none;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return none;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return none;
+    }
+    // Only the last part of a large file is read. Starting one byte early
+    // tells whether the window begins on a line start; the partial line
+    // before the first line feed is skipped.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    bool skip_partial = false;
+    if (size > kMaxTailBytes) {
+        if (::lseek(fd, static_cast<off_t>(size - kMaxTailBytes - 1), SEEK_SET) < 0) {
+            ::close(fd);
+            return none;
+        }
+        skip_partial = true;
+    }
+
+    std::deque<std::string> window;
+    std::string pending;
+    bool stopped = false;
+    const auto take_line = [&](std::string line) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!is_valid_utf8(line)) {
+            stopped = true;
+            return;
+        }
+        if (window.size() >= CONSOLE_RING_CAPACITY) window.pop_front();
+        window.push_back(std::move(line));
+    };
+    char buf[8192];
+    std::size_t total = 0;
+    bool cut = false;
+    while (!stopped) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        total += static_cast<std::size_t>(n);
+        std::string_view chunk(buf, static_cast<std::size_t>(n));
+        while (!stopped) {
+            const std::size_t lf = chunk.find('\n');
+            if (lf == std::string_view::npos) {
+                pending.append(chunk);
+                break;
+            }
+            pending.append(chunk.substr(0, lf));
+            chunk.remove_prefix(lf + 1);
+            if (skip_partial) {
+                skip_partial = false;
+                pending.clear();
+                continue;
+            }
+            take_line(std::move(pending));
+            pending.clear();
+        }
+        // The file may grow while it is read; never read more than the window.
+        if (total > kMaxTailBytes + 1) {
+            cut = true;
+            break;
+        }
+    }
+    if (!stopped && !cut && !skip_partial && !pending.empty()) take_line(std::move(pending));
+    ::close(fd);
+    return {std::make_move_iterator(window.begin()), std::make_move_iterator(window.end())};
+}
+
+std::vector<std::string> console_ring_snapshot() {
+    const std::lock_guard lock(ring_mutex);
+    return {ring.begin(), ring.end()};
+}
+
+std::size_t console_ring_len() {
+    const std::lock_guard lock(ring_mutex);
+    return ring.size();
+}
+
+void seed_console_ring(const std::vector<std::string>& lines) {
+    const std::lock_guard lock(ring_mutex);
+    if (!ring.empty()) return;
+    for (const auto& line : lines) {
+        if (ring.size() >= CONSOLE_RING_CAPACITY) break;
+        ring.push_back(line);
+    }
+}
+
+void stderr_capture_loop(int read_fd) {
+    std::string pending;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(read_fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        // Each chunk is decoded on its own: a character split between two
+        // reads becomes U+FFFD.
+        pending += decode_lossy(std::string_view(buf, static_cast<std::size_t>(n)));
+        std::size_t start = 0;
+        for (std::size_t lf; (lf = pending.find('\n', start)) != std::string::npos; start = lf + 1) {
+            push_captured_line(std::string_view(pending).substr(start, lf - start));
+        }
+        pending.erase(0, start);
+        if (pending.size() >= kMaxPendingCapture) {
+            push_captured_line(pending);
+            pending.clear();
+        }
+    }
+    const std::string_view rest = trim(pending);
+    if (!rest.empty()) push_console_line(stamp_console_line(rest));
+    ::close(read_fd);
+}
+
+Result<void, int> start_stderr_capture_thread(int read_fd) {
+    try {
+        std::thread([read_fd] {
+            ::pthread_setname_np(::pthread_self(), "tarnwick-stderr");
+            stderr_capture_loop(read_fd);
+        }).detach();
+    } catch (const std::system_error& e) {
+        return fail(e.code().value());
+    }
+    return {};
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,15 @@
+#include "template/template_dirs.h"
+
+#include "core/text.h"
+
+namespace tarnwick {
+
+std::array<std::string, 3> template_dirs(std::string_view config_dir) {
+    return {
+        join_path(config_dir, "templates"),
+        std::string(kInstalledTemplatesDir),
+        join_path(TARNWICK_SOURCE_RES_DIR, "templates"),
+    };
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,103 @@
+#include "tui/kit/terminal.h"
+
+#include <cstdlib>
+
+namespace tarnwick::tui {
+namespace {
+
+Rect full(Size s) { return {0, 0, s.width, s.height}; }
+
+bool no_color_requested() {
+    const char* value = std::getenv("NO_COLOR");
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+Result<Terminal, IoError> Terminal::create(Backend& backend) {
+    auto size = backend.size();
+    if (!size) return fail(size.error());
+    return Result<Terminal, IoError>(tl::in_place, backend, *size,
+                                     DrawOptions{no_color_requested()});
+}
+
+Terminal::Terminal(Backend& backend, Size size, DrawOptions options)
+    : backend_(&backend), size_(size), options_(options), buffers_{Buffer(full(size)), Buffer(full(size))} {}
+
+Terminal::Terminal(Terminal&& other) noexcept
+    : backend_(other.backend_),
+      size_(other.size_),
+      options_(other.options_),
+      buffers_{std::move(other.buffers_[0]), std::move(other.buffers_[1])},
+      current_(other.current_),
+      cursor_hidden_(other.cursor_hidden_),
+      out_(std::move(other.out_)) {
+    other.cursor_hidden_ = false;
+}
+
+Terminal::~Terminal() {
+    if (cursor_hidden_) {
+        (void)show_cursor();
+        (void)backend_->flush();
+    }
+}
+
+Result<void, IoError> Terminal::clear() {
+    if (auto r = backend_->write("\x1b[2J"); !r) return r;
+    if (auto r = backend_->flush(); !r) return r;
+    buffers_[1 - current_].reset();
+    return {};
+}
+
+Result<void, IoError> Terminal::resize(Size size) {
+    buffers_[current_].resize(full(size));
+    buffers_[1 - current_].resize(full(size));
+    size_ = size;
+    return clear();
+}
+
+Result<void, IoError> Terminal::autoresize() {
+    auto size = backend_->size();
+    if (!size) return fail(size.error());
+    if (*size != size_) return resize(*size);
+    return {};
+}
+
+Result<void, IoError> Terminal::hide_cursor() {
+    if (auto r = backend_->hide_cursor(); !r) return r;
+    cursor_hidden_ = true;
+    return {};
+}
+
+Result<void, IoError> Terminal::show_cursor() {
+    if (auto r = backend_->show_cursor(); !r) return r;
+    cursor_hidden_ = false;
+    return {};
+}
+
+Result<void, IoError> Terminal::draw(const std::function<void(Frame&)>& render) {
+    if (auto r = autoresize(); !r) return r;
+
+    Buffer& current = buffers_[current_];
+    Frame frame(current);
+    render(frame);
+
+    out_.clear();
+    append_draw_bytes(out_, buffers_[1 - current_].diff(current), options_);
+    if (auto r = backend_->write(out_); !r) return r;
+
+    if (auto cursor = frame.cursor_position()) {
+        if (auto r = show_cursor(); !r) return r;
+        out_.clear();
+        append_move_to(out_, cursor->x, cursor->y);
+        if (auto r = backend_->write(out_); !r) return r;
+    } else {
+        if (auto r = hide_cursor(); !r) return r;
+    }
+
+    buffers_[1 - current_].reset();
+    current_ = 1 - current_;
+    return backend_->flush();
+}
+
+}  // namespace tarnwick::tui

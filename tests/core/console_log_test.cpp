@@ -1,0 +1,287 @@
+#include "core/console_log.h"
+#include "core/console_log_internal.h"
+
+#include "support/scratch_dir.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+using Lines = std::vector<std::string>;
+namespace internal = console_log_internal;
+
+Lines split_lines(const std::string& text) {
+    Lines out;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
+        out.push_back(text.substr(start, lf - start));
+    }
+    if (start < text.size()) out.push_back(text.substr(start));
+    return out;
+}
+
+// "[1733829000] x" -> "[T] x"; other lines unchanged.
+std::string unstamp(const std::string& line) {
+    static const std::regex stamp(R"(^\[[0-9]+\] )");
+    return std::regex_replace(line, stamp, "[T] ", std::regex_constants::format_first_only);
+}
+
+Lines unstamped(const Lines& lines) {
+    Lines out;
+    for (const auto& l : lines) out.push_back(unstamp(l));
+    return out;
+}
+
+Lines last(const Lines& lines, std::size_t n) {
+    return Lines(lines.end() - static_cast<std::ptrdiff_t>(std::min(n, lines.size())), lines.end());
+}
+
+// Every test writes its own scratch file instead of the host's /var/log.
+class ConsoleLog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = internal::console_log_path();
+        internal::set_console_log_path(log_);
+    }
+    void TearDown() override { internal::set_console_log_path(saved_); }
+
+    Lines file_lines() const { return split_lines(test::read_file(log_)); }
+
+    // Feeds bytes through a real pipe into the capture loop and returns what
+    // the file received.
+    Lines capture(const std::string& input) {
+        int fds[2];
+        EXPECT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+        std::thread writer([&] {
+            std::size_t done = 0;
+            while (done < input.size()) {
+                const ssize_t n = ::write(fds[1], input.data() + done, input.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fds[1]);
+        });
+        // Small inputs are in the pipe before the loop starts, so the reads
+        // see whole 4096-byte chunks.
+        if (input.size() < 32768) writer.join();
+        stderr_capture_loop(fds[0]);
+        if (writer.joinable()) writer.join();
+        return file_lines();
+    }
+
+    test::ScratchDir dir_;
+    std::string log_ = dir_.file("console.log");
+    std::string saved_;
+};
+
+TEST_F(ConsoleLog, RingKeepsTheLastHundredAndTheFileEverything) {
+    for (int i = 1; i <= 150; ++i) log_console("line " + std::to_string(i));
+    Lines expected;
+    for (int i = 1; i <= 150; ++i) expected.push_back("[T] line " + std::to_string(i));
+    EXPECT_EQ(unstamped(file_lines()), expected);
+    EXPECT_EQ(console_ring_len(), CONSOLE_RING_CAPACITY);
+    EXPECT_EQ(unstamped(console_ring_snapshot()), last(expected, 100));
+
+    struct stat st {};
+    ASSERT_EQ(::stat(log_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(ConsoleLog, LogConsoleTrimsOnlyTrailingWhiteSpace) {
+    log_console("  hello \n");
+    log_console_str("tab\t\xE2\x80\x83");  // ends in an em space
+    log_console("bad \xFF byte");
+    EXPECT_EQ(unstamped(file_lines()), (Lines{"[T]   hello", "[T] tab", "[T] bad \xEF\xBF\xBD byte"}));
+    const std::string line = file_lines().front();
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\[[0-9]+\]   hello)"))) << line;
+}
+
+TEST_F(ConsoleLog, LinesStillReachTheRingWhenTheFileCannotBeWritten) {
+    internal::set_console_log_path(dir_.file("missing/console.log"));
+    log_console("kept in memory");
+    EXPECT_EQ(unstamp(console_ring_snapshot().back()), "[T] kept in memory");
+    EXPECT_FALSE(append_console_log_file("x").has_value());
+}
+
+TEST_F(ConsoleLog, AppendRefusesToFollowASymbolicLink) {
+    const std::string target = dir_.write("target", "");
+    ASSERT_EQ(::symlink(target.c_str(), log_.c_str()), 0);
+    EXPECT_FALSE(append_console_log_file("x").has_value());
+    EXPECT_EQ(test::read_file(target), "");
+}
+
+struct CaptureCase {
+    std::string input;
+    Lines expected;
+};
+
+class CaptureLoop : public ConsoleLog, public ::testing::WithParamInterface<CaptureCase> {};
+
+TEST_P(CaptureLoop, TurnsInputIntoLines) { EXPECT_EQ(unstamped(capture(GetParam().input)), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CaptureLoop,
+    ::testing::Values(CaptureCase{"abc\r\n", {"[T] abc"}}, CaptureCase{"\r\n", {}}, CaptureCase{"\n", {}},
+                      CaptureCase{"[x] y\n", {"[x] y"}}, CaptureCase{"   \n", {"[T]    "}},
+                      CaptureCase{"par", {"[T] par"}}, CaptureCase{"  [x]  ", {"[T] [x]"}},
+                      CaptureCase{" \t\n", {"[T]  \t"}}, CaptureCase{"a\xFF" "b\n", {"[T] a\xEF\xBF\xBD" "b"}},
+                      CaptureCase{"a\rb\r\r\n", {"[T] a\rb\r"}},
+                      CaptureCase{"one\ntwo\n\nthree", {"[T] one", "[T] two", "[T] three"}},
+                      // A character split by the 4096-byte read is replaced on both sides.
+                      CaptureCase{std::string(4095, 'a') + "\xC3\xA9\n",
+                                  {"[T] " + std::string(4095, 'a') + "\xEF\xBF\xBD\xEF\xBF\xBD"}},
+                      CaptureCase{std::string(5000, 'x') + "\nnext\n", {"[T] " + std::string(5000, 'x'), "[T] next"}}));
+
+TEST_F(ConsoleLog, CaptureFlushesAnEndlessLineInBoundedPieces) {
+    const std::string input = std::string(200000, 'x') + "\nshort\n";
+    const Lines lines = unstamped(capture(input));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.back(), "[T] short");
+    std::string joined;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        ASSERT_EQ(lines[i].rfind("[T] ", 0), 0u);
+        const std::string body = lines[i].substr(4);
+        EXPECT_LE(body.size(), kMaxPendingCapture + 4096);
+        EXPECT_EQ(body.find_first_not_of('x'), std::string::npos);
+        joined += body;
+    }
+    EXPECT_EQ(joined.size(), 200000u);
+}
+
+TEST_F(ConsoleLog, TwoThreadsLoggingAtOnceLoseAndTearNoLine) {
+    constexpr int kLines = 400;
+    const std::string pad(300, '.');
+    const auto worker = [&](char who) {
+        for (int i = 0; i < kLines; ++i) log_console(std::string(1, who) + " " + std::to_string(i) + " " + pad);
+    };
+    std::thread a(worker, 'a');
+    std::thread b(worker, 'b');
+    a.join();
+    b.join();
+
+    const Lines lines = unstamped(file_lines());
+    ASSERT_EQ(lines.size(), 2u * kLines);
+    int next[2] = {0, 0};
+    for (const auto& line : lines) {
+        ASSERT_TRUE(line.rfind("[T] a ", 0) == 0 || line.rfind("[T] b ", 0) == 0) << line;
+        const int who = line[4] == 'a' ? 0 : 1;
+        EXPECT_EQ(line, std::string("[T] ") + line[4] + " " + std::to_string(next[who]) + " " + pad);
+        ++next[who];
+    }
+    const Lines ring = unstamped(console_ring_snapshot());
+    EXPECT_EQ(ring, last(lines, 100));
+}
+
+TEST_F(ConsoleLog, CaptureThreadIsNamedAndDrainsItsPipe) {
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    ASSERT_TRUE(start_stderr_capture_thread(fds[0]).has_value());
+    ASSERT_EQ(::write(fds[1], "from child\n", 11), 11);
+
+    const auto seen = [&] {
+        const Lines ring = console_ring_snapshot();
+        return !ring.empty() && unstamp(ring.back()) == "[T] from child";
+    };
+    bool named = false;
+    for (int i = 0; i < 200 && !(seen() && named); ++i) {
+        if (DIR* d = ::opendir("/proc/self/task")) {
+            while (const dirent* e = ::readdir(d)) {
+                if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") == "tarnwick-stderr\n") {
+                    named = true;
+                }
+            }
+            ::closedir(d);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(seen());
+    EXPECT_TRUE(named);
+    ::close(fds[1]);
+}
+
+TEST_F(ConsoleLog, SeedingFillsOnlyAnEmptyRing) {
+    if (console_ring_len() != 0) GTEST_SKIP() << "ring already used in this process";
+    Lines old;
+    for (int i = 0; i < 120; ++i) old.push_back("old " + std::to_string(i));
+    seed_console_ring(old);
+    EXPECT_EQ(console_ring_snapshot(), Lines(old.begin(), old.begin() + 100));
+    seed_console_ring({"ignored"});
+    EXPECT_EQ(console_ring_len(), 100u);
+    EXPECT_EQ(test::read_file(log_), "");
+}
+
+std::string numbered_lines(int from, int to, const std::string& end = "\n") {
+    std::string out;
+    for (int i = from; i <= to; ++i) out += fmt::format("l{}{}", i, end);
+    return out;
+}
+
+Lines numbered(int from, int to) {
+    Lines out;
+    for (int i = from; i <= to; ++i) out.push_back(fmt::format("l{}", i));
+    return out;
+}
+
+TEST_F(ConsoleLog, TailReadsTheLastHundredValidLines) {
+    const struct {
+        std::string content;
+        Lines expected;
+    } cases[] = {
+        {numbered_lines(1, 250), numbered(151, 250)},
+        {numbered_lines(1, 5, "\r\n"), numbered(1, 5)},
+        {"a\n\nb", {"a", "", "b"}},
+        {"a\r\r\nb\n", {"a\r", "b"}},
+        {"one\ntwo\nth\xFFree\nfour\n", {"one", "two"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        dir_.write("tail.log", c.content);
+        EXPECT_EQ(read_console_log_tail(dir_.file("tail.log")), c.expected) << c.content.substr(0, 40);
+    }
+    EXPECT_EQ(read_console_log_tail(dir_.file("none.log")), Lines{});
+    EXPECT_EQ(read_console_log_tail(dir_.path()), Lines{});
+}
+
+TEST_F(ConsoleLog, TailOfALargeFileReadsOnlyItsEnd) {
+    // 64 lines of 16 KiB fill the read window exactly.
+    std::string block;
+    Lines block_lines;
+    for (int i = 0; i < 64; ++i) {
+        std::string line = std::to_string(i) + std::string(16383 - std::to_string(i).size(), 'y');
+        block += line + "\n";
+        block_lines.push_back(line);
+    }
+    ASSERT_EQ(block.size(), kMaxTailBytes);
+
+    // The window begins exactly on a line start: that line is kept.
+    dir_.write("aligned.log", "before\n" + block);
+    EXPECT_EQ(read_console_log_tail(dir_.file("aligned.log")), block_lines);
+
+    // The window begins inside a line: that partial line is skipped.
+    dir_.write("inside.log", "abc" + block);
+    EXPECT_EQ(read_console_log_tail(dir_.file("inside.log")), Lines(block_lines.begin() + 1, block_lines.end()));
+
+    // Many short lines: the same result as reading it all.
+    dir_.write("long.log", numbered_lines(1, 300000));
+    EXPECT_EQ(read_console_log_tail(dir_.file("long.log")), numbered(299901, 300000));
+
+    // The default path follows the internal setting.
+    dir_.write("console.log", "x\n");
+    EXPECT_EQ(read_console_log_tail(), Lines{"x"});
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tui/kit/terminal.h"
+#include "tui/kit/test_backend.h"
+
+namespace tarnwick::tui {
+namespace {
+
+const Style kBoldRed = Style{}.with_fg(Color::Red).add(Modifier::Bold);
+
+std::string draw_bytes_of(const std::vector<std::pair<Position, Cell>>& cells) {
+    std::vector<CellUpdate> updates;
+    for (const auto& [pos, cell] : cells) updates.push_back({pos.x, pos.y, &cell});
+    std::string out;
+    append_draw_bytes(out, updates);
+    return out;
+}
+
+Cell cell_of(std::string symbol, Style style) {
+    Cell c;
+    c.set_symbol(symbol);
+    c.set_style(style);
+    return c;
+}
+
+const char* const kTrailer = "\x1b[39m\x1b[49m\x1b[59m\x1b[0m";
+
+TEST(KitDrawBytes, MovesModifiersAndColours) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<Position, Cell>> cells;
+        std::string bytes;
+    } cases[] = {
+        {"nothing changed", {}, kTrailer},
+        {"adjacent cells share one move and one style",
+         {{{0, 0}, cell_of("A", kBoldRed)}, {{1, 0}, cell_of("B", kBoldRed)}},
+         std::string("\x1b[1;1H\x1b[1m\x1b[38;5;1;49mAB") + kTrailer},
+        {"a gap or another row moves the cursor",
+         {{{3, 2}, cell_of("x", {})}, {{5, 2}, cell_of("y", {})}, {{6, 3}, cell_of("z", {})}},
+         std::string("\x1b[3;4Hx\x1b[3;6Hy\x1b[4;7Hz") + kTrailer},
+        {"background alone still sends both colours",
+         {{{0, 0}, cell_of("a", Style{}.with_bg(Color::Blue))}},
+         std::string("\x1b[1;1H\x1b[39;48;5;4ma") + kTrailer},
+        {"named colours in 256-colour form",
+         {{{0, 0}, cell_of("a", Style{}.with_fg(Color::White).with_bg(Color::DarkGray))},
+          {{1, 0}, cell_of("b", Style{}.with_fg(Color::LightCyan).with_bg(Color::Black))}},
+         std::string("\x1b[1;1H\x1b[38;5;15;48;5;8ma\x1b[38;5;14;48;5;0mb") + kTrailer},
+        {"removals before additions; bold off keeps dim",
+         {{{0, 0}, cell_of("a", Style{}.add(Modifier::Reversed | Modifier::Bold | Modifier::Dim))},
+          {{1, 0}, cell_of("b", Style{}.add(Modifier::Dim | Modifier::Italic))},
+          {{2, 0}, cell_of("c", Style{}.add(Modifier::Underlined))}},
+         std::string("\x1b[1;1H\x1b[7m\x1b[1m\x1b[2ma\x1b[27m\x1b[22m\x1b[2m\x1b[3mb"
+                     "\x1b[23m\x1b[22m\x1b[4mc") +
+             kTrailer},
+        {"a control character set on a cell directly is not sent",
+         {{{0, 0}, cell_of("\x1b", {})}},
+         std::string("\x1b[1;1H\xEF\xBF\xBD") + kTrailer},
+    };
+    for (const Case& c : cases) EXPECT_EQ(draw_bytes_of(c.cells), c.bytes) << c.name;
+}
+
+TEST(KitDrawBytes, NoColorSendsModifiersOnly) {
+    Cell c = cell_of("A", kBoldRed);
+    std::vector<CellUpdate> updates{{0, 0, &c}};
+    std::string out;
+    append_draw_bytes(out, updates, DrawOptions{true});
+    EXPECT_EQ(out, std::string("\x1b[1;1H\x1b[1mA") + kTrailer);
+}
+
+TEST(KitTerminal, FirstDrawWritesOnlyNonBlankCells) {
+    TestBackend backend(3, 1);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    EXPECT_EQ(backend.bytes(), "");  // creating writes nothing
+    ASSERT_TRUE(terminal->draw([](Frame& f) { f.buffer().set_string(0, 0, "AB", kBoldRed); }));
+    EXPECT_EQ(backend.take_bytes(),
+              std::string("\x1b[1;1H\x1b[1m\x1b[38;5;1;49mAB") + kTrailer + "\x1b[?25l");
+    EXPECT_EQ(backend.row_text(0), "AB ");
+    EXPECT_EQ(backend.screen().cell(1, 0)->fg, Color::Red);
+    EXPECT_FALSE(backend.cursor_visible());
+    EXPECT_TRUE(terminal->cursor_hidden());
+}
+
+TEST(KitTerminal, LaterDrawsSendOnlyChanges) {
+    TestBackend backend(10, 3);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    auto scene = [](std::string_view word) {
+        return [word](Frame& f) {
+            f.buffer().set_string(0, 0, "title", Style{}.with_fg(Color::Cyan));
+            f.buffer().set_string(2, 2, word, {});
+        };
+    };
+    ASSERT_TRUE(terminal->draw(scene("one")));
+    backend.take_bytes();
+    ASSERT_TRUE(terminal->draw(scene("one")));
+    EXPECT_EQ(backend.take_bytes(), std::string(kTrailer) + "\x1b[?25l");
+    ASSERT_TRUE(terminal->draw(scene("ore")));
+    EXPECT_EQ(backend.take_bytes(), std::string("\x1b[3;4Hr") + kTrailer + "\x1b[?25l");
+    ASSERT_TRUE(terminal->draw(scene("")));
+    EXPECT_EQ(backend.take_bytes(), std::string("\x1b[3;3H   ") + kTrailer + "\x1b[?25l");
+    EXPECT_EQ(backend.row_text(0), "title     ");
+    EXPECT_EQ(backend.row_text(2), "          ");
+}
+
+TEST(KitTerminal, CursorShownWhereTheFrameSetsIt) {
+    TestBackend backend(5, 2);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    ASSERT_TRUE(terminal->draw([](Frame& f) { f.set_cursor_position({3, 1}); }));
+    EXPECT_EQ(backend.take_bytes(), std::string(kTrailer) + "\x1b[?25h\x1b[2;4H");
+    EXPECT_TRUE(backend.cursor_visible());
+    EXPECT_FALSE(terminal->cursor_hidden());
+}
+
+TEST(KitTerminal, ResizeClearsAndRedrawsEverything) {
+    TestBackend backend(4, 1);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    auto scene = [](Frame& f) { f.buffer().set_string(0, 0, "abcdef", {}); };
+    ASSERT_TRUE(terminal->draw(scene));
+    backend.take_bytes();
+    backend.set_size(6, 1);
+    ASSERT_TRUE(terminal->draw(scene));
+    EXPECT_EQ(backend.take_bytes(), std::string("\x1b[2J\x1b[1;1Habcdef") + kTrailer + "\x1b[?25l");
+    EXPECT_EQ(terminal->size(), (Size{6, 1}));
+    EXPECT_EQ(backend.row_text(0), "abcdef");
+}
+
+TEST(KitTerminal, ClearForgetsThePreviousFrame) {
+    TestBackend backend(3, 1);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    auto scene = [](Frame& f) { f.buffer().set_string(0, 0, "ab", {}); };
+    ASSERT_TRUE(terminal->draw(scene));
+    ASSERT_TRUE(terminal->clear());
+    backend.take_bytes();
+    ASSERT_TRUE(terminal->draw(scene));
+    EXPECT_EQ(backend.take_bytes(), std::string("\x1b[1;1Hab") + kTrailer + "\x1b[?25l");
+}
+
+TEST(KitTerminal, DroppingShowsAHiddenCursorOnce) {
+    TestBackend backend(3, 1);
+    {
+        auto terminal = Terminal::create(backend);
+        ASSERT_TRUE(terminal);
+        ASSERT_TRUE(terminal->draw([](Frame&) {}));
+        backend.take_bytes();
+    }
+    EXPECT_EQ(backend.take_bytes(), "\x1b[?25h");
+    {
+        auto terminal = Terminal::create(backend);
+        ASSERT_TRUE(terminal);
+        ASSERT_TRUE(terminal->draw([](Frame&) {}));
+        terminal->set_cursor_hidden(false);  // shown by the caller's own teardown
+        backend.take_bytes();
+    }
+    EXPECT_EQ(backend.take_bytes(), "");
+}
+
+TEST(KitTerminal, WriteErrorsAreReturned) {
+    TestBackend backend(3, 1);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    backend.fail_with(EIO);
+    auto r = terminal->draw([](Frame& f) { f.buffer().set_string(0, 0, "x", {}); });
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error().code, EIO);
+    EXPECT_EQ(display_io_error(r.error()), "Input/output error (os error 5)");
+    backend.fail_with(std::nullopt);
+    TestBackend failing(3, 1);
+    failing.fail_with(ENOTTY);
+    EXPECT_FALSE(Terminal::create(failing));
+}
+
+TEST(KitTerminal, NoColorFromTheEnvironment) {
+    ::setenv("NO_COLOR", "1", 1);
+    TestBackend backend(3, 1);
+    auto terminal = Terminal::create(backend);
+    ::unsetenv("NO_COLOR");
+    ASSERT_TRUE(terminal);
+    ASSERT_TRUE(terminal->draw([](Frame& f) { f.buffer().set_string(0, 0, "A", kBoldRed); }));
+    EXPECT_EQ(backend.take_bytes(), std::string("\x1b[1;1H\x1b[1mA") + kTrailer + "\x1b[?25l");
+}
+
+}  // namespace
+}  // namespace tarnwick::tui
