@@ -61,6 +61,20 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    inspect_before_release(p);
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    inspect_before_release(p);
+    std::free(p);
+}
 void operator delete[](void* p) noexcept {
     inspect_before_release(p);
     std::free(p);
