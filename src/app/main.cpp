@@ -1,15 +1,74 @@
-#include <CLI/CLI.hpp>
+#include "app/check_config.h"
+#include "app/cli.h"
+#include "app/console_session.h"
+#include "app/dry_run.h"
+#include "app/mouse_echo.h"
+#include "app/mouse_smoke.h"
+#include "core/console_log.h"
+#include "core/diagnostics.h"
+#include "tui/term/terminal.h"
 
+#include <fmt/format.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
-// Placeholder entry: the command line grows with the program.
-int main(int argc, char** argv) {
-    CLI::App app{"FreeBSD TTY menu-based login replacement", "tarnwick"};
-    app.set_version_flag("--version", "tarnwick 0.1.1");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+namespace {
+
+constexpr int kExitSoftware = 70;  // EX_SOFTWARE
+constexpr int kExitNoPerm = 77;    // EX_NOPERM
+
+// A closed standard descriptor would be taken by the next file we open, and
+// our output would land in it; park /dev/null there instead.
+void open_closed_standard_fds() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        const int opened = ::open("/dev/null", O_RDWR | O_NOCTTY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
     }
-    return 0;
+}
+
+int run_normal_mode(const tarnwick::Cli& cli) {
+    if (::geteuid() != 0) {
+        fmt::print(stderr, "must be run as root\n");
+        return kExitNoPerm;
+    }
+    const auto result = tarnwick::run_console_session(cli);
+    if (result) return *result;
+    tarnwick::tui::restore_terminal();
+    tarnwick::log_console("tarnwick error: " + result.error());
+    fmt::print(stderr, "tarnwick error: {} (see {})\n", result.error(), tarnwick::kConsoleLogPath);
+    std::fflush(stderr);
+    return kExitSoftware;
+}
+
+int run(const tarnwick::Cli& cli) {
+    if (cli.smoke_mouse) {
+        const tarnwick::SmokeReport report = tarnwick::run_mouse_smoke_tests();
+        for (const auto& line : report.lines) fmt::print("{}\n", line);
+        std::fflush(stdout);
+        return report.failed ? kExitSoftware : 0;
+    }
+    if (cli.mouse_echo) return tarnwick::run_mouse_echo(cli.mouse_echo_path, cli.mouse_echo_max);
+    if (cli.check_config) return tarnwick::run_check_config(cli.config_dir);
+    if (cli.screen_matrix) return tarnwick::run_screen_matrix(cli.config_dir, cli.locale);
+    if (cli.dry_run) return tarnwick::run_dry_run(cli.config_dir, cli.user, cli.locale, cli.color);
+    return run_normal_mode(cli);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    open_closed_standard_fds();
+    ::signal(SIGPIPE, SIG_IGN);
+    const auto parsed = tarnwick::parse_cli(argc, argv);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    return run(std::get<tarnwick::Cli>(parsed));
 }

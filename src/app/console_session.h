@@ -1,0 +1,15 @@
+#pragma once
+// The interactive console login (normal mode).
+
+#include "app/cli.h"
+#include "core/result.h"
+
+#include <string>
+
+namespace tarnwick {
+
+// An exit status (0, 77 or 78), or an error text that main reports and turns
+// into status 70.
+Result<int, std::string> run_console_session(const Cli& cli);
+
+}  // namespace tarnwick

@@ -1,0 +1,7 @@
+#include "tui/term/terminal.h"
+
+namespace tarnwick::tui {
+
+void restore_terminal() {}
+
+}  // namespace tarnwick::tui

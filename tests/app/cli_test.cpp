@@ -1,0 +1,170 @@
+// The built binary driven as a process: help, version, usage errors, mode
+// selection and the start-up rules.
+
+#include "support/process.h"
+#include "support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+using test::ProcessOptions;
+using test::ProcessResult;
+using test::run_process;
+
+ProcessResult tarnwick(const std::vector<std::string>& args, ProcessOptions options = {}) {
+    return run_process(TARNWICK_BINARY, args, options);
+}
+
+ProcessOptions as_nobody() {
+    ProcessOptions o;
+    o.uid = test::nobody_uid();
+    o.gid = test::nobody_gid();
+    return o;
+}
+
+bool in_ci() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
+
+#define REQUIRE_ROOT()                                                        \
+    do {                                                                      \
+        if (::geteuid() != 0) {                                               \
+            if (in_ci()) FAIL() << "CI runs these tests as root";             \
+            GTEST_SKIP() << "needs root to run the binary as another user";   \
+        }                                                                     \
+    } while (0)
+
+TEST(Cli, VersionGoesToStdoutWithStatusZero) {
+    for (const char* flag : {"--version", "-V"}) {
+        const auto r = tarnwick({flag});
+        EXPECT_EQ(r.status, 0) << flag;
+        EXPECT_EQ(r.out, "tarnwick 0.1.1\n") << flag;
+        EXPECT_EQ(r.err, "") << flag;
+    }
+}
+
+TEST(Cli, HelpListsTheOptionsButNotTheHiddenMouseFlag) {
+    const auto r = tarnwick({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("FreeBSD TTY menu-based login replacement"), std::string::npos);
+    for (const char* text :
+         {"--tty TTY", "--config-dir CONFIG_DIR", "--color COLOR", "--user USER", "--locale LOCALE", "--dry-run",
+          "--screen-matrix", "--check-config", "--smoke-mouse", "--mouse-echo ", "--mouse-echo-path MOUSE_ECHO_PATH",
+          "--mouse-echo-max MOUSE_ECHO_MAX", "auto", "always", "never", "/usr/local/etc/tarnwick",
+          "/tmp/tarnwick-mouse-echo.log", "Color mode", "TTY device path (normal mode)"}) {
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    }
+    EXPECT_FALSE(std::regex_search(r.out, std::regex("--mouse([^-]|$)"))) << r.out;
+    EXPECT_EQ(r.out.find("Accepted for CLI compatibility"), std::string::npos);
+}
+
+TEST(Cli, UsageErrorsGoToStderrWithStatusTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--color", "Never"},        {"--color=Always"},          {"--color", ""},
+        {"--color"},                 {"--mouse-echo-max", "-1"},  {"--mouse-echo-max=x"},
+        {"--mouse-echo-max="},       {"--mouse-echo-max", " 1"},  {"--mouse-echo-max", "0x10"},
+        {"--mouse-echo-max", "18446744073709551616"},             {"--tty"},
+        {"--no-such-option"},        {"positional"},              {"-t", "/dev/ttyv1"},
+    };
+    for (const auto& args : cases) {
+        const auto r = tarnwick(args);
+        const std::string label = args[0] + (args.size() > 1 ? " " + args[1] : "");
+        EXPECT_EQ(r.status, 2) << label;
+        EXPECT_EQ(r.out, "") << label;
+        EXPECT_NE(r.err, "") << label;
+    }
+    const auto color = tarnwick({"--color", "Never"});
+    for (const char* word : {"auto", "always", "never"}) EXPECT_NE(color.err.find(word), std::string::npos);
+}
+
+// Until each mode is built it ends with "ERROR: <mode> is not built yet" and
+// status 70; the first selected mode of the fixed order is the one that runs.
+TEST(Cli, RunsOnlyTheFirstSelectedModeOfTheFixedOrder) {
+    const struct {
+        std::vector<std::string> args;
+        const char* mode;
+    } cases[] = {
+        {{"--dry-run", "--check-config"}, "--check-config"},
+        {{"--mouse-echo", "--smoke-mouse"}, "--smoke-mouse"},
+        {{"--dry-run", "--screen-matrix"}, "--screen-matrix"},
+        {{"--screen-matrix", "--check-config", "--mouse-echo"}, "--mouse-echo"},
+        {{"--dry-run", "--user", "alice", "--tty", "/nonexistent"}, "--dry-run"},
+        {{"--color=never", "--mouse-echo-max", "0", "--check-config"}, "--check-config"},
+        {{"--mouse-echo-max=18446744073709551615", "--mouse-echo"}, "--mouse-echo"},
+    };
+    for (const auto& c : cases) {
+        const auto r = tarnwick(c.args);
+        EXPECT_EQ(r.status, 70) << c.mode;
+        EXPECT_EQ(r.err, std::string("ERROR: ") + c.mode + " is not built yet\n") << c.args[0];
+    }
+}
+
+TEST(Cli, NormalModeNeedsRootAndTouchesNothingElse) {
+    REQUIRE_ROOT();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"--mouse"}, {"--user", "alice"}, {"--config-dir", "/nonexistent", "--tty", "/dev/null"}}) {
+        const auto r = tarnwick(args, as_nobody());
+        EXPECT_EQ(r.status, 77) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.err, "must be run as root\n");
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST(Cli, OfflineModesRunWithoutRoot) {
+    REQUIRE_ROOT();
+    const auto r = tarnwick({"--check-config", "--tty", "/dev/ttyv9"}, as_nobody());
+    EXPECT_EQ(r.status, 70);
+    EXPECT_EQ(r.err, "ERROR: --check-config is not built yet\n");
+}
+
+TEST(Cli, StartsNormallyWithStandardDescriptorsClosed) {
+    ProcessOptions no_in_out;
+    no_in_out.closed_fds = {0, 1};
+    const auto version = tarnwick({"--check-config"}, no_in_out);
+    EXPECT_EQ(version.status, 70);
+    EXPECT_EQ(version.err, "ERROR: --check-config is not built yet\n");
+
+    ProcessOptions no_in_err;
+    no_in_err.closed_fds = {0, 2};
+    const auto r = tarnwick({"--version"}, no_in_err);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "tarnwick 0.1.1\n");
+
+    ProcessOptions all;
+    all.closed_fds = {0, 1, 2};
+    EXPECT_EQ(tarnwick({"--color=bad"}, all).status, 2);
+}
+
+// The error result of the console session, seen as root inside a private
+// mount namespace whose /var/log is a scratch folder.
+TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
+    REQUIRE_ROOT();
+    test::ScratchDir log_dir;
+    const auto r = run_process("unshare", {"--mount", "--propagation", "private", "--", "sh", "-c",
+                                           "mount --bind \"$0\" /var/log && exec \"$1\"", log_dir.path(),
+                                           TARNWICK_BINARY});
+    if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
+        if (in_ci()) FAIL() << r.err;
+        GTEST_SKIP() << "no mount namespace here: " << r.err;
+    }
+    EXPECT_EQ(r.status, 70);
+    EXPECT_EQ(r.err, "tarnwick error: console session is not built yet (see /var/log/tarnwick-console.log)\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(std::regex_match(log_dir.read("tarnwick-console.log"),
+                                 std::regex(R"(\[[0-9]+\] tarnwick error: console session is not built yet\n)")))
+        << log_dir.read("tarnwick-console.log");
+}
+
+}  // namespace
+}  // namespace tarnwick

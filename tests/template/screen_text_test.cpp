@@ -1,0 +1,89 @@
+#include "template/screen/default_main_menu.h"
+#include "template/screen/screen_text.h"
+
+#include "core/catalog.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick {
+namespace {
+
+Widget widget(std::string type, std::string id, std::optional<std::string> action = {},
+              WidgetCondition condition = WidgetCondition::Always, std::vector<Widget> children = {}) {
+    Widget w;
+    w.type = std::move(type);
+    w.id = std::move(id);
+    w.action = std::move(action);
+    w.condition = condition;
+    w.children = std::move(children);
+    return w;
+}
+
+std::string render(std::vector<Widget> widgets, bool admin, const Catalog& catalog = {}) {
+    return render_screen_text(ScreenTemplate{"1.0", "s", "t", std::move(widgets)}, catalog, admin, false);
+}
+
+TEST(RenderScreenText, BuiltInMenuWithKeysOnly) {
+    EXPECT_EQ(render_screen_text(default_main_menu(), Catalog{}, false, false),
+              "screen: main-menu (menu.main.title)\n"
+              "color: 16\n"
+              "admin: false\n"
+              "- [menu] menu.main action=-\n"
+              "  - [item] action.sysinfo action=system_info\n"
+              "  - [item] action.network action=network_status\n"
+              "  - [item] action.power action=power_menu\n");
+}
+
+TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
+    Catalog catalog;
+    catalog.fallback_messages = {{"t", "Title"}, {"k", "Label"}};
+    Widget labelled = widget("item", "a", "x");
+    labelled.label_key = std::string("k");
+    Widget empty_key = widget("info", "b");
+    empty_key.label_key = std::string();
+    EXPECT_EQ(render_screen_text(ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}}, catalog, true, true),
+              "screen: s (Title)\n"
+              "color: never\n"
+              "admin: true\n"
+              "- [item] Label action=x\n"
+              "- [info]  action=-\n");
+}
+
+TEST(RenderScreenText, HidesByConditionWithWholeSubtree) {
+    const std::vector<Widget> widgets = {
+        widget("panel", "admin", {}, WidgetCondition::UserIsAdmin, {widget("item", "inner", "reboot")}),
+        widget("panel", "never", {}, WidgetCondition::Never, {widget("item", "hidden")}),
+        widget("item", "all"),
+    };
+    EXPECT_EQ(render(widgets, true),
+              "screen: s (t)\ncolor: 16\nadmin: true\n"
+              "- [panel] admin action=-\n"
+              "  - [item] inner action=reboot\n"
+              "- [item] all action=-\n");
+    EXPECT_EQ(render(widgets, false), "screen: s (t)\ncolor: 16\nadmin: false\n- [item] all action=-\n");
+}
+
+TEST(RenderScreenText, AddsShellAndShutdownLinesAtTheirIndent) {
+    const std::vector<Widget> widgets = {
+        widget("menu", "a", {}, WidgetCondition::Always,
+               {widget("menu", "b", {}, WidgetCondition::Always,
+                       {widget("item", "sh", "spawn_shell"), widget("item", "off", "shutdown")})}),
+        widget("item", "po", "power_off"),
+        widget("item", "cap", "Shutdown"),
+    };
+    EXPECT_EQ(render(widgets, false),
+              "screen: s (t)\ncolor: 16\nadmin: false\n"
+              "- [menu] a action=-\n"
+              "  - [menu] b action=-\n"
+              "    - [item] sh action=spawn_shell\n"
+              "      Shell\n"
+              "    - [item] off action=shutdown\n"
+              "      Shutdown\n"
+              "- [item] po action=power_off\n"
+              "  Shutdown\n"
+              "- [item] cap action=Shutdown\n");
+    EXPECT_EQ(render({}, false), "screen: s (t)\ncolor: 16\nadmin: false\n");
+}
+
+}  // namespace
+}  // namespace tarnwick
