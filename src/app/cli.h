@@ -31,21 +31,15 @@ struct Cli {
     bool mouse = false;  // accepted and stored; changes nothing
 };
 
-// Where the parsed option values land before they become a Cli.
+// Where the parsed option values land: the plain fields straight in the Cli,
+// the optional and checked ones as text until the parse has succeeded.
 struct CliBindings {
+    Cli cli;
     std::string tty;
-    std::string config_dir = "/usr/local/etc/tarnwick";
-    std::string color = "auto";
     std::string user;
     std::string locale;
-    bool dry_run = false;
-    bool screen_matrix = false;
-    bool check_config = false;
-    bool smoke_mouse = false;
-    bool mouse_echo = false;
-    std::string mouse_echo_path = "/tmp/tarnwick-mouse-echo.log";
+    std::string color = "auto";
     std::string mouse_echo_max = "8";
-    bool mouse = false;
 };
 
 // The command definition, its options bound to `bindings`.

@@ -1,5 +1,8 @@
 #include "core/diagnostics.h"
 
+#include "core/catalog.h"
+#include "core/console_log.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -107,6 +110,16 @@ std::string diagnostics_subtitle(std::string_view translated_subtitle, std::size
     const std::string count =
         fmt::format("{} lines in ring · {} (last {})", ring_lines, kConsoleLogPath, kDiagnosticsCapacity);
     return fmt::format("{} · {}", translated_subtitle, count);
+}
+
+DiagnosticsModel diagnostics_model(const Catalog& catalog) {
+    std::vector<std::string> lines =
+        merge_diagnostic_lines(console_ring_snapshot(), [] { return read_console_log_tail(); });
+    // Lines may have arrived since the copy: the count is what the ring holds now.
+    const std::size_t ring_len = console_ring_len();
+    redact_diagnostic_lines(lines);
+    return DiagnosticsModel{translate(catalog, "diag.title"),
+                            diagnostics_subtitle(translate(catalog, "diag.subtitle"), ring_len), std::move(lines)};
 }
 
 }  // namespace tarnwick

@@ -11,6 +11,8 @@
 
 namespace tarnwick {
 
+struct Catalog;
+
 struct DiagnosticsModel {
     std::string title;
     std::string subtitle;
@@ -38,5 +40,10 @@ void redact_diagnostic_lines(std::vector<std::string>& lines);
 
 // "{subtitle} · {n} lines in ring · /var/log/tarnwick-console.log (last 100)".
 std::string diagnostics_subtitle(std::string_view translated_subtitle, std::size_t ring_lines);
+
+// The snapshot for the diagnostics view: the console ring completed from the
+// log file's tail, passwords hidden, title and subtitle translated with the
+// catalog. Never fails.
+DiagnosticsModel diagnostics_model(const Catalog& catalog);
 
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #include "core/diagnostics.h"
 
+#include "core/catalog.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -104,6 +106,24 @@ TEST(DiagnosticsSubtitle, JoinsTheTranslatedTextAndTheCount) {
               "Console log · 0 lines in ring · /var/log/tarnwick-console.log (last 100)");
     EXPECT_EQ(diagnostics_subtitle("diag.subtitle", 42),
               "diag.subtitle · 42 lines in ring · /var/log/tarnwick-console.log (last 100)");
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+TEST(DiagnosticsModel, TranslatesWithTheCatalogOrShowsTheKey) {
+    Catalog catalog;
+    catalog.messages["diag.subtitle"] = "Console";
+    const DiagnosticsModel model = diagnostics_model(catalog);
+    EXPECT_EQ(model.title, "diag.title");
+    EXPECT_EQ(model.subtitle.rfind("Console · ", 0), 0u);
+    EXPECT_LE(model.lines.size(), kDiagnosticsCapacity);
+    for (const auto& line : model.lines) {
+        EXPECT_FALSE(mentions_password(line)) << line;
+    }
 }
 
 }  // namespace
