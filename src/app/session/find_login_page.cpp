@@ -6,19 +6,19 @@
 #include "core/console_log.h"
 #include "core/text.h"
 #include "template/template_dirs.h"
-#include "template/twml/twml_error.h"
+#include "template/twml/error.h"
 
 namespace tarnwick::app {
 
-std::optional<LoginTemplate> find_login_page(const std::string& config_dir) {
+std::optional<tmpl::LoginTemplate> find_login_page(const std::string& config_dir) {
     for (const auto& folder : template_dirs(config_dir)) {
         const std::string path = join_path(folder, "pages/login.twml");
         struct stat st {};
         if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        auto loaded = load_login_page(path, folder);
+        auto loaded = tmpl::load_login_page(path, folder);
         if (!loaded) {
             log_console("login TWML invalid at " + decode_lossy(path) + ": " +
-                        display_twml_error(loaded.error()));
+                        tmpl::display_twml_error(loaded.error()));
             continue;
         }
         log_console("loaded login TWML from " + decode_lossy(path));

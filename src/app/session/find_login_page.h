@@ -10,6 +10,6 @@ namespace tarnwick::app {
 // The first pages/login.twml of the template folders that loads as a login
 // page, logging each invalid one; absent (after logging and telling standard
 // error) when none does.
-std::optional<LoginTemplate> find_login_page(const std::string& config_dir);
+std::optional<tmpl::LoginTemplate> find_login_page(const std::string& config_dir);
 
 }  // namespace tarnwick::app

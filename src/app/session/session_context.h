@@ -27,7 +27,7 @@ struct SessionContext {
     std::vector<std::string> login_users;
     std::vector<std::string> addresses;
     std::vector<LocaleInfo> languages;
-    LoginTemplate login_template;
+    tmpl::LoginTemplate login_template;
 };
 
 // The signed-in user the login loop hands to the menu loop.
