@@ -3,13 +3,11 @@
 #include "core/catalog.h"
 #include "tui/kit/block.h"
 #include "tui/kit/clear.h"
-#include "tui/kit/fd_backend.h"
 #include "tui/kit/layout.h"
 #include "tui/kit/paragraph.h"
 #include "tui/kit/terminal.h"
-#include "tui/term/color_depth.h"
 #include "tui/term/event_reader.h"
-#include "tui/term/terminal.h"
+#include "tui/term/screen_loop.h"
 
 #include <fmt/format.h>
 
@@ -17,17 +15,14 @@
 #include <chrono>
 #include <optional>
 
-#include <unistd.h>
 
 namespace tarnwick::tui {
 namespace {
 
 constexpr std::chrono::milliseconds kTurn{200};
 
-void draw(Frame& frame, std::string_view message, bool yes, ColorDepth depth, const Catalog& catalog) {
-    const Size size{frame.area().width, frame.area().height};
-    const Rect box = confirm_box(size.width, size.height);
-    const ColorRoles roles = color_roles(depth);
+void draw(Frame& frame, std::string_view message, bool yes, const ColorRoles& roles, const Catalog& catalog) {
+    const Rect box = confirm_box(frame.area().width, frame.area().height);
     const Style accent = roles.accent;
     frame.render_widget(Clear{}, box);
     const Block block = Block::bordered()
@@ -45,28 +40,48 @@ void draw(Frame& frame, std::string_view message, bool yes, ColorDepth depth, co
     frame.render_widget(Paragraph(Text(Line(buttons))).style(roles.highlight), parts[1]);
 }
 
-enum class Answer { Pending, Yes, No };
-
 // Keys only; modifiers are not looked at, so Ctrl+y counts as y.
-Answer on_key(const KeyEvent& key, bool& yes) {
+ScreenStep<bool> on_key(const KeyEvent& key, bool& yes) {
     switch (key.code) {
-        case Key::Enter: return yes ? Answer::Yes : Answer::No;
+        case Key::Enter: return yes;
         case Key::Left:
         case Key::Right:
-        case Key::Tab: yes = !yes; return Answer::Pending;
-        case Key::Esc: yes = false; return Answer::No;
+        case Key::Tab: yes = !yes; return std::nullopt;
+        case Key::Esc: return false;
         case Key::Char:
             switch (key.ch) {
                 case U'h':
-                case U'l': yes = !yes; return Answer::Pending;
+                case U'l': yes = !yes; return std::nullopt;
                 case U'y':
-                case U'Y': yes = true; return Answer::Yes;
+                case U'Y': return true;
                 case U'n':
-                case U'N': yes = false; return Answer::No;
-                default: return Answer::Pending;
+                case U'N': return false;
+                default: return std::nullopt;
             }
-        default: return Answer::Pending;
+        default: return std::nullopt;
     }
+}
+
+// The dialog's own terminal modes: the alternate screen without mouse
+// reporting, and no console mouse; events every 200 ms at most.
+ScreenIo dialog_io() {
+    ScreenIo io;
+    io.enter = [](Backend& out) -> IoResult {
+        if (auto r = enable_raw_mode(); !r) return r;
+        if (auto r = clear_screen(out); !r) return r;
+        if (auto r = out.write(kAlternateScreenOn); !r) return r;
+        return out.flush();
+    };
+    io.leave = [](Backend& out) -> IoResult {
+        if (auto r = disable_raw_mode(); !r) return r;
+        if (auto r = out.write(kAlternateScreenOff); !r) return r;
+        if (auto r = out.flush(); !r) return r;
+        if (auto r = out.show_cursor(); !r) return r;
+        return out.flush();
+    };
+    io.open_mouse = [] { return std::optional<ConsoleMouse>{}; };
+    io.next = [](std::optional<ConsoleMouse>&) { return poll_terminal_event(kTurn); };
+    return io;
 }
 
 }  // namespace
@@ -79,40 +94,12 @@ Rect confirm_box(std::uint16_t columns, std::uint16_t rows) {
 }
 
 Result<bool, IoError> confirm_dialog(std::string_view message, AutoMode color, const Catalog& catalog) {
-    const ColorDepth depth = color_depth(color);
-    FdBackend backend(STDOUT_FILENO);
-    if (auto r = enable_raw_mode(); !r) return fail(r.error());
-    if (auto r = clear_screen(backend); !r) return fail(r.error());
-    if (auto r = backend.write(kAlternateScreenOn); !r) return fail(r.error());
-    if (auto r = backend.flush(); !r) return fail(r.error());
-
-    auto terminal = Terminal::create(backend);
-    if (!terminal) return fail(terminal.error());
-
     bool yes = false;
-    Answer answer = Answer::Pending;
-    while (answer == Answer::Pending) {
-        (void)terminal->autoresize();
-        if (auto r = terminal->draw([&](Frame& frame) { draw(frame, message, yes, depth, catalog); }); !r) {
-            return fail(r.error());
-        }
-        auto event = poll_terminal_event(kTurn);
-        if (!event) return fail(event.error());
-        if (!*event) continue;
-        if (const auto* key = std::get_if<KeyEvent>(&**event)) {
-            if (key->is_press()) answer = on_key(*key, yes);
-        } else if (const auto* resize = std::get_if<ResizeEvent>(&**event)) {
-            (void)terminal->resize(Size{resize->columns, resize->rows});
-        }
-        // Mouse, focus and paste events change nothing.
-    }
-
-    if (auto r = disable_raw_mode(); !r) return fail(r.error());
-    if (auto r = backend.write(kAlternateScreenOff); !r) return fail(r.error());
-    if (auto r = backend.flush(); !r) return fail(r.error());
-    if (auto r = terminal->show_cursor(); !r) return fail(r.error());
-    if (auto r = backend.flush(); !r) return fail(r.error());
-    return answer == Answer::Yes;
+    ScreenHandlers<bool> handlers;
+    handlers.draw = [&](Frame& frame, ScreenContext& ctx) { draw(frame, message, yes, ctx.roles, catalog); };
+    handlers.on_key = [&](const KeyEvent& key, ScreenContext&) { return on_key(key, yes); };
+    // Mouse, focus and paste events change nothing.
+    return run_screen(color, handlers, dialog_io());
 }
 
 }  // namespace tarnwick::tui

@@ -2,21 +2,15 @@
 
 #include "core/catalog.h"
 #include "tui/kit/block.h"
-#include "tui/kit/fd_backend.h"
 #include "tui/kit/layout.h"
 #include "tui/kit/list.h"
 #include "tui/kit/paragraph.h"
 #include "tui/kit/terminal.h"
 #include "tui/list_helpers.h"
 #include "tui/screens/diagnostics_view.h"
-#include "tui/term/color_depth.h"
-#include "tui/term/console_mouse.h"
-#include "tui/term/next_event.h"
-#include "tui/term/terminal.h"
+#include "tui/term/screen_loop.h"
 
 #include <fmt/format.h>
-
-#include <unistd.h>
 
 namespace tarnwick::tui {
 namespace {
@@ -24,7 +18,6 @@ namespace {
 struct MenuState {
     const std::vector<MenuItem>& items;
     const Catalog& catalog;
-    ColorDepth depth;
     std::size_t selection = 0;
     bool help_shown = false;
     std::string status;
@@ -48,8 +41,7 @@ struct MenuState {
     }
 };
 
-void draw(Frame& frame, MenuState& state, std::string_view title, std::string_view subtitle) {
-    const ColorRoles roles = color_roles(state.depth);
+void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_view title, std::string_view subtitle) {
     const Style accent = roles.accent;
     const Style on_black = Style{}.with_bg(Color::Black);
     const Rect area = frame.area();
@@ -106,57 +98,56 @@ void draw(Frame& frame, MenuState& state, std::string_view title, std::string_vi
                         rows[2]);
 }
 
-enum class Step { Stay, Diagnostics, Return };
+using Step = ScreenStep<MenuAction>;
 
-Step on_key(const KeyEvent& key, MenuState& state, MenuAction& result) {
+Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const DiagnosticsProvider& diagnostics) {
     switch (key.code) {
         case Key::Enter:
             if (state.selection < state.items.size()) {
-                if (auto action = state.activate(state.selection)) {
-                    result = *action;
-                    return Step::Return;
-                }
+                if (auto action = state.activate(state.selection)) return action;
             }
-            return Step::Stay;
-        case Key::Up: state.move_up(); return Step::Stay;
-        case Key::Down: state.move_down(); return Step::Stay;
+            return std::nullopt;
+        case Key::Up: state.move_up(); return std::nullopt;
+        case Key::Down: state.move_down(); return std::nullopt;
         case Key::Esc: break;
-        case Key::F: return key.number == 1 ? Step::Diagnostics : Step::Stay;
+        case Key::F:
+            if (key.number == 1) {
+                const DiagnosticsModel model = diagnostics();
+                // The view's own errors do not end the menu.
+                (void)diagnostics_view(ctx.terminal, model.title, model.subtitle, model.lines,
+                                       ctx.depth == ColorDepth::Mono, translate(state.catalog, "diag.help"));
+            }
+            return std::nullopt;
         case Key::Char:
             if (key.ch == U'k') state.move_up();
             if (key.ch == U'j') state.move_down();
             if (key.ch == U'?') state.help_shown = !state.help_shown;
             if (key.ch == U'q') break;
-            return Step::Stay;
-        default: return Step::Stay;
+            return std::nullopt;
+        default: return std::nullopt;
     }
     // q or Esc: close the help box first.
     if (state.help_shown) {
         state.help_shown = false;
-        return Step::Stay;
+        return std::nullopt;
     }
-    result = MenuAction::Quit;
-    return Step::Return;
+    return MenuAction::Quit;
 }
 
-Step on_mouse(const MouseEvent& mouse, MenuState& state, MenuAction& result) {
-    if (state.help_shown || state.items.empty()) return Step::Stay;
+Step on_mouse(const MouseEvent& mouse, MenuState& state) {
+    if (state.help_shown || state.items.empty()) return std::nullopt;
     switch (mouse.kind) {
-        case MouseEventKind::ScrollUp: state.move_up(); return Step::Stay;
-        case MouseEventKind::ScrollDown: state.move_down(); return Step::Stay;
+        case MouseEventKind::ScrollUp: state.move_up(); return std::nullopt;
+        case MouseEventKind::ScrollDown: state.move_down(); return std::nullopt;
         case MouseEventKind::Down: {
-            if (mouse.button != MouseButton::Left) return Step::Stay;
+            if (mouse.button != MouseButton::Left) return std::nullopt;
             const std::size_t rows = saturating_sub(state.list_area.height, 2);
             const std::size_t start = list_window_start(state.items.size(), rows, state.selection);
             const auto index = list_item_index(state.list_area, mouse.row, start, state.items.size());
-            if (!index) return Step::Stay;
-            if (auto action = state.activate(*index)) {
-                result = *action;
-                return Step::Return;
-            }
-            return Step::Stay;
+            if (!index) return std::nullopt;
+            return state.activate(*index);
         }
-        default: return Step::Stay;
+        default: return std::nullopt;
     }
 }
 
@@ -166,43 +157,12 @@ Result<MenuAction, IoError> session_screen(std::string_view title, std::string_v
                                            const std::vector<MenuItem>& items, AutoMode color,
                                            std::optional<std::string_view> status, const Catalog& catalog,
                                            const DiagnosticsProvider& diagnostics) {
-    MenuState state{items, catalog, color_depth(color), 0, false, std::string(status.value_or("")), {}};
-    FdBackend backend(STDOUT_FILENO);
-    if (auto r = enter_tui(backend); !r) return fail(r.error());
-    std::optional<ConsoleMouse> mouse = open_console_mouse();
-    auto terminal = Terminal::create(backend);
-    if (!terminal) return fail(terminal.error());
-    if (auto r = terminal->clear(); !r) return fail(r.error());
-
-    MenuAction result = MenuAction::None;
-    for (;;) {
-        (void)terminal->autoresize();
-        if (auto r = terminal->draw([&](Frame& frame) { draw(frame, state, title, subtitle); }); !r) {
-            return fail(r.error());
-        }
-        auto event = next_event(mouse);
-        if (!event) return fail(event.error());
-        if (!*event) continue;
-        Step step = Step::Stay;
-        if (const auto* key = std::get_if<KeyEvent>(&**event)) {
-            if (key->is_press()) step = on_key(*key, state, result);
-        } else if (const auto* click = std::get_if<MouseEvent>(&**event)) {
-            step = on_mouse(*click, state, result);
-        } else if (const auto* resize = std::get_if<ResizeEvent>(&**event)) {
-            (void)terminal->resize(Size{resize->columns, resize->rows});
-        }
-        if (step == Step::Diagnostics) {
-            const DiagnosticsModel model = diagnostics();
-            // The view's own errors do not end the menu.
-            (void)diagnostics_view(*terminal, model.title, model.subtitle, model.lines,
-                                   state.depth == ColorDepth::Mono, translate(catalog, "diag.help"));
-        } else if (step == Step::Return) {
-            break;
-        }
-    }
-    if (auto r = leave_tui(terminal->backend()); !r) return fail(r.error());
-    terminal->set_cursor_hidden(false);
-    return result;
+    MenuState state{items, catalog, 0, false, std::string(status.value_or("")), {}};
+    ScreenHandlers<MenuAction> handlers;
+    handlers.draw = [&](Frame& frame, ScreenContext& ctx) { draw(frame, state, ctx.roles, title, subtitle); };
+    handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) { return on_key(key, state, ctx, diagnostics); };
+    handlers.on_mouse = [&](const MouseEvent& mouse, ScreenContext&) { return on_mouse(mouse, state); };
+    return run_screen(color, handlers);
 }
 
 }  // namespace tarnwick::tui
