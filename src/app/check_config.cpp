@@ -1,13 +1,77 @@
 #include "app/check_config.h"
 
-#include "app/not_built.h"
+#include "app/offline_output.h"
+#include "app/offline_paths.h"
+#include "core/config.h"
+#include "core/text.h"
+#include "template/login_page.h"
+#include "template/screen/screen_template.h"
+#include "template/twml/error.h"
+#include "template/twml/loader.h"
+
+#include <fmt/format.h>
+
+#include <sys/stat.h>
+
+#include <string_view>
 
 namespace tarnwick {
+namespace {
 
-int run_check_config(const std::string&) { return mode_not_built("--check-config"); }
+// The pages the console itself loads, in the order they are checked. The
+// confirmation pages are not among them.
+constexpr std::string_view kCheckedPages[] = {
+    "pages/login.twml",       "pages/admin-menu.twml",       "pages/power-menu.twml",
+    "pages/system-info.twml", "pages/network-overview.twml", "pages/network-iface.twml",
+    "pages/result.twml",
+};
 
-int run_screen_matrix(const std::string&, const std::optional<std::string>&) {
-    return mode_not_built("--screen-matrix");
+bool is_directory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_regular_file(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+int run_check_config(const std::string& config_dir) {
+    const auto config = load_config(config_dir);
+    if (!config) return print_error_line(display_config_error(config.error()));
+
+    // A configuration without a templates folder loads no template and passes.
+    const std::string templates = configured_templates_dir(*config, config_dir);
+    if (!is_directory(templates)) {
+        print_line("OK");
+        return 0;
+    }
+
+    if (const auto screens = load_screen_dir(templates); !screens) {
+        return print_error_line(display_screen_template_error(screens.error()));
+    }
+
+    for (const std::string_view page : kCheckedPages) {
+        const std::string path = join_path(templates, page);
+        if (!is_regular_file(path)) continue;
+        if (const auto loaded = tmpl::load_page(path, templates); !loaded) {
+            return print_error_line(
+                fmt::format("{}: {}", page, tmpl::display_twml_error(loaded.error())));
+        }
+    }
+
+    const std::string login = join_path(templates, "pages/login.twml");
+    if (is_regular_file(login)) {
+        if (const auto page = tmpl::load_login_page(login, templates); !page) {
+            return print_error_line(
+                fmt::format("login.twml: {}", tmpl::display_twml_error(page.error())));
+        }
+    }
+
+    print_line("OK");
+    return 0;
 }
 
 }  // namespace tarnwick

@@ -1,9 +1,9 @@
 #include "app/cli.h"
 
 #include <charconv>
+#include <iostream>
 #include <string_view>
 #include <vector>
-#include <iostream>
 
 namespace tarnwick {
 namespace {
@@ -41,24 +41,28 @@ std::unique_ptr<CLI::App> build_cli_command(CliBindings& b) {
     app->option_defaults()->always_capture_default();
 
     app->add_option("--tty", b.tty, "TTY device path (normal mode)")->type_name("TTY");
-    app->add_option("--config-dir", b.cli.config_dir, "Config directory (default /usr/local/etc/tarnwick)")
+    app->add_option("--config-dir", b.cli.config_dir,
+                    "Config directory (default /usr/local/etc/tarnwick)")
         ->type_name("CONFIG_DIR");
     app->add_option("--color", b.color, "Color mode")
         ->type_name("COLOR")
         ->check(CLI::IsMember({"auto", "always", "never"}));
     app->add_option("--user", b.user, "Username for --dry-run role simulation")->type_name("USER");
-    app->add_option("--locale", b.locale, "Force locale for --dry-run / --screen-matrix (e.g. fr-FR, ja)")
+    app->add_option("--locale", b.locale,
+                    "Force locale for --dry-run / --screen-matrix (e.g. fr-FR, ja)")
         ->type_name("LOCALE");
     app->add_flag("--dry-run", b.cli.dry_run, "Render menu tree to stdout without PAM/TTY");
     app->add_flag("--screen-matrix", b.cli.screen_matrix,
                   "Print every TWML screen's resolved i18n labels for a locale (red/green matrix)");
     app->add_flag("--check-config", b.cli.check_config, "Validate config + templates and exit");
-    app->add_flag("--smoke-mouse", b.cli.smoke_mouse,
-                  "Pure mouse hit-test / dropdown / form logic smoke (no PAM, no root). Prints PASS lines "
-                  "and `MOUSE_SMOKE_OK`");
-    app->add_flag("--mouse-echo", b.cli.mouse_echo,
-                  "Live SGR mouse decode harness for PTY inject tests. Writes `MOUSE kind=\xE2\x80\xA6 "
-                  "col=\xE2\x80\xA6 row=\xE2\x80\xA6` lines to --mouse-echo-path (Esc quits)");
+    app->add_flag(
+        "--smoke-mouse", b.cli.smoke_mouse,
+        "Pure mouse hit-test / dropdown / form logic smoke (no PAM, no root). Prints PASS lines "
+        "and `MOUSE_SMOKE_OK`");
+    app->add_flag(
+        "--mouse-echo", b.cli.mouse_echo,
+        "Live SGR mouse decode harness for PTY inject tests. Writes `MOUSE kind=\xE2\x80\xA6 "
+        "col=\xE2\x80\xA6 row=\xE2\x80\xA6` lines to --mouse-echo-path (Esc quits)");
     app->add_option("--mouse-echo-path", b.cli.mouse_echo_path,
                     "Output path for --mouse-echo (default /tmp/tarnwick-mouse-echo.log)")
         ->type_name("MOUSE_ECHO_PATH");
@@ -70,9 +74,10 @@ std::unique_ptr<CLI::App> build_cli_command(CliBindings& b) {
                 return parse_u64(value) ? std::string() : "invalid digit found in string: " + value;
             },
             "", "u64"));
-    app->add_flag("--mouse", b.cli.mouse,
-                  "Accepted for CLI compatibility. Interactive UI always enables mouse capture (click "
-                  "fields/dropdowns/menus, scroll lists). No effect on dry-run modes")
+    app->add_flag(
+           "--mouse", b.cli.mouse,
+           "Accepted for CLI compatibility. Interactive UI always enables mouse capture (click "
+           "fields/dropdowns/menus, scroll lists). No effect on dry-run modes")
         ->group("");
     return app;
 }
@@ -86,7 +91,8 @@ std::variant<Cli, int> parse_cli(int argc, const char* const* argv) {
     std::vector<std::string> args;
     for (int i = argc - 1; i >= 1; --i) {
         const std::string_view arg = argv[i];
-        if (arg.size() > 3 && arg.substr(0, 2) == "--" && arg.back() == '=' && arg.find('=') == arg.size() - 1) {
+        if (arg.size() > 3 && arg.substr(0, 2) == "--" && arg.back() == '=' &&
+            arg.find('=') == arg.size() - 1) {
             args.emplace_back();
             args.emplace_back(arg.substr(0, arg.size() - 1));
         } else {

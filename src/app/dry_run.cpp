@@ -4,8 +4,8 @@
 
 namespace tarnwick {
 
-int run_dry_run(const std::string&, const std::optional<std::string>&, const std::optional<std::string>&,
-                AutoMode) {
+int run_dry_run(const std::string&, const std::optional<std::string>&,
+                const std::optional<std::string>&, AutoMode) {
     return mode_not_built("--dry-run");
 }
 

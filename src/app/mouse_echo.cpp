@@ -4,6 +4,8 @@
 
 namespace tarnwick {
 
-int run_mouse_echo(const std::string&, std::uint64_t) { return mode_not_built("--mouse-echo"); }
+int run_mouse_echo(const std::string&, std::uint64_t) {
+    return mode_not_built("--mouse-echo");
+}
 
 }  // namespace tarnwick

@@ -21,7 +21,7 @@ using json::Kind;
 using json::Value;
 
 constexpr std::array<std::string_view, 9> kKeys = {
-    "color",         "admin_users", "templates_dir",  "plugins_dir", "locale_fallback",
+    "color",         "admin_users", "templates_dir", "plugins_dir", "locale_fallback",
     "console_group", "user_list",   "user_list_max", "locales_dir",
 };
 
@@ -103,15 +103,24 @@ Conversion to_optional_path(const Value& v, std::optional<std::string>& out) {
 // Field `index` in declaration order.
 Conversion convert_field(std::size_t index, const Value& v, TarnwickConfig& c) {
     switch (index) {
-        case 0: return to_auto_mode(v, c.color);
-        case 1: return to_string_list(v, c.admin_users);
-        case 2: return to_string(v, "path string", c.templates_dir);
-        case 3: return to_string(v, "path string", c.plugins_dir);
-        case 4: return to_string(v, "a string", c.locale_fallback);
-        case 5: return to_string(v, "a string", c.console_group);
-        case 6: return to_auto_mode(v, c.user_list);
-        case 7: return to_usize(v, c.user_list_max);
-        default: return to_optional_path(v, c.locales_dir);
+        case 0:
+            return to_auto_mode(v, c.color);
+        case 1:
+            return to_string_list(v, c.admin_users);
+        case 2:
+            return to_string(v, "path string", c.templates_dir);
+        case 3:
+            return to_string(v, "path string", c.plugins_dir);
+        case 4:
+            return to_string(v, "a string", c.locale_fallback);
+        case 5:
+            return to_string(v, "a string", c.console_group);
+        case 6:
+            return to_auto_mode(v, c.user_list);
+        case 7:
+            return to_usize(v, c.user_list_max);
+        default:
+            return to_optional_path(v, c.locales_dir);
     }
 }
 
@@ -145,7 +154,8 @@ Result<TarnwickConfig, ConfigError> map_config(const Value& root) {
             if (!converted) return fail(json_error(std::move(converted.error())));
         }
         if (root.items.size() > kKeys.size()) {
-            return fail(json_error(json::invalid_length(root.items.size(), "fewer elements in array")));
+            return fail(
+                json_error(json::invalid_length(root.items.size(), "fewer elements in array")));
         }
         return config;
     }
@@ -175,20 +185,28 @@ std::optional<AutoMode> parse_auto_mode(std::string_view name) {
 
 std::string_view auto_mode_name(AutoMode mode) {
     switch (mode) {
-        case AutoMode::Always: return "always";
-        case AutoMode::Never: return "never";
-        case AutoMode::Auto: break;
+        case AutoMode::Always:
+            return "always";
+        case AutoMode::Never:
+            return "never";
+        case AutoMode::Auto:
+            break;
     }
     return "auto";
 }
 
 std::string display_config_error(const ConfigError& error) {
     switch (error.kind) {
-        case ConfigErrorKind::DirNotFound: return "config dir not found: " + decode_lossy(error.detail);
-        case ConfigErrorKind::FileNotFound: return "config file not found: " + decode_lossy(error.detail);
-        case ConfigErrorKind::Json: return "JSON parse error: " + error.detail;
-        case ConfigErrorKind::UnknownField: return "unknown field: " + error.detail;
-        case ConfigErrorKind::Io: return "IO error: " + system_error_text(error.os_error);
+        case ConfigErrorKind::DirNotFound:
+            return "config dir not found: " + decode_lossy(error.detail);
+        case ConfigErrorKind::FileNotFound:
+            return "config file not found: " + decode_lossy(error.detail);
+        case ConfigErrorKind::Json:
+            return "JSON parse error: " + error.detail;
+        case ConfigErrorKind::UnknownField:
+            return "unknown field: " + error.detail;
+        case ConfigErrorKind::Io:
+            return "IO error: " + system_error_text(error.os_error);
     }
     return {};
 }
@@ -214,7 +232,8 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
     if (!bytes) return fail(ConfigError{ConfigErrorKind::Io, {}, bytes.error()});
 
     const auto tree = json::parse(*bytes);
-    if (!tree) return fail(ConfigError{ConfigErrorKind::Json, json::display_parse_error(tree.error())});
+    if (!tree)
+        return fail(ConfigError{ConfigErrorKind::Json, json::display_parse_error(tree.error())});
     return map_config(*tree);
 }
 

@@ -28,7 +28,7 @@ struct TarnwickConfig {
     std::string console_group = "console";
     AutoMode user_list = AutoMode::Auto;
     std::uint64_t user_list_max = 10;
-    std::optional<std::string> locales_dir;   // none: <configuration folder>/locales
+    std::optional<std::string> locales_dir;  // none: <configuration folder>/locales
 
     bool operator==(const TarnwickConfig&) const = default;
 };

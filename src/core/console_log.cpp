@@ -73,7 +73,9 @@ std::string stamp_console_line(std::string_view text) {
     return fmt::format("[{}] {}", seconds, text);
 }
 
-void log_console(std::string message) { log_console_str(message); }
+void log_console(std::string message) {
+    log_console_str(message);
+}
 
 void log_console_str(std::string_view message) {
     // Messages can quote bytes from the system; the log holds UTF-8 only, so
@@ -96,7 +98,8 @@ Result<void, int> append_console_log_file(std::string_view line) {
 }
 
 Result<void, int> append_console_log_file(const std::string& path, std::string_view line) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
     if (fd < 0) return fail(errno);
     // One write per line, so appends of the two threads never interleave.
     std::string data(line);
@@ -210,7 +213,8 @@ void stderr_capture_loop(int read_fd) {
         // reads becomes U+FFFD.
         pending += decode_lossy(std::string_view(buf, static_cast<std::size_t>(n)));
         std::size_t start = 0;
-        for (std::size_t lf; (lf = pending.find('\n', start)) != std::string::npos; start = lf + 1) {
+        for (std::size_t lf; (lf = pending.find('\n', start)) != std::string::npos;
+             start = lf + 1) {
             push_captured_line(std::string_view(pending).substr(start, lf - start));
         }
         pending.erase(0, start);

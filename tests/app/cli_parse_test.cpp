@@ -25,8 +25,8 @@ TEST(CliParse, DefaultsWhenNothingIsGiven) {
     EXPECT_EQ(cli.color, AutoMode::Auto);
     EXPECT_EQ(cli.user, std::nullopt);
     EXPECT_EQ(cli.locale, std::nullopt);
-    EXPECT_FALSE(cli.dry_run || cli.screen_matrix || cli.check_config || cli.smoke_mouse || cli.mouse_echo ||
-                 cli.mouse);
+    EXPECT_FALSE(cli.dry_run || cli.screen_matrix || cli.check_config || cli.smoke_mouse ||
+                 cli.mouse_echo || cli.mouse);
     EXPECT_EQ(cli.mouse_echo_path, "/tmp/tarnwick-mouse-echo.log");
     EXPECT_EQ(cli.mouse_echo_max, 8u);
 }
@@ -44,14 +44,21 @@ TEST(CliParse, TakesValuesAfterEqualsOrAsTheNextArgument) {
         {{"--user=a=b"}, [](const Cli& c) { return c.user == "a=b"; }, "= inside the value"},
         {{"--locale", "fr-FR"}, [](const Cli& c) { return c.locale == "fr-FR"; }, "locale"},
         {{"--color=never"}, [](const Cli& c) { return c.color == AutoMode::Never; }, "color ="},
-        {{"--color", "always"}, [](const Cli& c) { return c.color == AutoMode::Always; }, "color next"},
+        {{"--color", "always"},
+         [](const Cli& c) { return c.color == AutoMode::Always; },
+         "color next"},
         {{"--mouse-echo-max", "0"}, [](const Cli& c) { return c.mouse_echo_max == 0; }, "max 0"},
         {{"--mouse-echo-max=18446744073709551615"},
-         [](const Cli& c) { return c.mouse_echo_max == 18446744073709551615ull; }, "max u64"},
-        {{"--mouse-echo-path", "/tmp/x"}, [](const Cli& c) { return c.mouse_echo_path == "/tmp/x"; }, "path"},
+         [](const Cli& c) { return c.mouse_echo_max == 18446744073709551615ull; },
+         "max u64"},
+        {{"--mouse-echo-path", "/tmp/x"},
+         [](const Cli& c) { return c.mouse_echo_path == "/tmp/x"; },
+         "path"},
         {{"--mouse"}, [](const Cli& c) { return c.mouse && !c.dry_run; }, "hidden flag"},
         {{"--dry-run", "--screen-matrix", "--check-config", "--smoke-mouse", "--mouse-echo"},
-         [](const Cli& c) { return c.dry_run && c.screen_matrix && c.check_config && c.smoke_mouse && c.mouse_echo; },
+         [](const Cli& c) {
+             return c.dry_run && c.screen_matrix && c.check_config && c.smoke_mouse && c.mouse_echo;
+         },
          "all modes"},
     };
     for (const auto& c : cases) {

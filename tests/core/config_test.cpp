@@ -25,7 +25,7 @@ TarnwickConfig defaults_with(const std::function<void(TarnwickConfig&)>& change)
 }
 
 struct FileCase {
-    std::string text;                                 // config.json
+    std::string text;                                    // config.json
     std::variant<TarnwickConfig, std::string> expected;  // the record or the error text
 };
 
@@ -33,9 +33,12 @@ struct FileCase {
 void PrintTo(const FileCase& c, std::ostream* os) {
     std::string label;
     for (char ch : c.text.substr(0, 60)) {
-        if (ch == '\n') label += "\\n";
-        else if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7F) label += '?';
-        else label += ch;
+        if (ch == '\n')
+            label += "\\n";
+        else if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7F)
+            label += '?';
+        else
+            label += ch;
     }
     *os << label;
 }
@@ -60,9 +63,7 @@ const TarnwickConfig kDefaults{};
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigFile,
     ::testing::Values(
-        FileCase{"{}", kDefaults},
-        FileCase{"[]", kDefaults},
-        FileCase{"{}\n  \r\n\t ", kDefaults},
+        FileCase{"{}", kDefaults}, FileCase{"[]", kDefaults}, FileCase{"{}\n  \r\n\t ", kDefaults},
         FileCase{R"({"color": "never", "admin_users": ["ops", "ops"], "templates_dir": "/srv/t",
                     "plugins_dir": "p", "locale_fallback": "", "console_group": "wheel",
                     "user_list": "always", "user_list_max": 18446744073709551615,
@@ -78,12 +79,15 @@ INSTANTIATE_TEST_SUITE_P(
                      c.user_list_max = 18446744073709551615ull;
                      c.locales_dir = "/usr/share/l";
                  })},
-        FileCase{R"({"admin_users": [], "templates_dir": " a\u00e9\n"})", defaults_with([](TarnwickConfig& c) {
+        FileCase{R"({"admin_users": [], "templates_dir": " a\u00e9\n"})",
+                 defaults_with([](TarnwickConfig& c) {
                      c.admin_users = {};
                      c.templates_dir = " a\xC3\xA9\n";
                  })},
-        FileCase{R"(["never"])", defaults_with([](TarnwickConfig& c) { c.color = AutoMode::Never; })},
-        FileCase{R"(["auto", ["a"], "t", "p", "fr", "g", "never", 3, null])", defaults_with([](TarnwickConfig& c) {
+        FileCase{R"(["never"])",
+                 defaults_with([](TarnwickConfig& c) { c.color = AutoMode::Never; })},
+        FileCase{R"(["auto", ["a"], "t", "p", "fr", "g", "never", 3, null])",
+                 defaults_with([](TarnwickConfig& c) {
                      c.admin_users = {"a"};
                      c.templates_dir = "t";
                      c.plugins_dir = "p";
@@ -107,47 +111,65 @@ INSTANTIATE_TEST_SUITE_P(
         // Values are checked in bytewise key order, not file order.
         FileCase{R"({"user_list": 1, "color": true})",
                  "JSON parse error: invalid type: boolean `true`, expected string or map"},
-        FileCase{R"({"color": "Auto"})",
-                 "JSON parse error: unknown variant `Auto`, expected one of `auto`, `always`, `never`"},
+        FileCase{
+            R"({"color": "Auto"})",
+            "JSON parse error: unknown variant `Auto`, expected one of `auto`, `always`, `never`"},
         FileCase{R"({"color": {"always": null}})",
                  defaults_with([](TarnwickConfig& c) { c.color = AutoMode::Always; })},
         FileCase{R"({"user_list": {"never": null, "never": null}})",
                  defaults_with([](TarnwickConfig& c) { c.user_list = AutoMode::Never; })},
-        FileCase{R"({"color": {}})", "JSON parse error: invalid value: map, expected map with a single key"},
+        FileCase{R"({"color": {}})",
+                 "JSON parse error: invalid value: map, expected map with a single key"},
         FileCase{R"({"color": {"auto": null, "never": null}})",
                  "JSON parse error: invalid value: map, expected map with a single key"},
         FileCase{R"({"color": {"sometimes": null}})",
-                 "JSON parse error: unknown variant `sometimes`, expected one of `auto`, `always`, `never`"},
-        FileCase{R"({"color": {"never": 1}})", "JSON parse error: invalid type: integer `1`, expected unit"},
-        FileCase{R"({"color": null})", "JSON parse error: invalid type: null, expected string or map"},
+                 "JSON parse error: unknown variant `sometimes`, expected one of `auto`, `always`, "
+                 "`never`"},
+        FileCase{R"({"color": {"never": 1}})",
+                 "JSON parse error: invalid type: integer `1`, expected unit"},
+        FileCase{R"({"color": null})",
+                 "JSON parse error: invalid type: null, expected string or map"},
         FileCase{R"({"user_list": ["auto"]})",
                  "JSON parse error: invalid type: sequence, expected string or map"},
-        FileCase{R"({"user_list_max": 0})", defaults_with([](TarnwickConfig& c) { c.user_list_max = 0; })},
-        FileCase{R"({"user_list_max": -1})", "JSON parse error: invalid value: integer `-1`, expected usize"},
-        FileCase{R"({"user_list_max": true})", "JSON parse error: invalid type: boolean `true`, expected usize"},
+        FileCase{R"({"user_list_max": 0})",
+                 defaults_with([](TarnwickConfig& c) { c.user_list_max = 0; })},
+        FileCase{R"({"user_list_max": -1})",
+                 "JSON parse error: invalid value: integer `-1`, expected usize"},
+        FileCase{R"({"user_list_max": true})",
+                 "JSON parse error: invalid type: boolean `true`, expected usize"},
         FileCase{R"({"user_list_max": 1.5})",
                  "JSON parse error: invalid type: floating point `1.5`, expected usize"},
         FileCase{R"({"user_list_max": 18446744073709551616})",
-                 "JSON parse error: invalid type: floating point `18446744073709552000.0`, expected usize"},
+                 "JSON parse error: invalid type: floating point `18446744073709552000.0`, "
+                 "expected usize"},
         FileCase{R"({"user_list_max": "10"})",
                  "JSON parse error: invalid type: string \"10\", expected usize"},
         FileCase{R"({"locales_dir": null})", kDefaults},
-        FileCase{R"({"locales_dir": 1})", "JSON parse error: invalid type: integer `1`, expected path string"},
-        FileCase{R"({"templates_dir": 3})", "JSON parse error: invalid type: integer `3`, expected path string"},
-        FileCase{R"({"plugins_dir": {}})", "JSON parse error: invalid type: map, expected path string"},
-        FileCase{R"({"console_group": null})", "JSON parse error: invalid type: null, expected a string"},
+        FileCase{R"({"locales_dir": 1})",
+                 "JSON parse error: invalid type: integer `1`, expected path string"},
+        FileCase{R"({"templates_dir": 3})",
+                 "JSON parse error: invalid type: integer `3`, expected path string"},
+        FileCase{R"({"plugins_dir": {}})",
+                 "JSON parse error: invalid type: map, expected path string"},
+        FileCase{R"({"console_group": null})",
+                 "JSON parse error: invalid type: null, expected a string"},
         FileCase{R"({"locale_fallback": ["en"]})",
                  "JSON parse error: invalid type: sequence, expected a string"},
         FileCase{R"({"admin_users": "root"})",
                  "JSON parse error: invalid type: string \"root\", expected a sequence"},
-        FileCase{R"({"admin_users": ["root", 7]})", "JSON parse error: invalid type: integer `7`, expected a string"},
-        FileCase{"5", "JSON parse error: invalid type: integer `5`, expected struct TarnwickConfig"},
-        FileCase{"\"x\"", "JSON parse error: invalid type: string \"x\", expected struct TarnwickConfig"},
+        FileCase{R"({"admin_users": ["root", 7]})",
+                 "JSON parse error: invalid type: integer `7`, expected a string"},
+        FileCase{"5",
+                 "JSON parse error: invalid type: integer `5`, expected struct TarnwickConfig"},
+        FileCase{"\"x\"",
+                 "JSON parse error: invalid type: string \"x\", expected struct TarnwickConfig"},
         FileCase{"null", "JSON parse error: invalid type: null, expected struct TarnwickConfig"},
         FileCase{"", "JSON parse error: EOF while parsing a value at line 1 column 0"},
         FileCase{"{} x", "JSON parse error: trailing characters at line 1 column 4"},
-        FileCase{"{\n  \"color\": \"auto\",\n}", "JSON parse error: trailing comma at line 3 column 1"},
-        FileCase{"{\"color\": \"a\xFF\"}", "JSON parse error: invalid unicode code point at line 1 column 13"},
+        FileCase{"{\n  \"color\": \"auto\",\n}",
+                 "JSON parse error: trailing comma at line 3 column 1"},
+        FileCase{"{\"color\": \"a\xFF\"}",
+                 "JSON parse error: invalid unicode code point at line 1 column 13"},
         FileCase{std::string(129, '[') + std::string(129, ']'),
                  "JSON parse error: recursion limit exceeded at line 1 column 129"}));
 
@@ -210,13 +232,15 @@ TEST(ConfigFolder, ReportsAnUnreadableFileWithTheSystemText) {
         if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
         const auto loaded = load_config(dir.path());
         const std::string text = loaded ? "loaded" : display_config_error(loaded.error());
-        const bool ok = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        const bool ok =
+            ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::_exit(ok ? 0 : 3);
     }
     ::close(fds[1]);
     std::string text;
     char buf[256];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
     ::close(fds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);

@@ -105,7 +105,8 @@ TEST_F(ConsoleLog, LogConsoleTrimsOnlyTrailingWhiteSpace) {
     log_console("  hello \n");
     log_console_str("tab\t\xE2\x80\x83");  // ends in an em space
     log_console("bad \xFF byte");
-    EXPECT_EQ(unstamped(file_lines()), (Lines{"[T]   hello", "[T] tab", "[T] bad \xEF\xBF\xBD byte"}));
+    EXPECT_EQ(unstamped(file_lines()),
+              (Lines{"[T]   hello", "[T] tab", "[T] bad \xEF\xBF\xBD byte"}));
     const std::string line = file_lines().front();
     const long long stamp = std::stoll(line.substr(1));
     EXPECT_GT(stamp, 1600000000) << line;
@@ -133,20 +134,27 @@ struct CaptureCase {
 
 class CaptureLoop : public ConsoleLog, public ::testing::WithParamInterface<CaptureCase> {};
 
-TEST_P(CaptureLoop, TurnsInputIntoLines) { EXPECT_EQ(unstamped(capture(GetParam().input)), GetParam().expected); }
+TEST_P(CaptureLoop, TurnsInputIntoLines) {
+    EXPECT_EQ(unstamped(capture(GetParam().input)), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CaptureLoop,
-    ::testing::Values(CaptureCase{"abc\r\n", {"[T] abc"}}, CaptureCase{"\r\n", {}}, CaptureCase{"\n", {}},
-                      CaptureCase{"[x] y\n", {"[x] y"}}, CaptureCase{"   \n", {"[T]    "}},
-                      CaptureCase{"par", {"[T] par"}}, CaptureCase{"  [x]  ", {"[T] [x]"}},
-                      CaptureCase{" \t\n", {"[T]  \t"}}, CaptureCase{"a\xFF" "b\n", {"[T] a\xEF\xBF\xBD" "b"}},
+    ::testing::Values(CaptureCase{"abc\r\n", {"[T] abc"}}, CaptureCase{"\r\n", {}},
+                      CaptureCase{"\n", {}}, CaptureCase{"[x] y\n", {"[x] y"}},
+                      CaptureCase{"   \n", {"[T]    "}}, CaptureCase{"par", {"[T] par"}},
+                      CaptureCase{"  [x]  ", {"[T] [x]"}}, CaptureCase{" \t\n", {"[T]  \t"}},
+                      CaptureCase{"a\xFF"
+                                  "b\n",
+                                  {"[T] a\xEF\xBF\xBD"
+                                   "b"}},
                       CaptureCase{"a\rb\r\r\n", {"[T] a\rb\r"}},
                       CaptureCase{"one\ntwo\n\nthree", {"[T] one", "[T] two", "[T] three"}},
                       // A character split by the 4096-byte read is replaced on both sides.
                       CaptureCase{std::string(4095, 'a') + "\xC3\xA9\n",
                                   {"[T] " + std::string(4095, 'a') + "\xEF\xBF\xBD\xEF\xBF\xBD"}},
-                      CaptureCase{std::string(5000, 'x') + "\nnext\n", {"[T] " + std::string(5000, 'x'), "[T] next"}}));
+                      CaptureCase{std::string(5000, 'x') + "\nnext\n",
+                                  {"[T] " + std::string(5000, 'x'), "[T] next"}}));
 
 TEST_F(ConsoleLog, CaptureFlushesAnEndlessLineInBoundedPieces) {
     const std::string input = std::string(200000, 'x') + "\nshort\n";
@@ -168,7 +176,8 @@ TEST_F(ConsoleLog, TwoThreadsLoggingAtOnceLoseAndTearNoLine) {
     constexpr int kLines = 400;
     const std::string pad(300, '.');
     const auto worker = [&](char who) {
-        for (int i = 0; i < kLines; ++i) log_console(std::string(1, who) + " " + std::to_string(i) + " " + pad);
+        for (int i = 0; i < kLines; ++i)
+            log_console(std::string(1, who) + " " + std::to_string(i) + " " + pad);
     };
     std::thread a(worker, 'a');
     std::thread b(worker, 'b');
@@ -181,7 +190,8 @@ TEST_F(ConsoleLog, TwoThreadsLoggingAtOnceLoseAndTearNoLine) {
     for (const auto& line : lines) {
         ASSERT_TRUE(line.rfind("[T] a ", 0) == 0 || line.rfind("[T] b ", 0) == 0) << line;
         const int who = line[4] == 'a' ? 0 : 1;
-        EXPECT_EQ(line, std::string("[T] ") + line[4] + " " + std::to_string(next[who]) + " " + pad);
+        EXPECT_EQ(line,
+                  std::string("[T] ") + line[4] + " " + std::to_string(next[who]) + " " + pad);
         ++next[who];
     }
     const Lines ring = unstamped(console_ring_snapshot());
@@ -202,7 +212,8 @@ TEST_F(ConsoleLog, CaptureThreadIsNamedAndDrainsItsPipe) {
     for (int i = 0; i < 200 && !(seen() && named); ++i) {
         if (DIR* d = ::opendir("/proc/self/task")) {
             while (const dirent* e = ::readdir(d)) {
-                if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") == "tarnwick-stderr\n") {
+                if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") ==
+                    "tarnwick-stderr\n") {
                     named = true;
                 }
             }
@@ -252,7 +263,8 @@ TEST_F(ConsoleLog, TailReadsTheLastHundredValidLines) {
     };
     for (const auto& c : cases) {
         dir_.write("tail.log", c.content);
-        EXPECT_EQ(read_console_log_tail(dir_.file("tail.log")), c.expected) << c.content.substr(0, 40);
+        EXPECT_EQ(read_console_log_tail(dir_.file("tail.log")), c.expected)
+            << c.content.substr(0, 40);
     }
     EXPECT_EQ(read_console_log_tail(dir_.file("none.log")), Lines{});
     EXPECT_EQ(read_console_log_tail(dir_.path()), Lines{});
@@ -275,7 +287,8 @@ TEST_F(ConsoleLog, TailOfALargeFileReadsOnlyItsEnd) {
 
     // The window begins inside a line: that partial line is skipped.
     dir_.write("inside.log", "abc" + block);
-    EXPECT_EQ(read_console_log_tail(dir_.file("inside.log")), Lines(block_lines.begin() + 1, block_lines.end()));
+    EXPECT_EQ(read_console_log_tail(dir_.file("inside.log")),
+              Lines(block_lines.begin() + 1, block_lines.end()));
 
     // Many short lines: the same result as reading it all.
     dir_.write("long.log", numbered_lines(1, 300000));

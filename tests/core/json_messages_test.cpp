@@ -34,15 +34,19 @@ TEST(JsonMessages, DescribesFoundValues) {
 }
 
 TEST(JsonMessages, BuildsTheMessageTemplates) {
-    EXPECT_EQ(invalid_type("integer `5`", "struct X"), "invalid type: integer `5`, expected struct X");
-    EXPECT_EQ(invalid_value("map", "map with a single key"), "invalid value: map, expected map with a single key");
-    EXPECT_EQ(invalid_length(10, "fewer elements in array"), "invalid length 10, expected fewer elements in array");
+    EXPECT_EQ(invalid_type("integer `5`", "struct X"),
+              "invalid type: integer `5`, expected struct X");
+    EXPECT_EQ(invalid_value("map", "map with a single key"),
+              "invalid value: map, expected map with a single key");
+    EXPECT_EQ(invalid_length(10, "fewer elements in array"),
+              "invalid length 10, expected fewer elements in array");
     EXPECT_EQ(unknown_variant("Auto", {"auto", "always", "never"}),
               "unknown variant `Auto`, expected one of `auto`, `always`, `never`");
     EXPECT_EQ(unknown_variant("x", {"only"}), "unknown variant `x`, expected `only`");
     EXPECT_EQ(missing_field("id"), "missing field `id`");
     EXPECT_EQ(duplicate_field("id"), "duplicate field `id`");
-    EXPECT_EQ(with_position("missing field `id`", Position{7, 5}), "missing field `id` at line 7 column 5");
+    EXPECT_EQ(with_position("missing field `id`", Position{7, 5}),
+              "missing field `id` at line 7 column 5");
 }
 
 }  // namespace

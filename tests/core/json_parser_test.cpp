@@ -52,7 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"[1,]", "trailing comma at line 1 column 4"},
         ErrorCase{"[1 2]", "expected `,` or `]` at line 1 column 4"},
         ErrorCase{"\"abc", "EOF while parsing a string at line 1 column 4"},
-        ErrorCase{"\"a\tb\"", "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 3"},
+        ErrorCase{
+            "\"a\tb\"",
+            "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 3"},
         ErrorCase{"\"a\\qb\"", "invalid escape at line 1 column 4"},
         ErrorCase{"\"\\u12x4\"", "invalid escape at line 1 column 6"},
         ErrorCase{"\"a\xFF\"", "invalid unicode code point at line 1 column 3"},
@@ -61,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"1.", "invalid number at line 1 column 2"},
         ErrorCase{"1e400", "number out of range at line 1 column 5"}));
 
-std::string nested(std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); }
+std::string nested(std::size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+}
 
 TEST(JsonDepth, AllowsTheLimitAndRefusesOneLevelMore) {
     EXPECT_TRUE(parse(nested(kMaxDepth)).has_value());
@@ -101,8 +105,9 @@ TEST(JsonTree, KeepsMembersInOrderWithDuplicatesAndPositions) {
 }
 
 TEST(JsonTree, KeepsIntegersApartFromFloats) {
-    const auto doc = parse("[0, 18446744073709551615, -1, -9223372036854775808, 18446744073709551616, "
-                           "-9223372036854775809, 1.0, 1e2, -0]");
+    const auto doc = parse(
+        "[0, 18446744073709551615, -1, -9223372036854775808, 18446744073709551616, "
+        "-9223372036854775809, 1.0, 1e2, -0]");
     ASSERT_TRUE(doc.has_value());
     const auto& v = doc->items;
     ASSERT_EQ(v.size(), 9u);

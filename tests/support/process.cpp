@@ -62,11 +62,12 @@ bool closes(const ProcessOptions& options, int fd) {
 }
 
 // Child side after fork: only async-signal-safe calls.
-[[noreturn]] void exec_child(const char* program, char* const* argv, char* const* envp, const Pipe& in,
-                             const Pipe& out, const Pipe& err, const ProcessOptions& options,
-                             const char* cwd) {
+[[noreturn]] void exec_child(const char* program, char* const* argv, char* const* envp,
+                             const Pipe& in, const Pipe& out, const Pipe& err,
+                             const ProcessOptions& options, const char* cwd) {
     ::signal(SIGPIPE, SIG_DFL);
-    if (::dup2(in.read, 0) < 0 || ::dup2(out.write, 1) < 0 || ::dup2(err.write, 2) < 0) ::_exit(126);
+    if (::dup2(in.read, 0) < 0 || ::dup2(out.write, 1) < 0 || ::dup2(err.write, 2) < 0)
+        ::_exit(126);
     for (int fd = 0; fd <= 2; ++fd) {
         if (closes(options, fd)) ::close(fd);
     }
@@ -147,10 +148,14 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
             const ssize_t r = ::read(fds[i].fd, buf, sizeof buf);
             if (r < 0 && errno == EINTR) continue;
             if (r <= 0) {
-                if (fds[i].fd == out.read) close_fd(out.read); else close_fd(err.read);
+                if (fds[i].fd == out.read)
+                    close_fd(out.read);
+                else
+                    close_fd(err.read);
                 continue;
             }
-            (fds[i].fd == out.read ? result.out : result.err).append(buf, static_cast<std::size_t>(r));
+            (fds[i].fd == out.read ? result.out : result.err)
+                .append(buf, static_cast<std::size_t>(r));
         }
     }
     close_fd(in.write);

@@ -17,7 +17,7 @@ struct ProcessOptions {
     // (nullopt removes a variable), or exactly `env` when `clear_env` is set.
     std::map<std::string, std::optional<std::string>> env;
     bool clear_env = false;
-    std::string stdin_data;                 // written to the child's stdin, then closed
+    std::string stdin_data;  // written to the child's stdin, then closed
     std::optional<std::string> cwd;
     // Run as this user and group (needs root); supplementary groups dropped.
     std::optional<uid_t> uid;
@@ -29,9 +29,9 @@ struct ProcessOptions {
 };
 
 struct ProcessResult {
-    int status = -1;        // exit status; 128 + signal when killed by a signal
-    bool exited = false;    // ended through exit()
-    int signal = 0;         // the terminating signal, if any
+    int status = -1;      // exit status; 128 + signal when killed by a signal
+    bool exited = false;  // ended through exit()
+    int signal = 0;       // the terminating signal, if any
     bool timed_out = false;
     std::string out;
     std::string err;

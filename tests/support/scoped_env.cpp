@@ -6,7 +6,8 @@
 namespace tarnwick::test {
 
 ScopedEnv& ScopedEnv::set(const std::string& name, const std::optional<std::string>& value) {
-    const bool seen = std::any_of(saved_.begin(), saved_.end(), [&](const auto& s) { return s.first == name; });
+    const bool seen =
+        std::any_of(saved_.begin(), saved_.end(), [&](const auto& s) { return s.first == name; });
     if (!seen) {
         const char* old = std::getenv(name.c_str());
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);

@@ -12,7 +12,9 @@ namespace tarnwick::test {
 class ScopedEnv {
 public:
     ScopedEnv() = default;
-    ScopedEnv(const std::string& name, const std::optional<std::string>& value) { set(name, value); }
+    ScopedEnv(const std::string& name, const std::optional<std::string>& value) {
+        set(name, value);
+    }
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -22,7 +24,8 @@ public:
     ScopedEnv& unset(const std::string& name) { return set(name, std::nullopt); }
 
 private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // first value seen per name
+    std::vector<std::pair<std::string, std::optional<std::string>>>
+        saved_;  // first value seen per name
 };
 
 }  // namespace tarnwick::test

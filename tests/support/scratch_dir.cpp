@@ -49,10 +49,12 @@ std::string ScratchDir::file(std::string_view relative) const {
     return path_ + "/" + std::string(relative);
 }
 
-std::string ScratchDir::write(std::string_view relative, std::string_view content, unsigned mode) const {
+std::string ScratchDir::write(std::string_view relative, std::string_view content,
+                              unsigned mode) const {
     const std::string p = file(relative);
     make_parents(std::filesystem::path(p).parent_path());
-    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
+    const int fd =
+        ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return p;
     std::size_t done = 0;
     while (done < content.size()) {
@@ -72,7 +74,9 @@ std::string ScratchDir::mkdir(std::string_view relative) const {
     return p;
 }
 
-std::string ScratchDir::read(std::string_view relative) const { return read_file(file(relative)); }
+std::string ScratchDir::read(std::string_view relative) const {
+    return read_file(file(relative));
+}
 
 std::string read_file(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

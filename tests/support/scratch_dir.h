@@ -8,7 +8,9 @@ namespace tarnwick::test {
 
 class ScratchDir {
 public:
-    ScratchDir();  // under $TMPDIR or /tmp; aborts the test run when it cannot
+    // Under $TMPDIR or /tmp, mode 0700 (chmod it for a child running as another
+    // user); aborts the test run when it cannot be made.
+    ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -17,7 +19,8 @@ public:
     // The folder joined with a relative name.
     std::string file(std::string_view relative) const;
     // Writes a file (creating missing parent folders); returns its path.
-    std::string write(std::string_view relative, std::string_view content, unsigned mode = 0644) const;
+    std::string write(std::string_view relative, std::string_view content,
+                      unsigned mode = 0644) const;
     // Creates a folder and its parents; returns its path.
     std::string mkdir(std::string_view relative) const;
     // Whole content of a file below the folder, or "" when it cannot be read.

@@ -21,8 +21,10 @@ std::string format_float(double value) {
     std::string digits;
     bool negative = false;
     for (char c : sci.substr(0, e_pos)) {
-        if (c == '-') negative = true;
-        else if (c != '.') digits += c;
+        if (c == '-')
+            negative = true;
+        else if (c != '.')
+            digits += c;
     }
     const int exponent = std::stoi(std::string(sci.substr(e_pos + 1)));
     // The decimal point goes after digit number (exponent + 1).
@@ -51,12 +53,24 @@ std::string quote_string(std::string_view text) {
             continue;
         }
         switch (*cp) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case 0: out += "\\0"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case 0:
+                out += "\\0";
+                break;
             default:
                 if (*cp < 0x20 || *cp == 0x7F) {
                     out += fmt::format("\\u{{{:x}}}", static_cast<unsigned>(*cp));
@@ -70,21 +84,37 @@ std::string quote_string(std::string_view text) {
     return out;
 }
 
-std::string describe_integer(std::uint64_t value) { return fmt::format("integer `{}`", value); }
-std::string describe_integer(std::int64_t value) { return fmt::format("integer `{}`", value); }
-std::string describe_float(double value) { return fmt::format("floating point `{}`", format_float(value)); }
-std::string describe_string(std::string_view text) { return "string " + quote_string(text); }
+std::string describe_integer(std::uint64_t value) {
+    return fmt::format("integer `{}`", value);
+}
+std::string describe_integer(std::int64_t value) {
+    return fmt::format("integer `{}`", value);
+}
+std::string describe_float(double value) {
+    return fmt::format("floating point `{}`", format_float(value));
+}
+std::string describe_string(std::string_view text) {
+    return "string " + quote_string(text);
+}
 
 std::string describe_found(const Value& value) {
     switch (value.kind) {
-        case Kind::Null: return "null";
-        case Kind::Bool: return fmt::format("boolean `{}`", value.boolean);
-        case Kind::Uint: return describe_integer(value.uint_value);
-        case Kind::Int: return describe_integer(value.int_value);
-        case Kind::Float: return describe_float(value.float_value);
-        case Kind::String: return describe_string(value.string);
-        case Kind::Array: return "sequence";
-        case Kind::Object: return "map";
+        case Kind::Null:
+            return "null";
+        case Kind::Bool:
+            return fmt::format("boolean `{}`", value.boolean);
+        case Kind::Uint:
+            return describe_integer(value.uint_value);
+        case Kind::Int:
+            return describe_integer(value.int_value);
+        case Kind::Float:
+            return describe_float(value.float_value);
+        case Kind::String:
+            return describe_string(value.string);
+        case Kind::Array:
+            return "sequence";
+        case Kind::Object:
+            return "map";
     }
     return "null";
 }
@@ -113,13 +143,19 @@ std::string invalid_length(std::size_t length, std::string_view expected) {
     return fmt::format("invalid length {}, expected {}", length, expected);
 }
 
-std::string unknown_variant(std::string_view name, std::initializer_list<std::string_view> variants) {
-    if (variants.size() == 0) return fmt::format("unknown variant `{}`, there are no variants", name);
+std::string unknown_variant(std::string_view name,
+                            std::initializer_list<std::string_view> variants) {
+    if (variants.size() == 0)
+        return fmt::format("unknown variant `{}`, there are no variants", name);
     return fmt::format("unknown variant `{}`, expected {}", name, one_of(variants));
 }
 
-std::string missing_field(std::string_view name) { return fmt::format("missing field `{}`", name); }
+std::string missing_field(std::string_view name) {
+    return fmt::format("missing field `{}`", name);
+}
 
-std::string duplicate_field(std::string_view name) { return fmt::format("duplicate field `{}`", name); }
+std::string duplicate_field(std::string_view name) {
+    return fmt::format("duplicate field `{}`", name);
+}
 
 }  // namespace tarnwick::json

@@ -34,7 +34,8 @@ std::string invalid_type(std::string_view found, std::string_view expected);
 std::string invalid_value(std::string_view found, std::string_view expected);
 std::string invalid_length(std::size_t length, std::string_view expected);
 // "unknown variant `{}`, expected {one_of(variants)}"
-std::string unknown_variant(std::string_view name, std::initializer_list<std::string_view> variants);
+std::string unknown_variant(std::string_view name,
+                            std::initializer_list<std::string_view> variants);
 std::string missing_field(std::string_view name);
 std::string duplicate_field(std::string_view name);
 

@@ -35,7 +35,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool is_json_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Builds the tree from SAX events. Offsets come from the stream: every event
 // arrives right after its token was consumed.
@@ -91,7 +93,8 @@ private:
     // is neither white space nor a separator.
     std::size_t token_start() const {
         std::size_t i = last_end_;
-        while (i < text_.size() && (is_json_space(text_[i]) || text_[i] == ',' || text_[i] == ':')) ++i;
+        while (i < text_.size() && (is_json_space(text_[i]) || text_[i] == ',' || text_[i] == ':'))
+            ++i;
         return i;
     }
 
@@ -208,7 +211,8 @@ Fault string_fault(std::string_view text, std::size_t quote) {
             if (e == 'u') {
                 for (std::size_t k = i + 2; k < i + 6; ++k) {
                     if (k >= n) return {"EOF while parsing a string", n};
-                    if (!std::isxdigit(static_cast<unsigned char>(text[k]))) return {"invalid escape", k + 1};
+                    if (!std::isxdigit(static_cast<unsigned char>(text[k])))
+                        return {"invalid escape", k + 1};
                 }
                 i += 6;
                 continue;
@@ -234,8 +238,9 @@ Fault string_fault(std::string_view text, std::size_t quote) {
 }
 
 std::size_t number_end(std::string_view text, std::size_t i) {
-    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.' ||
-                               text[i] == 'e' || text[i] == 'E' || text[i] == '+' || text[i] == '-')) {
+    while (i < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.' || text[i] == 'e' ||
+            text[i] == 'E' || text[i] == '+' || text[i] == '-')) {
         ++i;
     }
     return i;
@@ -257,13 +262,16 @@ Fault describe_fault(std::string_view text, rapidjson::ParseErrorCode code, std:
             if (!at_eof) return {"expected value", here};
             return {"EOF while parsing a value", n};
         case rapidjson::kParseErrorValueInvalid:
-            if (at_eof) return {prev == '[' ? "EOF while parsing a list" : "EOF while parsing a value", n};
+            if (at_eof)
+                return {prev == '[' ? "EOF while parsing a list" : "EOF while parsing a value", n};
             if (text[offset] == ']' && prev == ',') return {"trailing comma", here};
             if (offset > 0 && text[offset - 1] == '-') return {"invalid number", here};
             if (is_ident_prefix(text, offset)) return {"expected ident", here};
             return {"expected value", here};
         case rapidjson::kParseErrorObjectMissName:
-            if (at_eof) return {prev == ',' ? "EOF while parsing a value" : "EOF while parsing an object", n};
+            if (at_eof)
+                return {prev == ',' ? "EOF while parsing a value" : "EOF while parsing an object",
+                        n};
             if (text[offset] == '}' && prev == ',') return {"trailing comma", here};
             return {"key must be a string", here};
         case rapidjson::kParseErrorObjectMissColon:
@@ -290,7 +298,8 @@ Fault describe_fault(std::string_view text, rapidjson::ParseErrorCode code, std:
         case rapidjson::kParseErrorNumberMissExponent:
             return {"invalid number", here};
         case rapidjson::kParseErrorTermination:
-            if (builder.too_deep_at()) return {"recursion limit exceeded", *builder.too_deep_at() + 1};
+            if (builder.too_deep_at())
+                return {"recursion limit exceeded", *builder.too_deep_at() + 1};
             return {"expected value", here};
         default:
             return {"expected value", here};
@@ -328,7 +337,8 @@ Position peek_position(std::string_view text, std::size_t offset) {
 }
 
 Result<Value, ParseError> parse(std::string_view text) {
-    constexpr unsigned kFlags = rapidjson::kParseStopWhenDoneFlag | rapidjson::kParseValidateEncodingFlag |
+    constexpr unsigned kFlags = rapidjson::kParseStopWhenDoneFlag |
+                                rapidjson::kParseValidateEncodingFlag |
                                 rapidjson::kParseFullPrecisionFlag;
     TextStream stream(text);
     TreeBuilder builder(text, stream);

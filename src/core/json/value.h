@@ -30,9 +30,9 @@ struct Value {
     std::uint64_t uint_value = 0;
     std::int64_t int_value = 0;
     double float_value = 0.0;
-    std::string string;          // escapes decoded; valid UTF-8, may hold NUL
-    std::vector<Value> items;    // Array
-    std::vector<Member> members; // Object: document order, duplicates kept
+    std::string string;           // escapes decoded; valid UTF-8, may hold NUL
+    std::vector<Value> items;     // Array
+    std::vector<Member> members;  // Object: document order, duplicates kept
 
     // Byte offsets in the source text: the value's first byte and one past
     // its last byte (the closing quote, bracket or brace included).

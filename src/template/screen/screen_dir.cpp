@@ -2,6 +2,7 @@
 
 #include "template/screen/screen_template.h"
 
+#include "core/read_file.h"
 #include "core/text.h"
 
 #include <cerrno>
@@ -29,24 +30,11 @@ Result<std::string, ScreenTemplateError> read_text_file(const std::string& path)
     // Non-blocking open so that a FIFO left in the folder cannot hang the console.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return fail(io_error(errno));
-    std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(io_error(err));
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    auto bytes = read_fd(fd);
     ::close(fd);
-    if (!is_valid_utf8(bytes)) {
-        return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io, "stream did not contain valid UTF-8"});
-    }
-    return bytes;
+    if (!bytes) return fail(io_error(bytes.error()));
+    if (!is_valid_utf8(*bytes)) return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io, kInvalidUtf8Text});
+    return std::move(*bytes);
 }
 
 struct DirCloser {
