@@ -5,6 +5,7 @@
 
 #include "tui/kit/terminal.h"
 #include "tui/kit/test_backend.h"
+#include "tui/kit/width.h"
 
 namespace tarnwick::tui {
 namespace {
@@ -55,6 +56,13 @@ TEST(KitDrawBytes, MovesModifiersAndColours) {
          std::string("\x1b[1;1H\x1b[7m\x1b[1m\x1b[2ma\x1b[27m\x1b[22m\x1b[2m\x1b[3mb"
                      "\x1b[23m\x1b[22m\x1b[4mc") +
              kTrailer},
+        {"dim off keeps bold",
+         {{{0, 0}, cell_of("a", Style{}.add(Modifier::Bold | Modifier::Dim))},
+          {{1, 0}, cell_of("b", Style{}.add(Modifier::Bold))}},
+         std::string("\x1b[1;1H\x1b[1m\x1b[2ma\x1b[22m\x1b[1mb") + kTrailer},
+        {"a zero-width symbol goes out as a blank",
+         {{{0, 0}, cell_of("\xEF\xBB\xBF", {})}, {{1, 0}, cell_of("b", {})}},
+         std::string("\x1b[1;1H b") + kTrailer},
         {"a control character set on a cell directly is not sent",
          {{{0, 0}, cell_of("\x1b", {})}},
          std::string("\x1b[1;1H\xEF\xBF\xBD") + kTrailer},
@@ -184,6 +192,61 @@ TEST(KitTerminal, NoColorFromTheEnvironment) {
     ASSERT_TRUE(terminal);
     ASSERT_TRUE(terminal->draw([](Frame& f) { f.buffer().set_string(0, 0, "A", kBoldRed); }));
     EXPECT_EQ(backend.take_bytes(), std::string("\x1b[1;1H\x1b[1mA") + kTrailer + "\x1b[?25l");
+}
+
+}  // namespace
+}  // namespace tarnwick::tui
+
+namespace tarnwick::tui {
+namespace {
+
+// Whatever sequence of frames is drawn, the bytes sent leave the screen
+// showing exactly the last frame (cells behind wide glyphs aside).
+TEST(KitTerminal, ScreenMatchesTheLastFrame) {
+    const std::vector<Style> styles{
+        Style{}.with_fg(Color::White).with_bg(Color::Black),
+        Style{}.with_fg(Color::Black).with_bg(Color::Cyan).add(Modifier::Bold),
+        Style{}.add(Modifier::Bold | Modifier::Dim),
+        Style{}.add(Modifier::Bold),
+        Style{}.add(Modifier::Reversed | Modifier::Underlined).with_fg(Color::LightRed),
+        Style{}.add(Modifier::Dim | Modifier::Italic),
+        Style{},
+    };
+    const std::vector<std::string> words{"ab", "コン", "x", "e\xCC\x81" "e", "  ", "▶ row", "wxyz"};
+    TestBackend backend(12, 4);
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    unsigned seed = 7;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int frame = 0; frame < 60; ++frame) {
+        ASSERT_TRUE(terminal->draw([&](Frame& f) {
+            for (int k = 0; k < 8; ++k) {
+                f.buffer().set_string(static_cast<std::uint16_t>(next(12)), static_cast<std::uint16_t>(next(4)),
+                                      words[next(static_cast<unsigned>(words.size()))],
+                                      styles[next(static_cast<unsigned>(styles.size()))]);
+            }
+        }));
+        const Buffer& expected = terminal->last_frame();
+        for (std::uint16_t y = 0; y < 4; ++y) {
+            std::size_t hidden = 0;
+            for (std::uint16_t x = 0; x < 12; ++x) {
+                const Cell& want = *expected.cell(x, y);
+                if (hidden > 0) {
+                    --hidden;
+                    continue;
+                }
+                hidden = display_width(want.symbol) > 1 ? display_width(want.symbol) - 1 : 0;
+                const Cell& got = *backend.screen().cell(x, y);
+                EXPECT_EQ(got.symbol, want.symbol) << "frame " << frame << " at " << x << "," << y;
+                EXPECT_EQ(got.fg, want.fg) << "frame " << frame << " at " << x << "," << y;
+                EXPECT_EQ(got.bg, want.bg) << "frame " << frame << " at " << x << "," << y;
+                EXPECT_EQ(got.modifier, want.modifier) << "frame " << frame << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace

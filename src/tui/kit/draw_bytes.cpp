@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "tui/kit/width.h"
+
 namespace tarnwick::tui {
 namespace {
 
@@ -41,7 +43,11 @@ void append_modifier_change(std::string& out, Modifier from, Modifier to) {
     }
     if (contains(removed, Modifier::Italic)) append_sgr(out, 23);
     if (contains(removed, Modifier::Underlined)) append_sgr(out, 24);
-    if (contains(removed, Modifier::Dim)) append_sgr(out, 22);
+    if (contains(removed, Modifier::Dim)) {
+        append_sgr(out, 22);
+        // Likewise 22 ends bold: a kept bold is sent again.
+        if (contains(from, Modifier::Bold) && contains(to, Modifier::Bold)) append_sgr(out, 1);
+    }
 
     Modifier added = to - from;
     if (contains(added, Modifier::Reversed)) append_sgr(out, 7);
@@ -102,8 +108,16 @@ void append_draw_bytes(std::string& out, const std::vector<CellUpdate>& updates,
             fg = cell.fg;
             bg = cell.bg;
         }
-        out.append(has_control(cell.symbol) ? std::string_view("\xEF\xBF\xBD")
-                                             : std::string_view(cell.symbol));
+        if (has_control(cell.symbol)) {
+            out.append("\xEF\xBF\xBD");
+        } else if (symbol_width(cell.symbol) == 0) {
+            // A cell holding only a zero-width symbol (a leading byte-order mark,
+            // say) would not move the terminal's cursor and shift every cell
+            // after it: it goes out as a blank.
+            out.push_back(' ');
+        } else {
+            out.append(cell.symbol);
+        }
     }
     out.append("\x1b[39m\x1b[49m\x1b[59m\x1b[0m");
 }

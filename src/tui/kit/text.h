@@ -63,6 +63,7 @@ struct Text {
     // adds no line, an empty string is one empty line).
     Text(std::string_view text);  // NOLINT
     Text(const char* text) : Text(std::string_view(text)) {}  // NOLINT
+    Text(const std::string& text) : Text(std::string_view(text)) {}  // NOLINT
     Text(Line line) : lines{std::move(line)} {}               // NOLINT
     Text(std::vector<Line> l) : lines(std::move(l)) {}        // NOLINT
 

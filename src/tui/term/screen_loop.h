@@ -1,0 +1,116 @@
+#pragma once
+// The loop every full-screen screen runs (login, menu, form, network panel):
+//
+//   1. colour depth from the AutoMode setting;
+//   2. enter_tui (raw mode, alternate screen, mouse reporting);
+//   3. open the console mouse (absent off FreeBSD);
+//   4. create the double-buffered terminal and clear it;
+//   5. each turn: resize if the size changed (errors ignored), draw a frame,
+//      wait up to 50 ms for one event and dispatch it: key presses to
+//      on_key (repeats and releases are dropped), mouse events to on_mouse,
+//      a resize resizes the buffers; focus and paste change nothing;
+//   6. a handler's result ends the screen: leave_tui, then the terminal is
+//      dropped (the cursor already shown) and the console mouse closed; a
+//      failing leave_tui is returned instead of the result;
+//   7. an error of drawing, reading or a handler ends the screen at once:
+//      no leave_tui, the terminal stays in its modes until the caller runs
+//      restore_terminal.
+//
+// A screen supplies its state through the handlers' captures:
+//
+//   ScreenHandlers<LoginRequest> h;
+//   h.draw = [&](Frame& f, ScreenContext& ctx) { draw_login(f, state, ctx.roles); };
+//   h.on_key = [&](const KeyEvent& k, ScreenContext&) -> ScreenStep<LoginRequest> {
+//       if (k.code == Key::Enter) return LoginRequest{...};
+//       return std::nullopt;  // keep going
+//   };
+//   auto result = run_screen(cli.color, h);
+//
+// A handler may draw a dialog on the same terminal (the diagnostics view) via
+// ctx.terminal and read events with next_event(ctx.mouse).
+
+#include "core/config.h"
+#include "tui/kit/terminal.h"
+#include "tui/term/color_depth.h"
+#include "tui/term/next_event.h"
+#include "tui/term/terminal.h"
+
+#include <functional>
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+namespace tarnwick::tui {
+
+struct ScreenContext {
+    Terminal& terminal;
+    std::optional<ConsoleMouse>& mouse;
+    ColorDepth depth;
+    ColorRoles roles;
+};
+
+// A handler's answer: a result ends the screen, nullopt keeps it going, an
+// error ends it without leave_tui.
+template <class T>
+using ScreenStep = Result<std::optional<T>, IoError>;
+
+template <class T>
+struct ScreenHandlers {
+    std::function<void(Frame&, ScreenContext&)> draw;
+    std::function<ScreenStep<T>(const KeyEvent&, ScreenContext&)> on_key;
+    std::function<ScreenStep<T>(const MouseEvent&, ScreenContext&)> on_mouse;
+};
+
+// Where the loop gets its terminal, modes and events. The defaults are the
+// program's; a dialog without mouse modes (or a test) passes its own.
+struct ScreenIo {
+    Backend* backend = &standard_output();
+    std::function<IoResult(Backend&)> enter = [](Backend& b) { return enter_tui(b); };
+    std::function<IoResult(Backend&)> leave = [](Backend& b) { return leave_tui(b); };
+    std::function<std::optional<ConsoleMouse>()> open_mouse = [] { return open_console_mouse(); };
+    std::function<EventResult(std::optional<ConsoleMouse>&)> next = [](std::optional<ConsoleMouse>& m) {
+        return next_event(m);
+    };
+};
+
+template <class T>
+Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers, const ScreenIo& io = ScreenIo{}) {
+    const ColorDepth depth = color_depth(color);
+    Backend& backend = *io.backend;
+    if (auto entered = io.enter(backend); !entered) return fail(entered.error());
+    std::optional<ConsoleMouse> mouse = io.open_mouse();
+    auto created = Terminal::create(backend);
+    if (!created) return fail(created.error());
+    Terminal& terminal = *created;
+    if (auto cleared = terminal.clear(); !cleared) return fail(cleared.error());
+    ScreenContext ctx{terminal, mouse, depth, color_roles(depth)};
+
+    while (true) {
+        (void)terminal.autoresize();
+        auto drawn = terminal.draw([&](Frame& frame) {
+            if (handlers.draw) handlers.draw(frame, ctx);
+        });
+        if (!drawn) return fail(drawn.error());
+
+        auto next = io.next(mouse);
+        if (!next) return fail(next.error());
+        if (!*next) continue;
+
+        ScreenStep<T> step = std::optional<T>{};
+        if (const auto* key = std::get_if<KeyEvent>(&**next)) {
+            if (key->is_press() && handlers.on_key) step = handlers.on_key(*key, ctx);
+        } else if (const auto* m = std::get_if<MouseEvent>(&**next)) {
+            if (handlers.on_mouse) step = handlers.on_mouse(*m, ctx);
+        } else if (const auto* r = std::get_if<ResizeEvent>(&**next)) {
+            (void)terminal.resize(Size{r->columns, r->rows});
+        }
+        if (!step) return fail(step.error());
+        if (!*step) continue;
+
+        if (auto left = io.leave(backend); !left) return fail(left.error());
+        terminal.set_cursor_hidden(false);
+        return std::move(**step);
+    }
+}
+
+}  // namespace tarnwick::tui
