@@ -56,21 +56,21 @@ int main(int argc, char** argv) {
     std::string log_dir;
     std::string tag = "en-US";
     tui::LoginScreenArgs args;
-    args.attempts = 3;
+    args.form.attempts = 3;
     for (int i = 1; i < argc; ++i) {
         const std::string_view opt = argv[i];
         const std::string value = i + 1 < argc ? argv[i + 1] : "";
         if (opt == "--typed") {
-            args.list_mode = false;
+            args.form.list_mode = false;
             continue;
         }
         ++i;
         if (opt == "--result") result_path = value;
         else if (opt == "--locales") locales = value;
         else if (opt == "--config") args.config_dir = value;
-        else if (opt == "--users") args.users = split_list(value);
-        else if (opt == "--addresses") args.addresses = split_list(value);
-        else if (opt == "--preset") args.preset_user = value;
+        else if (opt == "--users") args.form.users = split_list(value);
+        else if (opt == "--addresses") args.form.addresses = split_list(value);
+        else if (opt == "--preset") args.form.preset_user = value;
         else if (opt == "--tag") tag = value;
         else if (opt == "--private-log") log_dir = value;
         else if (opt == "--failure") {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
             failure.tried_user = "alice";
             failure.password_len = 0;
             failure.attempts_left = 2;
-            args.failure = failure;
+            args.form.failure = failure;
         } else {
             std::fprintf(stderr, "unknown option %s\n", argv[i - 1]);
             return 2;
@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
     }
 
     const Catalog session_catalog = select_catalog(locales, tag, discover_locales(locales), "en-US");
-    args.languages = discover_locales(locales);
-    args.current_tag = tag;
+    args.form.languages = discover_locales(locales);
+    args.form.current_tag = tag;
     args.locales_dir = locales;
     args.fallback_tag = "en-US";
     args.diagnostics = [&session_catalog] { return diagnostics_model(session_catalog); };

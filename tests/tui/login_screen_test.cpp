@@ -69,10 +69,10 @@ bool has(const TestBackend& b, std::string_view text) { return screen(b).find(te
 LoginScreenArgs args_for(const ScratchDir& dir) {
     LoginScreenArgs args;
     args.color = AutoMode::Always;
-    args.attempts = 3;
-    args.users = {"alice"};
-    args.languages = discover_locales(dir.file("locales"));
-    args.current_tag = "en-US";
+    args.form.attempts = 3;
+    args.form.users = {"alice"};
+    args.form.languages = discover_locales(dir.file("locales"));
+    args.form.current_tag = "en-US";
     args.locales_dir = dir.file("locales");
     args.fallback_tag = "en-US";
     args.config_dir = dir.file("config");

@@ -30,17 +30,9 @@ void trace_mouse(std::string_view action, const MouseEvent& event) {
 }
 
 LoginState start_state(LoginScreenArgs& args) {
-    LoginStart start;
-    start.attempts = args.attempts;
-    start.failure = std::move(args.failure);
-    start.users = std::move(args.users);
-    start.addresses = std::move(args.addresses);
-    start.languages = std::move(args.languages);
-    start.current_tag = args.current_tag;
-    start.list_mode = args.list_mode;
-    start.preset_user = std::move(args.preset_user);
-    LoginState state = initial_login_state(std::move(start));
-    state.welcome = load_welcome_text(args.config_dir, args.current_tag);
+    const std::string tag = args.form.current_tag;
+    LoginState state = initial_login_state(std::move(args.form));
+    state.welcome = load_welcome_text(args.config_dir, tag);
     return state;
 }
 

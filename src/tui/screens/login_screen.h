@@ -10,6 +10,7 @@
 #include "tui/io_error.h"
 #include "tui/kit/terminal.h"
 #include "tui/screens/diagnostics_view.h"
+#include "tui/screens/login_state.h"
 #include "tui/screens/login_types.h"
 #include "tui/term/screen_loop.h"
 
@@ -27,16 +28,11 @@ using DiagnosticsSnapshot = std::function<DiagnosticsModel()>;
 
 struct LoginScreenArgs {
     AutoMode color = AutoMode::Auto;
-    std::uint32_t attempts = 0;
-    std::optional<LoginFailure> failure;
-    std::vector<std::string> users;
-    std::vector<std::string> addresses;
-    std::vector<LocaleInfo> languages;
-    std::string current_tag;
+    // Attempts number, last failure, users, addresses, languages, current
+    // tag, list mode and preset name.
+    LoginStart form;
     std::string locales_dir;
-    std::string fallback_tag;
-    bool list_mode = true;
-    std::optional<std::string> preset_user;
+    std::string fallback_tag;  // the configuration's locale fallback
     DiagnosticsSnapshot diagnostics;
     tmpl::LoginTemplate page;
     std::string config_dir;  // first folder searched for welcome texts
