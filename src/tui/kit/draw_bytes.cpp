@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "tui/kit/width.h"
+
 namespace tarnwick::tui {
 namespace {
 
@@ -106,8 +108,16 @@ void append_draw_bytes(std::string& out, const std::vector<CellUpdate>& updates,
             fg = cell.fg;
             bg = cell.bg;
         }
-        out.append(has_control(cell.symbol) ? std::string_view("\xEF\xBF\xBD")
-                                             : std::string_view(cell.symbol));
+        if (has_control(cell.symbol)) {
+            out.append("\xEF\xBF\xBD");
+        } else if (symbol_width(cell.symbol) == 0) {
+            // A cell holding only a zero-width symbol (a leading byte-order mark,
+            // say) would not move the terminal's cursor and shift every cell
+            // after it: it goes out as a blank.
+            out.push_back(' ');
+        } else {
+            out.append(cell.symbol);
+        }
     }
     out.append("\x1b[39m\x1b[49m\x1b[59m\x1b[0m");
 }
