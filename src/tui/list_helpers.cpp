@@ -21,7 +21,7 @@ std::optional<std::size_t> list_item_index(Rect area, std::uint16_t row, std::si
 }
 
 bool rect_contains(Rect area, std::uint16_t column, std::uint16_t row) {
-    return column >= area.x && row >= area.y && column < area.right() && row < area.bottom();
+    return area.contains(column, row);
 }
 
 }  // namespace tarnwick::tui

@@ -1,0 +1,27 @@
+#pragma once
+// The machine's reachable addresses as the login screen and the
+// system-information view show them, from `ifconfig -a`.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick::app {
+
+// Addresses of physical-looking interfaces, without loopback, unspecified and
+// link-local ones, each once, IPv4 first, then bytewise. Empty when ifconfig
+// cannot be started or fails.
+std::vector<std::string> console_addresses();
+
+// The same from a listing already captured.
+std::vector<std::string> parse_console_addresses(std::string_view listing);
+
+// Loopback, virtual, aggregate and VLAN interfaces whose addresses are not
+// shown at the console.
+bool is_excluded_console_interface(std::string_view name);
+
+// Dotted IPv4 as ifconfig prints it: four decimal numbers 0-255, no sign, no
+// leading zero.
+bool is_dotted_ipv4(std::string_view text);
+
+}  // namespace tarnwick::app

@@ -1,0 +1,143 @@
+#include "app/login_users.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "core/text.h"
+#include "platform/command.h"
+
+namespace tarnwick::app {
+
+const std::vector<std::string_view> SYSTEM_ACCOUNTS = {
+    "nobody", "daemon", "operator", "bin",   "tty",     "kmem",     "games", "news",    "man",
+    "sshd",   "toor",   "bind",     "proxy", "unbound", "www",      "mailnull", "guest", "messagebus",
+};
+
+namespace {
+
+constexpr std::string_view kAdministrator = "administrator";
+
+std::vector<std::string_view> split_lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == text.size()) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::string>> members_from_getent(const std::string& group) {
+    const auto output = platform::run_command("getent", {"group", group});
+    if (!output || !output->success()) return std::nullopt;
+    return group_members(trim(output->out_text()));
+}
+
+std::vector<std::string> members_from_file(const std::string& group, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad() || !is_valid_utf8(text)) return {};
+    const std::string prefix = group + ":";
+    for (std::string_view line : split_lines(text)) {
+        if (line.substr(0, prefix.size()) != prefix) continue;
+        if (auto members = group_members(line)) return std::move(*members);
+    }
+    return {};
+}
+
+bool excluded_by_name(std::string_view name) {
+    if (name == "root" || name == "admin" || name == kAdministrator) return true;
+    if (!name.empty() && name.front() == '_') return true;
+    return std::find(SYSTEM_ACCOUNTS.begin(), SYSTEM_ACCOUNTS.end(), name) != SYSTEM_ACCOUNTS.end();
+}
+
+// An unsigned 32-bit decimal, one leading "+" allowed.
+std::optional<std::uint32_t> parse_uid(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        if (value > UINT32_MAX) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::optional<std::uint32_t> account_uid(const std::string& name) {
+    const auto output = platform::run_command("id", {"-u", name});
+    if (!output || !output->success()) return std::nullopt;
+    return parse_uid(trim(output->out_text()));
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> group_members(std::string_view group_line) {
+    std::size_t pos = 0;
+    for (int field = 0; field < 3; ++field) {
+        pos = group_line.find(':', pos);
+        if (pos == std::string_view::npos) return std::nullopt;
+        ++pos;
+    }
+    std::string_view members = group_line.substr(pos);
+    members = members.substr(0, members.find(':'));
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = members.find(',', start);
+        const std::string_view part = trim(members.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (!part.empty()) out.emplace_back(part);
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return out;
+}
+
+std::vector<std::string> login_user_list(const TarnwickConfig& config, const std::string& group_file) {
+    std::set<std::string> names{std::string(kAdministrator)};
+    std::vector<std::string> members;
+    if (auto from_getent = members_from_getent(config.console_group)) {
+        members = std::move(*from_getent);
+    } else {
+        members = members_from_file(config.console_group, group_file);
+    }
+    for (const std::string& member : members) {
+        if (excluded_by_name(member)) continue;
+        const auto uid = account_uid(member);
+        if (!uid || (*uid >= 1 && *uid <= 999)) continue;
+        names.insert(member);
+    }
+    std::vector<std::string> users;
+    users.emplace_back(kAdministrator);
+    for (const std::string& name : names) {
+        if (name != kAdministrator) users.push_back(name);
+    }
+    return users;
+}
+
+std::vector<std::string> login_user_list(const TarnwickConfig& config) {
+    return login_user_list(config, std::string(kGroupFile));
+}
+
+bool show_user_list(const TarnwickConfig& config, std::size_t login_users) {
+    switch (config.user_list) {
+        case AutoMode::Never:
+            return false;
+        case AutoMode::Always:
+            return true;
+        case AutoMode::Auto:
+            break;
+    }
+    return login_users <= config.user_list_max;
+}
+
+}  // namespace tarnwick::app

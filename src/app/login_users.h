@@ -1,0 +1,32 @@
+#pragma once
+// The console's users offered on the login screen: "administrator" first,
+// then the members of the configured console group that are real accounts.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config.h"
+
+namespace tarnwick::app {
+
+inline constexpr std::string_view kGroupFile = "/etc/group";
+
+// Never offered, whatever the group says.
+extern const std::vector<std::string_view> SYSTEM_ACCOUNTS;
+
+// Built once per session. Never fails: in the worst case "administrator" alone.
+std::vector<std::string> login_user_list(const TarnwickConfig& config);
+// The same with the group database file as a parameter.
+std::vector<std::string> login_user_list(const TarnwickConfig& config, const std::string& group_file);
+
+// The fourth field of a group line split at ",", each part trimmed, empty
+// parts dropped; nothing when the line has fewer than four fields.
+std::optional<std::vector<std::string>> group_members(std::string_view group_line);
+
+// Whether the login screen starts with the list instead of a typed name.
+bool show_user_list(const TarnwickConfig& config, std::size_t login_users);
+
+}  // namespace tarnwick::app

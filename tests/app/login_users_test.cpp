@@ -1,0 +1,141 @@
+#include "app/login_users.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/scoped_env.h"
+#include "support/scratch_dir.h"
+
+namespace tarnwick::app {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(GroupMembers, SplitsTheFourthField) {
+    struct Case {
+        const char* line;
+        std::optional<Names> expected;
+    };
+    const Case cases[] = {
+        {"console:*:1001:ops1, ops2 ,,_svc,root,www", Names{"ops1", "ops2", "_svc", "root", "www"}},
+        {"console:*:1001:", Names{}},
+        {"console:*:1001: , ,", Names{}},
+        {"console:*:1001", std::nullopt},
+        {"console", std::nullopt},
+        {"console:*:1001:a,b:extra,c", Names{"a", "b"}},
+        {"console:*:1001:\xE2\x80\x83ops1\xC2\xA0", Names{"ops1"}},  // Unicode spaces trimmed
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(group_members(c.line), c.expected);
+    }
+}
+
+class LoginUsers : public ::testing::Test {
+protected:
+    LoginUsers() {
+        env_.set("PATH", std::string(TARNWICK_TEST_BIN_DIR) + ":/usr/bin:/bin")
+            .set("TARNWICK_FAKE_LOG", scratch_.file("calls"))
+            .set("TARNWICK_FAKE_GETENT_GROUP", std::nullopt)
+            .set("TARNWICK_FAKE_GETENT_STATUS", std::nullopt)
+            .set("TARNWICK_FAKE_ID_USERS", std::nullopt);
+    }
+    Names list(const std::string& group_file) {
+        return login_user_list(config_, group_file);
+    }
+    std::string calls() { return scratch_.read("calls"); }
+
+    test::ScratchDir scratch_;
+    test::ScopedEnv env_;
+    TarnwickConfig config_;
+};
+
+TEST_F(LoginUsers, FromGetentWithExclusionsAndIdChecks) {
+    // getent gives ops1, ops2, _svc, root, www: only ops1 and ops2 reach id.
+    EXPECT_EQ(list(scratch_.file("none")), (Names{"administrator", "ops1", "ops2"}));
+    EXPECT_EQ(calls(), "getent group console\nid -u ops1\nid -u ops2\n");
+}
+
+TEST_F(LoginUsers, GroupFileDecidesOnlyWhenGetentGivesNoLine) {
+    const std::string etc_group = std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/group/etc-group";
+    struct Case {
+        const char* name;
+        std::string getent_db;  // written to a scratch file
+        const char* getent_status;
+        Names expected;
+    };
+    const Case cases[] = {
+        // getent's empty member list is final: the file is not read
+        {"no members", "console:*:1001:\n", nullptr, {"administrator"}},
+        // three fields: the file decides (its console line, not consoleadmins)
+        {"three fields", "console:*:1001\n", nullptr, {"administrator", "ops1", "ops2"}},
+        {"not found", "staff:*:20:\n", nullptr, {"administrator", "ops1", "ops2"}},
+        {"getent fails", "console:*:1001:zed\n", "1", {"administrator", "ops1", "ops2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env_.set("TARNWICK_FAKE_GETENT_GROUP", scratch_.write("getent-db", c.getent_db));
+        env_.set("TARNWICK_FAKE_GETENT_STATUS",
+                 c.getent_status ? std::optional<std::string>(c.getent_status) : std::nullopt);
+        EXPECT_EQ(list(etc_group), c.expected);
+    }
+    // toor (uid 0) and lowuid (500) and the unknown ghost are dropped.
+    EXPECT_NE(calls().find("id -u lowuid\nid -u ghost\n"), std::string::npos);
+    EXPECT_EQ(calls().find("id -u toor"), std::string::npos);
+
+    env_.set("PATH", scratch_.path());  // neither getent nor id on the PATH
+    EXPECT_EQ(list(etc_group), Names{"administrator"});
+}
+
+TEST_F(LoginUsers, UidRulesAndOrdering) {
+    struct Case {
+        const char* members;
+        Names expected;
+    };
+    const Case cases[] = {
+        {"lowuid,zerouser", {"administrator", "zerouser"}},        // 500 skipped, 0 kept
+        {"zed,Zed,ops1,zed", {"administrator", "Zed", "ops1", "zed"}},  // bytewise, once
+        {"odd,bad,big", {"administrator", "odd"}},                // "+1003" ok; junk and overflow not
+        {"administrator,admin,Administrator", {"administrator"}},  // Administrator has no account
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.members);
+        env_.set("TARNWICK_FAKE_GETENT_GROUP",
+                 scratch_.write("getent-db", std::string("console:*:1001:") + c.members + "\n"));
+        EXPECT_EQ(list(scratch_.file("none")), c.expected);
+    }
+}
+
+TEST_F(LoginUsers, UnreadableOrInvalidGroupFileGivesNoMembers) {
+    env_.set("TARNWICK_FAKE_GETENT_STATUS", "2");
+    EXPECT_EQ(list(scratch_.file("missing")), Names{"administrator"});
+    const std::string bad = scratch_.write("group", "console:*:1001:ops1\n\xFF\n");
+    EXPECT_EQ(list(bad), Names{"administrator"});
+    const std::string crlf = scratch_.write("group-crlf", "console:*:1001:ops1\r\n");
+    EXPECT_EQ(list(crlf), (Names{"administrator", "ops1"}));
+}
+
+TEST(ShowUserList, FollowsTheSetting) {
+    struct Case {
+        AutoMode mode;
+        std::uint64_t max;
+        std::size_t users;
+        bool shown;
+    };
+    const Case cases[] = {
+        {AutoMode::Auto, 10, 10, true},  {AutoMode::Auto, 10, 11, false},
+        {AutoMode::Never, 10, 1, false}, {AutoMode::Always, 0, 50, true},
+        {AutoMode::Auto, 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        TarnwickConfig config;
+        config.user_list = c.mode;
+        config.user_list_max = c.max;
+        EXPECT_EQ(show_user_list(config, c.users), c.shown) << c.users;
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick::app
