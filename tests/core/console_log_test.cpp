@@ -9,9 +9,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -125,6 +128,32 @@ TEST_F(ConsoleLog, AppendRefusesToFollowASymbolicLink) {
     ASSERT_EQ(::symlink(target.c_str(), log_.c_str()), 0);
     EXPECT_FALSE(append_console_log_file("x").has_value());
     EXPECT_EQ(test::read_file(target), "");
+}
+
+// The capture thread is detached and still logging when the process exits
+// (main's last error line goes through it): the log state must outlive exit.
+TEST_F(ConsoleLog, LoggingWhileTheProcessExitsIsSafe) {
+    for (int round = 0; round < 50; ++round) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // A failing file open keeps each turn short, so the race is met often.
+            internal::set_console_log_path(dir_.file("missing/console.log"));
+            std::atomic<bool> started{false};
+            std::thread([&started] {
+                for (int i = 0;; ++i) {
+                    log_console_str(std::string(64, 'x') + std::to_string(i));
+                    started = true;
+                }
+            }).detach();
+            while (!started) std::this_thread::yield();
+            std::exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "round " << round << ": signal " << WTERMSIG(status);
+        ASSERT_EQ(WEXITSTATUS(status), 0) << "round " << round;
+    }
 }
 
 struct CaptureCase {
