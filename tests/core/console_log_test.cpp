@@ -157,6 +157,18 @@ TEST_F(ConsoleLog, LoggingWhileTheProcessExitsIsSafe) {
     }
 }
 
+TEST_F(ConsoleLog, AppendRefusesAFifoWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(log_.c_str(), 0600), 0);
+    EXPECT_FALSE(append_console_log_file("x").has_value());
+    // Even with a reader waiting, the line goes nowhere but the ring.
+    const int reader = ::open(log_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(append_console_log_file("x").has_value());
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0);
+    ::close(reader);
+}
+
 struct CaptureCase {
     std::string input;
     Lines expected;
