@@ -8,7 +8,7 @@ std::array<std::string, 3> template_dirs(std::string_view config_dir) {
     return {
         join_path(config_dir, "templates"),
         std::string(kInstalledTemplatesDir),
-        join_path(TARNWICK_SOURCE_RES_DIR, "templates"),
+        std::string(TARNWICK_SOURCE_TEMPLATES_DIR),  // set by the build: the source tree's res/templates
     };
 }
 
