@@ -59,11 +59,22 @@ Result<std::variant<int, LoginSuccess>, std::string> run_login_loop(SessionConte
     for (;;) {
         const Catalog catalog = select_catalog(ctx.locales_dir, ctx.current_tag, ctx.languages,
                                                ctx.config.locale_fallback);
-        auto shown = tui::login_screen(
-            ctx.color, attempts_left, std::move(last_failure), ctx.login_users, ctx.addresses,
-            ctx.languages, ctx.current_tag, ctx.locales_dir, ctx.config.locale_fallback, list_mode,
-            preset_user, catalog, ctx.login_template, ctx.config_dir,
-            [](const Catalog& c) { return diagnostics_model(c); });
+        tui::LoginScreenArgs args;
+        args.color = ctx.color;
+        args.form.attempts = attempts_left;
+        args.form.failure = std::move(last_failure);
+        args.form.users = ctx.login_users;
+        args.form.addresses = ctx.addresses;
+        args.form.languages = ctx.languages;
+        args.form.current_tag = ctx.current_tag;
+        args.form.list_mode = list_mode;
+        args.form.preset_user = preset_user;
+        args.locales_dir = ctx.locales_dir;
+        args.fallback_tag = ctx.config.locale_fallback;
+        args.diagnostics = [&catalog] { return diagnostics_model(catalog); };
+        args.page = ctx.login_template;
+        args.config_dir = ctx.config_dir;
+        auto shown = tui::login_screen(std::move(args));
         last_failure.reset();
         if (!shown) return fail(tui::display_io_error(shown.error()));
         if (!shown->has_value()) return std::variant<int, LoginSuccess>(0);

@@ -83,7 +83,9 @@ private:
                                          const std::vector<MenuItem>& items,
                                          const std::optional<std::string>& status) {
         const Catalog& catalog = in_.catalog;
-        auto shown = tui::session_screen(title, subtitle, items, ctx_.color, status, catalog,
+        std::optional<std::string_view> status_view;
+        if (status) status_view = *status;
+        auto shown = tui::session_screen(title, subtitle, items, ctx_.color, status_view, catalog,
                                          [&catalog] { return diagnostics_model(catalog); });
         if (!shown) return fail(tui::display_io_error(shown.error()));
         return *shown;
