@@ -190,25 +190,27 @@ TEST(Cli, StartsNormallyWithStandardDescriptorsClosed) {
 }
 
 // The error result of the console session, seen as root inside a private
-// mount namespace whose /var/log is a scratch folder.
+// mount namespace whose /var/log is a scratch folder and whose console
+// devices are /dev/null, so no terminal can be attached.
 TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
     REQUIRE_ROOT();
     test::ScratchDir log_dir;
-    const auto r = run_process("unshare", {"--mount", "--propagation", "private", "--", "sh", "-c",
-                                           "mount --bind \"$0\" /var/log && exec \"$1\"",
-                                           log_dir.path(), TARNWICK_BINARY});
+    const auto r = run_process(
+        "unshare", {"--mount", "--propagation", "private", "--", "sh", "-c",
+                    "mount --bind \"$0\" /var/log && for d in /dev/console /dev/tty /dev/ttyv0; do "
+                    "[ -e $d ] && mount --bind /dev/null $d; done; exec \"$1\"",
+                    log_dir.path(), TARNWICK_BINARY});
     if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
         if (in_ci()) FAIL() << r.err;
         GTEST_SKIP() << "no mount namespace here: " << r.err;
     }
     EXPECT_EQ(r.status, 70);
-    EXPECT_EQ(
-        r.err,
-        "tarnwick error: console session is not built yet (see /var/log/tarnwick-console.log)\n");
+    EXPECT_EQ(r.err,
+              "tarnwick error: could not attach a console TTY (see /var/log/tarnwick-console.log)\n");
     // The best-effort terminal restore runs before the report.
     EXPECT_EQ(r.out, "\x1b[?1006l\x1b[?1015l\x1b[?1003l\x1b[?1002l\x1b[?1000l\x1b[?1049l\x1b[2J\x1b[1;1H\x1b[?25h");
     const std::string log = log_dir.read("tarnwick-console.log");
-    const std::string suffix = "] tarnwick error: console session is not built yet\n";
+    const std::string suffix = "] tarnwick error: could not attach a console TTY\n";
     ASSERT_GT(log.size(), suffix.size()) << log;
     EXPECT_EQ(log.substr(log.size() - suffix.size()), suffix);
     EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
