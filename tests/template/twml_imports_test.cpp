@@ -40,6 +40,20 @@ TEST(Imports, LookBesideThePageThenInTheTemplateFolder) {
     EXPECT_EQ(first_text(folder.load(kUsesCard)), "beside the page");
 }
 
+TEST(Imports, APagePathWithoutFolderImportsFromTheTemplateFolder) {
+    TemplateFolder folder;
+    folder.write("parts/card.twml", card("template folder"));
+    test::ScratchDir elsewhere;
+    elsewhere.write("page.twml", kUsesCard);
+    elsewhere.write("parts/card.twml", card("working folder"));
+    char saved[4096];
+    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(::chdir(elsewhere.path().c_str()), 0);
+    auto page = load_page("page.twml", folder.path());
+    ASSERT_EQ(::chdir(saved), 0);
+    EXPECT_EQ(first_text(page), "template folder");
+}
+
 TEST(Imports, RefuseHrefsThatCouldEscape) {
     TemplateFolder folder;
     folder.write("a..b.twml", card("x"));

@@ -4,6 +4,8 @@
 #include "tui/kit/paragraph.h"
 #include "tui/kit/clear.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 namespace tarnwick::tui {
@@ -68,7 +70,7 @@ void draw_login_error_box(Buffer& buf, Rect screen, const LoginFailure& failure,
     const Block frame = Block::bordered()
                             .border_style(Style{}.with_fg(error))
                             .style(text_style)
-                            .title(Line(Span(" " + failure.title + " ", Style{}.with_fg(error).add(Modifier::Bold))));
+                            .title(Line(Span(fmt::format(" {} ", failure.title), Style{}.with_fg(error).add(Modifier::Bold))));
     Paragraph(Text(std::string_view(login_error_text(failure, catalog))))
         .block(frame)
         .style(text_style)

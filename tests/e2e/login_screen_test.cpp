@@ -1,0 +1,152 @@
+// The real login screen on a pseudo-terminal, driven with keys and mouse
+// reports through the login driver executable.
+
+#include "support/pty_session.h"
+#include "support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+using test::PtyOptions;
+using test::PtySession;
+using test::ScratchDir;
+
+const std::string kFixture = std::string(TARNWICK_FIXTURES_DIR) + "/login-screen";
+
+// SGR mouse press and release at a 0-based cell.
+std::string click(int column, int row) {
+    const std::string at = std::to_string(column + 1) + ";" + std::to_string(row + 1);
+    return "\x1b[<0;" + at + "M" + "\x1b[<0;" + at + "m";
+}
+
+struct Driver {
+    ScratchDir scratch;
+    std::unique_ptr<PtySession> session;
+
+    explicit Driver(std::vector<std::string> extra = {}) {
+        scratch.write("log/tarnwick-console.log", "[1] boot ok\n[2] pam: password=abc refused\n[3] ready\n", 0600);
+        std::vector<std::string> args = {"--result", scratch.file("result"), "--locales", kFixture + "/locales",
+                                         "--config", kFixture + "/config", "--users", "alice,bob,carol",
+                                         "--addresses", "192.0.2.10,2001:db8::10", "--private-log",
+                                         scratch.file("log")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        PtyOptions options;
+        options.program = TARNWICK_LOGIN_DRIVER;
+        options.args = std::move(args);
+        options.columns = 100;
+        options.rows = 30;
+        session = std::make_unique<PtySession>(options);
+    }
+
+    std::string result() const { return scratch.read("result"); }
+};
+
+bool can_run() { return geteuid() == 0; }
+
+// Lets the program take in what was typed: the screen redraws every turn, so
+// its output never goes quiet.
+void settle(PtySession& s) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < until) {
+        s.pump(std::chrono::milliseconds(20));
+    }
+}
+
+TEST(LoginScreenE2E, KeyboardAndMouseToARequest) {
+    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    Driver d;
+    PtySession& s = *d.session;
+    ASSERT_TRUE(s.started()) << s.error();
+    ASSERT_TRUE(s.wait_for_text(" Sign in ")) << s.screen_text();
+    EXPECT_TRUE(s.screen_contains(" Console "));
+    EXPECT_TRUE(s.screen_contains("192.0.2.10  ·  2001:db8::10"));
+    EXPECT_TRUE(s.screen_contains("Welcome to the test machine."));
+    EXPECT_TRUE(s.screen_contains(" User: alice ▼ "));
+    EXPECT_TRUE(s.alternate_screen());
+
+    // Language by mouse: open the field, pick Deutsch (en-US, Deutsch, Français).
+    s.write(click(5, 26));
+    ASSERT_TRUE(s.wait_for_text("▶ English (en-US)")) << s.screen_text();
+    s.write(click(5, 22));
+    ASSERT_TRUE(s.wait_for_text(" Anmelden ")) << s.screen_text();
+    EXPECT_TRUE(s.wait_for_text("Testkonsole"));
+    EXPECT_TRUE(s.screen_contains(" Sprache: Deutsch ▼ "));
+    EXPECT_TRUE(s.screen_contains("F1 diagnostics"));  // from the fallback locale
+
+    // Back to the password and type it.
+    s.write("\t");
+    s.write("secret");
+    ASSERT_TRUE(s.wait_for_text(" Kennwort: ******█")) << s.screen_text();
+
+    // F1 shows the console log with the password line hidden; Esc returns.
+    s.write("\x1bOP");
+    ASSERT_TRUE(s.wait_for_text("Console diagnostics")) << s.screen_text();
+    EXPECT_TRUE(s.wait_for_text("   1 │ [1] boot ok"));
+    EXPECT_TRUE(s.screen_contains("   2 │ <redacted>"));
+    EXPECT_FALSE(s.screen_contains("password=abc"));
+    s.write("\x1b");
+    ASSERT_TRUE(s.wait_for_text(" Kennwort: ******█")) << s.screen_text();
+
+    // Garbage and resizes change nothing.
+    s.write("\xff\xfe\x1b[99~\x1b[1;5X\x1bOz\xc0\xaf");
+    s.resize(60, 30);
+    settle(s);
+    s.resize(100, 30);
+    settle(s);
+    ASSERT_TRUE(s.wait_for_text(" Kennwort: ******█")) << s.screen_text();
+    EXPECT_TRUE(s.screen_contains(" Benutzer: alice ▼ "));
+
+    s.write("\r");
+    EXPECT_EQ(s.wait_exit(), 0);
+    EXPECT_EQ(d.result(), "request user=alice password=secret language=de-DE\n");
+    EXPECT_FALSE(s.alternate_screen());
+}
+
+TEST(LoginScreenE2E, EscLeavesWithNothing) {
+    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    Driver d;
+    PtySession& s = *d.session;
+    ASSERT_TRUE(s.started()) << s.error();
+    ASSERT_TRUE(s.wait_for_text(" Sign in ")) << s.screen_text();
+    s.write("\x1b[A");  // up: the user list opens
+    ASSERT_TRUE(s.wait_for_text(" Users ")) << s.screen_text();
+    s.write("\x1b");  // closes the list
+    ASSERT_TRUE(s.wait_for_text(" User: alice ▼ ")) << s.screen_text();
+    s.write("\x1b");
+    EXPECT_EQ(s.wait_exit(), 0);
+    EXPECT_EQ(d.result(), "left\n");
+}
+
+TEST(LoginScreenE2E, ErrorBoxThenTypedName) {
+    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    Driver d({"--typed", "--failure", "Sign-in failed"});
+    PtySession& s = *d.session;
+    ASSERT_TRUE(s.started()) << s.error();
+    ASSERT_TRUE(s.wait_for_text(" Sign-in failed ")) << s.screen_text();
+    EXPECT_TRUE(s.screen_contains("Tried as: alice"));
+    EXPECT_TRUE(s.screen_contains("No password was entered."));
+    EXPECT_TRUE(s.screen_contains("Attempts remaining: 2"));
+    s.write("x\t");
+    settle(s);
+    EXPECT_TRUE(s.screen_contains(" Sign-in failed "));
+    s.write(click(50, 15));  // a press anywhere dismisses, focus on the password
+    ASSERT_TRUE(s.wait_for_text(" Password: █")) << s.screen_text();
+    s.write("\t");
+    ASSERT_TRUE(s.wait_for_text(" User: type a user name█ ")) << s.screen_text();
+
+    s.write("dave\r");
+    s.write("p w\r");
+    EXPECT_EQ(s.wait_exit(), 0);
+    EXPECT_EQ(d.result(), "request user=dave password=p w language=en-US\n");
+}
+
+}  // namespace
+}  // namespace tarnwick
