@@ -3,9 +3,9 @@
 #include "app/console_session.h"
 #include "app/dry_run.h"
 #include "app/mouse_echo.h"
-#include "app/mouse_smoke.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
+#include "tui/mouse_smoke.h"
 #include "tui/term/terminal.h"
 
 #include <fmt/format.h>
@@ -51,7 +51,7 @@ int run_normal_mode(const tarnwick::Cli& cli) {
 
 int run(const tarnwick::Cli& cli) {
     if (cli.smoke_mouse) {
-        const tarnwick::SmokeReport report = tarnwick::run_mouse_smoke_tests();
+        const tarnwick::tui::SmokeReport report = tarnwick::tui::run_mouse_smoke_tests();
         for (const auto& line : report.lines) fmt::print("{}\n", line);
         std::fflush(stdout);
         return report.failed ? kExitSoftware : 0;

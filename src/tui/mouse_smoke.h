@@ -4,6 +4,8 @@
 // SGR report text), reported as PASS and FAIL lines.
 
 #include "template/form_field.h"
+#include "tui/screens/login_layout.h"
+#include "tui/screens/login_state.h"
 
 #include <cstdint>
 #include <string>
@@ -18,8 +20,12 @@ struct SmokeReport {
 
 // What the checks start from; the standard one is smoke_fixture().
 struct SmokeFixture {
-    FormField mode_field;  // the choice field of the option-cycling checks
+    LoginHitAreas login_areas;  // the areas the login clicks are judged against
+    FormField mode_field;       // the choice field of the option-cycling checks
 };
+
+// The login form every login check starts from, fresh each time.
+LoginState smoke_login_fixture();
 
 SmokeFixture smoke_fixture();
 

@@ -14,9 +14,18 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const Lines kPassLines{
-    "PASS list_window_start",     "PASS list_item_index",         "PASS rect_contains",
-    "PASS form_field_at",         "PASS form_choice_cycle_right", "PASS form_choice_cycle_left",
-    "PASS sgr_left_click_encode", "PASS sgr_wheel_down_encode",
+    "PASS list_window_start",
+    "PASS list_item_index",
+    "PASS rect_contains",
+    "PASS login_click_user_opens_drop",
+    "PASS login_click_user_list_select",
+    "PASS login_click_lang_list_select",
+    "PASS login_click_error_dismiss",
+    "PASS form_field_at",
+    "PASS form_choice_cycle_right",
+    "PASS form_choice_cycle_left",
+    "PASS sgr_left_click_encode",
+    "PASS sgr_wheel_down_encode",
 };
 
 Lines without(Lines lines, const std::string& line) {
@@ -36,6 +45,8 @@ TEST(MouseSmoke, BrokenFixturePutsFailLinesFirst) {
     SmokeFixture disabled = smoke_fixture();
     disabled.mode_field.disabled = true;
     SmokeFixture last_choice = smoke_fixture();
+    SmokeFixture moved_user_field = smoke_fixture();
+    moved_user_field.login_areas.user_field = Rect{0, 0, 10, 1};
     last_choice.mode_field.value = "none";
 
     const struct {
@@ -43,6 +54,14 @@ TEST(MouseSmoke, BrokenFixturePutsFailLinesFirst) {
         SmokeFixture fixture;
         Lines expected;
     } cases[] = {
+        // The press meets nothing: the list stays shut and the focus stays.
+        {"user field away from the press", moved_user_field,
+         [] {
+             Lines lines{"FAIL login_click_user_opens_drop act=miss drop=false focus=Pass"};
+             for (const auto& l : without(kPassLines, "PASS login_click_user_opens_drop"))
+                 lines.push_back(l);
+             return lines;
+         }()},
         // The field never moves, so only the forward check notices.
         {"disabled field", disabled,
          [] {
