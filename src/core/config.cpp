@@ -2,6 +2,7 @@
 
 #include "core/json/messages.h"
 #include "core/json/parser.h"
+#include "core/read_file.h"
 #include "core/text.h"
 
 #include <fmt/format.h>
@@ -162,18 +163,6 @@ Result<TarnwickConfig, ConfigError> map_config(const Value& root) {
     return fail(json_error(type_error(root, "struct TarnwickConfig")));
 }
 
-Result<std::string, int> read_all(int fd) {
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(errno);
-        if (n == 0) return bytes;
-        bytes.append(buf, static_cast<std::size_t>(n));
-    }
-}
-
 }  // namespace
 
 std::optional<AutoMode> parse_auto_mode(std::string_view name) {
@@ -227,7 +216,7 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
         ::close(fd);
         return fail(ConfigError{ConfigErrorKind::FileNotFound, path});
     }
-    auto bytes = read_all(fd);
+    auto bytes = read_fd(fd);
     ::close(fd);
     if (!bytes) return fail(ConfigError{ConfigErrorKind::Io, {}, bytes.error()});
 

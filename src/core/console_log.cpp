@@ -21,11 +21,19 @@
 namespace tarnwick {
 namespace {
 
-std::mutex ring_mutex;
-std::deque<std::string> ring;  // guarded by ring_mutex
+// The detached capture thread may still be logging while the process exits,
+// so this state is never destroyed.
+struct LogState {
+    std::mutex ring_mutex;
+    std::deque<std::string> ring;  // guarded by ring_mutex
+    std::mutex path_mutex;
+    std::string path{kConsoleLogPath};  // guarded by path_mutex
+};
 
-std::mutex path_mutex;
-std::string log_path{kConsoleLogPath};  // guarded by path_mutex
+LogState& state() {
+    static LogState* const s = new LogState;
+    return *s;
+}
 
 // One line of captured input, as the ring and the file get it; empty lines
 // are dropped, lines that already start with "[" keep their own stamp.
@@ -55,13 +63,15 @@ Result<void, int> write_all(int fd, std::string_view data) {
 namespace console_log_internal {
 
 void set_console_log_path(std::string path) {
-    const std::lock_guard lock(path_mutex);
-    log_path = std::move(path);
+    LogState& s = state();
+    const std::lock_guard lock(s.path_mutex);
+    s.path = std::move(path);
 }
 
 std::string console_log_path() {
-    const std::lock_guard lock(path_mutex);
-    return log_path;
+    LogState& s = state();
+    const std::lock_guard lock(s.path_mutex);
+    return s.path;
 }
 
 }  // namespace console_log_internal
@@ -86,9 +96,10 @@ void log_console_str(std::string_view message) {
 
 void push_console_line(std::string line) {
     {
-        const std::lock_guard lock(ring_mutex);
-        if (ring.size() >= CONSOLE_RING_CAPACITY) ring.pop_front();
-        ring.push_back(line);
+        LogState& s = state();
+        const std::lock_guard lock(s.ring_mutex);
+        if (s.ring.size() >= CONSOLE_RING_CAPACITY) s.ring.pop_front();
+        s.ring.push_back(line);
     }
     (void)append_console_log_file(line);
 }
@@ -98,9 +109,18 @@ Result<void, int> append_console_log_file(std::string_view line) {
 }
 
 Result<void, int> append_console_log_file(const std::string& path, std::string_view line) {
+    // Non-blocking and regular files only: a FIFO or a device put at the
+    // path must not hang the console or receive the log.
     const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK,
+                          0600);
     if (fd < 0) return fail(errno);
+    struct stat st {};
+    const int refused = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    if (refused != 0) {
+        ::close(fd);
+        return fail(refused);
+    }
     // One write per line, so appends of the two threads never interleave.
     std::string data(line);
     data += '\n';
@@ -184,21 +204,24 @@ std::vector<std::string> read_console_log_tail(const std::string& path) {
 }
 
 std::vector<std::string> console_ring_snapshot() {
-    const std::lock_guard lock(ring_mutex);
-    return {ring.begin(), ring.end()};
+    LogState& s = state();
+    const std::lock_guard lock(s.ring_mutex);
+    return {s.ring.begin(), s.ring.end()};
 }
 
 std::size_t console_ring_len() {
-    const std::lock_guard lock(ring_mutex);
-    return ring.size();
+    LogState& s = state();
+    const std::lock_guard lock(s.ring_mutex);
+    return s.ring.size();
 }
 
 void seed_console_ring(const std::vector<std::string>& lines) {
-    const std::lock_guard lock(ring_mutex);
-    if (!ring.empty()) return;
+    LogState& s = state();
+    const std::lock_guard lock(s.ring_mutex);
+    if (!s.ring.empty()) return;
     for (const auto& line : lines) {
-        if (ring.size() >= CONSOLE_RING_CAPACITY) break;
-        ring.push_back(line);
+        if (s.ring.size() >= CONSOLE_RING_CAPACITY) break;
+        s.ring.push_back(line);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "core/kv_file.h"
 
+#include "core/read_file.h"
 #include "core/text.h"
 
 #include <cerrno>
@@ -68,25 +69,11 @@ Result<std::string, I18nError> read_utf8_file(const std::string& path) {
         ::close(fd);
         return fail(io_error(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
     }
-    std::string bytes;
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(io_error(err));
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<std::size_t>(n));
-    }
+    auto bytes = read_fd(fd);
     ::close(fd);
-    if (!is_valid_utf8(bytes)) {
-        return fail(I18nError{I18nErrorKind::Io, "stream did not contain valid UTF-8"});
-    }
-    return bytes;
+    if (!bytes) return fail(io_error(bytes.error()));
+    if (!is_valid_utf8(*bytes)) return fail(I18nError{I18nErrorKind::Io, kInvalidUtf8Text});
+    return std::move(*bytes);
 }
 
 KvMap parse_kv_text(std::string_view text) {

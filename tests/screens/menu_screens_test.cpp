@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 namespace tarnwick::tui {
@@ -283,6 +284,23 @@ protected:
         settle();
     }
 };
+
+TEST(ConfirmBox, CentredAndBoundedByTheScreen) {
+    struct Case {
+        std::uint16_t columns, rows;
+        Rect expected;
+    };
+    const Case cases[] = {
+        {80, 24, {10, 6, 60, 12}}, {40, 10, {2, 1, 36, 7}}, {30, 24, {0, 6, 30, 12}},
+        {200, 60, {70, 24, 60, 12}}, {5, 3, {0, 0, 5, 3}}, {0, 0, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const Rect box = confirm_box(c.columns, c.rows);
+        EXPECT_EQ(std::tie(box.x, box.y, box.width, box.height),
+                  std::tie(c.expected.x, c.expected.y, c.expected.width, c.expected.height))
+            << c.columns << "x" << c.rows;
+    }
+}
 
 TEST_F(ConfirmDialog, KeysAnswerYesOrNo) {
     struct Case {

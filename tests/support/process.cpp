@@ -85,6 +85,9 @@ bool closes(const ProcessOptions& options, int fd) {
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const ProcessOptions& options) {
+    // A child that quits before reading its input makes our write fail with
+    // EPIPE; the signal would end the whole test run instead.
+    ::signal(SIGPIPE, SIG_IGN);
     ProcessResult result;
     std::vector<std::string> argv_text{program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -115,7 +118,12 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     close_fd(in.read);
     close_fd(out.write);
     close_fd(err.write);
-    if (options.stdin_data.empty()) close_fd(in.write);
+    if (options.stdin_data.empty()) {
+        close_fd(in.write);
+    } else {
+        // Never block on the child's input while its output waits to be read.
+        ::fcntl(in.write, F_SETFL, ::fcntl(in.write, F_GETFL) | O_NONBLOCK);
+    }
 
     const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     std::size_t written = 0;
@@ -141,7 +149,8 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
                 const ssize_t w = ::write(in.write, options.stdin_data.data() + written,
                                           options.stdin_data.size() - written);
                 if (w > 0) written += static_cast<std::size_t>(w);
-                if (w < 0 || written == options.stdin_data.size()) close_fd(in.write);
+                const bool again = w < 0 && (errno == EAGAIN || errno == EINTR);
+                if ((w < 0 && !again) || written == options.stdin_data.size()) close_fd(in.write);
                 continue;
             }
             char buf[8192];
