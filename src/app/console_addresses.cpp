@@ -1,6 +1,8 @@
 #include "app/console_addresses.h"
 
 #include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>

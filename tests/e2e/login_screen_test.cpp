@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,13 @@ struct Driver {
     std::string result() const { return scratch.read("result"); }
 };
 
-bool can_run() { return geteuid() == 0; }
+// A private /var/log needs root; under CI it must be there.
+bool can_run() {
+    if (geteuid() == 0) return true;
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && std::string_view(ci) == "true") ADD_FAILURE() << "CI runs these tests as root";
+    return false;
+}
 
 // Lets the program take in what was typed: the screen redraws every turn, so
 // its output never goes quiet.

@@ -76,6 +76,20 @@ TEST(MouseEcho, RecordsEachEncodingUntilMax) {
     }
 }
 
+TEST(MouseEcho, KeysAndResizesDoNotCount) {
+    Echo echo("2");
+    ASSERT_TRUE(echo.ready());
+    echo.session->write("\x1b[<0;4;4M");
+    echo.session->write("a");
+    echo.session->pump(std::chrono::milliseconds(50));
+    echo.session->resize(100, 30);
+    echo.session->pump(std::chrono::milliseconds(50));
+    echo.session->write("\x1b[<0;4;4m");
+    ASSERT_EQ(echo.session->wait_exit(), 0);
+    EXPECT_EQ(echo.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=2", "MOUSE kind=down_left col=3 row=3",
+                                  "MOUSE kind=up_left col=3 row=3", "MOUSE_ECHO_DONE count=2"}));
+}
+
 TEST(MouseEcho, EscEndsWhateverItsModifiers) {
     for (const std::string esc : {"\x1b", "\x1b\x1b", "\x1b[27;5u", "\x1b[27;3u"}) {
         Echo echo("8");
