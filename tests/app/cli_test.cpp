@@ -219,3 +219,46 @@ TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
 
 }  // namespace
 }  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// Terminal attach, with standard input no terminal and every console device
+// of the namespace replaced by /dev/null: candidates that are missing or no
+// terminal are skipped (a plain file is never written into), one that cannot
+// be opened ends the session at once.
+TEST(Cli, ConsoleAttachSkipsNonTerminalsAndStopsAtAnUnopenableOne) {
+    REQUIRE_ROOT();
+    test::ScratchDir dir;
+    const std::string plain = dir.path() + "/plain";
+    { std::FILE* f = std::fopen(plain.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+    struct Case {
+        std::string tty;
+        std::string error;
+    };
+    const Case cases[] = {
+        {plain, "could not attach a console TTY"},
+        {dir.path() + "/missing", "could not attach a console TTY"},
+        {dir.path(), "open " + dir.path() + ": Is a directory (os error 21)"},
+    };
+    for (const auto& c : cases) {
+        const auto r = run_process(
+            "unshare",
+            {"--mount", "--propagation", "private", "--", "sh", "-c",
+             "mount --bind \"$0\" /var/log && for d in /dev/console /dev/tty /dev/ttyv0; do "
+             "[ -e $d ] && mount --bind /dev/null $d; done; exec \"$1\" --tty \"$2\"",
+             dir.path(), TARNWICK_BINARY, c.tty});
+        if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
+            if (in_ci()) FAIL() << r.err;
+            GTEST_SKIP() << "no mount namespace here: " << r.err;
+        }
+        EXPECT_EQ(r.status, 70) << c.tty;
+        EXPECT_EQ(r.err, "tarnwick error: " + c.error + " (see /var/log/tarnwick-console.log)\n");
+        struct stat st {};
+        ASSERT_EQ(::stat(plain.c_str(), &st), 0);
+        EXPECT_EQ(st.st_size, 0) << "a plain --tty file was written into";
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
