@@ -1,6 +1,7 @@
 #include "app/auth_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utf8proc.h>
 
@@ -91,10 +92,15 @@ void append_auth_log(const std::string& path, std::string_view display, std::str
                      std::optional<std::string_view> result) {
     const std::string line =
         auth_log_line(auth_log_time(), display, pam_user, tty, password_len, result);
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0640);
+    // Non-blocking and regular files only: a FIFO or device put at the path
+    // must not hang the login or receive the line.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK |
+                              O_NOCTTY,
+                          0640);
     if (fd >= 0) {
-        write_whole(fd, line);
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) write_whole(fd, line);
         ::close(fd);
     }
     log_console_str(std::string_view(line).substr(0, line.size() - 1));

@@ -129,7 +129,10 @@ TEST_F(AuthLog, TimeField) {
 TEST_F(AuthLog, UnwritableFileStillReachesTheConsole) {
     const std::string link = scratch_.file("link.log");
     ASSERT_EQ(::symlink(scratch_.file("target.log").c_str(), link.c_str()), 0);
-    const std::string cases[] = {scratch_.file("no/such/dir/auth.log"), link};
+    // A FIFO without a reader must neither hang the login nor get the line.
+    const std::string fifo = scratch_.file("fifo.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string cases[] = {scratch_.file("no/such/dir/auth.log"), link, fifo};
     for (const std::string& path : cases) {
         SCOPED_TRACE(path);
         append_auth_log(path, "carol", "carol", "ttyv2", 4, "denied");
