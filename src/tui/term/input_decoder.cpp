@@ -237,19 +237,30 @@ Parsed parse_urxvt_mouse(std::string_view body) {
     return done(*e);
 }
 
+struct KeyFlags {
+    KeyModifiers modifiers = kNoModifiers;
+    KeyEventKind kind = KeyEventKind::Press;
+    KeyState state = 0;
+};
+
+// The optional "modifiers:kind" field of a key sequence; a press without
+// modifiers when it is absent.
+KeyFlags key_flags(Params& params) {
+    KeyFlags flags;
+    if (auto field = modifier_and_kind(params)) {
+        flags.modifiers = modifiers_from_mask(field->mask);
+        flags.kind = kind_from_code(field->kind);
+        flags.state = state_from_mask(field->mask);
+    }
+    return flags;
+}
+
 // ESC [ n (; m(:k)) ~
 Parsed parse_special_key(std::string_view body) {
     Params params(body);
     auto first = params.next_number<std::uint8_t>();
     if (!first) return invalid();
-    KeyModifiers m = kNoModifiers;
-    KeyEventKind kind = KeyEventKind::Press;
-    KeyState state = 0;
-    if (auto field = modifier_and_kind(params)) {
-        m = modifiers_from_mask(field->mask);
-        kind = kind_from_code(field->kind);
-        state = state_from_mask(field->mask);
-    }
+    auto [m, kind, state] = key_flags(params);
     KeyEvent k = KeyEvent::key(Key::Home, m);
     unsigned n = *first;
     auto f = [&](unsigned number) {
@@ -361,14 +372,7 @@ Parsed parse_csi_u(std::string_view body) {
     auto codes = split(*codes_field, ':');
     auto cp = parse_number<std::uint32_t>(codes[0]);
     if (!cp) return invalid();
-    KeyModifiers m = kNoModifiers;
-    KeyEventKind kind = KeyEventKind::Press;
-    KeyState state = 0;
-    if (auto field = modifier_and_kind(params)) {
-        m = modifiers_from_mask(field->mask);
-        kind = kind_from_code(field->kind);
-        state = state_from_mask(field->mask);
-    }
+    auto [m, kind, state] = key_flags(params);
     KeyEvent k;
     if (auto special = functional_key(*cp)) {
         k = *special;
