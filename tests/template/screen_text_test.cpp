@@ -5,19 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/widget_builder.h"
+
 namespace tarnwick {
 namespace {
 
-Widget widget(std::string type, std::string id, std::optional<std::string> action = {},
-              WidgetCondition condition = WidgetCondition::Always, std::vector<Widget> children = {}) {
-    Widget w;
-    w.type = std::move(type);
-    w.id = std::move(id);
-    w.action = std::move(action);
-    w.condition = condition;
-    w.children = std::move(children);
-    return w;
-}
+using test::widget;
 
 std::string render(std::vector<Widget> widgets, bool admin, const Catalog& catalog = {}) {
     return render_screen_text(ScreenTemplate{"1.0", "s", "t", std::move(widgets)}, catalog, admin, false);
