@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 constexpr int kUsageStatus = 2;
@@ -109,4 +109,4 @@ std::variant<Cli, int> parse_cli(int argc, const char* const* argv) {
     return extract(*app, bindings);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -11,7 +11,7 @@
 #include <string>
 #include <variant>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 inline constexpr std::string_view kVersionText = "tarnwick 0.1.1";
 
@@ -50,4 +50,4 @@ std::unique_ptr<CLI::App> build_cli_command(CliBindings& bindings);
 // status to end with: 0 or 2.
 std::variant<Cli, int> parse_cli(int argc, const char* const* argv);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -1,8 +1,8 @@
-#include "app/check_config.h"
+#include "app/offline/check_config.h"
 #include "app/cli.h"
-#include "app/console_session.h"
-#include "app/dry_run.h"
-#include "app/mouse_echo.h"
+#include "app/session/console_session.h"
+#include "app/offline/dry_run.h"
+#include "app/offline/mouse_echo.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
 #include "tui/mouse_smoke.h"
@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 
+namespace tarnwick::app {
 namespace {
 
 constexpr int kExitSoftware = 70;  // EX_SOFTWARE
@@ -35,12 +36,12 @@ void open_closed_standard_fds() {
     }
 }
 
-int run_normal_mode(const tarnwick::Cli& cli) {
+int run_normal_mode(const Cli& cli) {
     if (::geteuid() != 0) {
         fmt::print(stderr, "must be run as root\n");
         return kExitNoPerm;
     }
-    const auto result = tarnwick::run_console_session(cli);
+    const auto result = run_console_session(cli);
     if (result) return *result;
     tarnwick::tui::restore_terminal();
     tarnwick::log_console("tarnwick error: " + result.error());
@@ -49,26 +50,27 @@ int run_normal_mode(const tarnwick::Cli& cli) {
     return kExitSoftware;
 }
 
-int run(const tarnwick::Cli& cli) {
+int run(const Cli& cli) {
     if (cli.smoke_mouse) {
         const tarnwick::tui::SmokeReport report = tarnwick::tui::run_mouse_smoke_tests();
         for (const auto& line : report.lines) fmt::print("{}\n", line);
         std::fflush(stdout);
         return report.failed ? kExitSoftware : 0;
     }
-    if (cli.mouse_echo) return tarnwick::run_mouse_echo(cli.mouse_echo_path, cli.mouse_echo_max);
-    if (cli.check_config) return tarnwick::run_check_config(cli.config_dir);
-    if (cli.screen_matrix) return tarnwick::run_screen_matrix(cli.config_dir, cli.locale);
-    if (cli.dry_run) return tarnwick::run_dry_run(cli.config_dir, cli.user, cli.locale, cli.color);
+    if (cli.mouse_echo) return run_mouse_echo(cli.mouse_echo_path, cli.mouse_echo_max);
+    if (cli.check_config) return run_check_config(cli.config_dir);
+    if (cli.screen_matrix) return run_screen_matrix(cli.config_dir, cli.locale);
+    if (cli.dry_run) return run_dry_run(cli.config_dir, cli.user, cli.locale, cli.color);
     return run_normal_mode(cli);
 }
 
 }  // namespace
+}  // namespace tarnwick::app
 
 int main(int argc, char** argv) {
-    open_closed_standard_fds();
+    tarnwick::app::open_closed_standard_fds();
     ::signal(SIGPIPE, SIG_IGN);
-    const auto parsed = tarnwick::parse_cli(argc, argv);
+    const auto parsed = tarnwick::app::parse_cli(argc, argv);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
-    return run(std::get<tarnwick::Cli>(parsed));
+    return tarnwick::app::run(std::get<tarnwick::app::Cli>(parsed));
 }

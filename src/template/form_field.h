@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 struct FormField {
     std::string id;     // empty for a heading row
@@ -18,4 +18,4 @@ struct FormField {
     bool operator==(const FormField&) const = default;
 };
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

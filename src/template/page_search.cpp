@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 bool search_folders(std::span<const std::string> folders, std::string_view relative, const PageOffer& offer) {
     for (const std::string& folder : folders) {
@@ -22,4 +22,4 @@ bool search_template_folders(std::string_view config_dir, std::string_view relat
     return search_folders(folders, relative, offer);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 using PageOffer = std::function<bool(const std::string& path, const std::string& folder)>;
 
@@ -21,4 +21,4 @@ bool search_folders(std::span<const std::string> folders, std::string_view relat
 // The same over template_dirs(config_dir).
 bool search_template_folders(std::string_view config_dir, std::string_view relative, const PageOffer& offer);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

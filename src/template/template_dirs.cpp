@@ -2,7 +2,7 @@
 
 #include "core/text.h"
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 std::array<std::string, 3> template_dirs(std::string_view config_dir) {
     return {
@@ -12,4 +12,4 @@ std::array<std::string, 3> template_dirs(std::string_view config_dir) {
     };
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 inline constexpr std::string_view kInstalledTemplatesDir = "/usr/local/etc/tarnwick/templates";
 
@@ -14,4 +14,4 @@ inline constexpr std::string_view kInstalledTemplatesDir = "/usr/local/etc/tarnw
 // 2. /usr/local/etc/tarnwick/templates, 3. the source tree's res/templates.
 std::array<std::string, 3> template_dirs(std::string_view config_dir);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

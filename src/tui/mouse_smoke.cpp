@@ -185,7 +185,7 @@ Outcome check_form_field_at() {
     return {"form_field_at", std::nullopt};
 }
 
-Outcome check_cycle(std::string_view label, FormField& field, bool backward,
+Outcome check_cycle(std::string_view label, tmpl::FormField& field, bool backward,
                     std::string_view expected) {
     cycle_field_option(field, backward);
     if (field.value == expected) return {label, std::nullopt};
@@ -247,7 +247,7 @@ SmokeFixture smoke_fixture() {
     areas.lang_list = Rect{2, 33, 36, 5};
     return SmokeFixture{
         areas,
-        FormField{"mode", "Mode", "dhcp", std::vector<std::string>{"dhcp", "static", "none"}, false,
+        tmpl::FormField{"mode", "Mode", "dhcp", std::vector<std::string>{"dhcp", "static", "none"}, false,
                   false},
     };
 }
@@ -257,7 +257,7 @@ std::string sgr_mouse_report(unsigned button_code, std::uint16_t column, std::ui
 }
 
 SmokeReport run_mouse_smoke_tests(const SmokeFixture& fixture) {
-    FormField mode = fixture.mode_field;  // checks 9 and 10 share it
+    tmpl::FormField mode = fixture.mode_field;  // checks 9 and 10 share it
     std::vector<Outcome> outcomes;
     outcomes.push_back(check_list_window_start());
     outcomes.push_back(check_list_item_index());

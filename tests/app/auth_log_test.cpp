@@ -1,4 +1,4 @@
-#include "app/auth_log.h"
+#include "app/pam/auth_log.h"
 
 #include <sys/stat.h>
 

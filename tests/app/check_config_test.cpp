@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 using test::FolderFiles;
@@ -300,4 +300,4 @@ TEST(ShippedConfiguration, ResPassesBothChecksAndHoldsTheDefaults) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 std::variant<Cli, int> parse(std::vector<std::string> args) {
@@ -69,4 +69,4 @@ TEST(CliParse, TakesValuesAfterEqualsOrAsTheNextArgument) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 using test::FolderFiles;
@@ -202,4 +202,4 @@ TEST(DryRun, JsonRoadWhenNoFolderGivesAMenu) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::app

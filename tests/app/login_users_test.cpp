@@ -1,4 +1,4 @@
-#include "app/login_users.h"
+#include "app/session/login_users.h"
 
 #include <gtest/gtest.h>
 

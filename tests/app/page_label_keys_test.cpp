@@ -1,13 +1,13 @@
 // The plain text scan that lists the message keys of a page file.
 
-#include "app/page_label_keys.h"
+#include "app/offline/page_label_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 using Keys = std::vector<std::string>;
@@ -42,4 +42,4 @@ TEST(PageLabelKeys, ScansTextNotXml) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 TEST(SmokeMouse, PrintsThePassLinesAndEndsWithZero) {
@@ -30,4 +30,4 @@ TEST(SmokeMouse, PrintsThePassLinesAndEndsWithZero) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -29,17 +29,17 @@ Catalog english() {
     return load_catalog(locales, "en-US", "en-US");
 }
 
-std::vector<MenuItem> driver_items(std::string_view mode) {
+std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
     if (mode == "menu-empty") return {};
     if (mode == "menu-many") {
-        std::vector<MenuItem> items;
-        for (int i = 0; i < 30; ++i) items.push_back({fmt::format("item{}", i), fmt::format("Entry {}", i), MenuAction::None});
+        std::vector<tmpl::MenuItem> items;
+        for (int i = 0; i < 30; ++i) items.push_back({fmt::format("item{}", i), fmt::format("Entry {}", i), tmpl::MenuAction::None});
         return items;
     }
-    return {{"shell", "Open shell", MenuAction::SpawnShell},
-            {"sysinfo", "System information", MenuAction::SystemInfo},
-            {"mystery", "Mystery", MenuAction::None},
-            {"session", "Power & log out", MenuAction::PowerMenu}};
+    return {{"shell", "Open shell", tmpl::MenuAction::SpawnShell},
+            {"sysinfo", "System information", tmpl::MenuAction::SystemInfo},
+            {"mystery", "Mystery", tmpl::MenuAction::None},
+            {"session", "Power & log out", tmpl::MenuAction::PowerMenu}};
 }
 
 int run_driver(std::string_view mode) {
@@ -80,7 +80,7 @@ std::unique_ptr<PtySession> start(std::string mode, std::map<std::string, std::o
     return session;
 }
 
-int exit_code(MenuAction action) { return 10 + static_cast<int>(action); }
+int exit_code(tmpl::MenuAction action) { return 10 + static_cast<int>(action); }
 
 constexpr std::string_view kUp = "\x1b[A";
 constexpr std::string_view kDown = "\x1b[B";
@@ -139,15 +139,15 @@ TEST_F(MenuScreen, DrawsHeaderListAndKeyHelp) {
 TEST_F(MenuScreen, KeysMoveTheSelectionAndReturnTheAction) {
     struct Case {
         std::string keys;
-        MenuAction expected;
+        tmpl::MenuAction expected;
     };
     const Case cases[] = {
-        {"\r", MenuAction::SpawnShell},
-        {std::string(kDown) + "\r", MenuAction::SystemInfo},
-        {"jjjjjj\r", MenuAction::PowerMenu},  // stops at the last entry
-        {std::string(kUp) + std::string(kUp) + "jjk\r", MenuAction::SystemInfo},
-        {"q", MenuAction::Quit},
-        {std::string(kEsc), MenuAction::Quit},
+        {"\r", tmpl::MenuAction::SpawnShell},
+        {std::string(kDown) + "\r", tmpl::MenuAction::SystemInfo},
+        {"jjjjjj\r", tmpl::MenuAction::PowerMenu},  // stops at the last entry
+        {std::string(kUp) + std::string(kUp) + "jjk\r", tmpl::MenuAction::SystemInfo},
+        {"q", tmpl::MenuAction::Quit},
+        {std::string(kEsc), tmpl::MenuAction::Quit},
     };
     for (const auto& c : cases) {
         open();
@@ -164,7 +164,7 @@ TEST_F(MenuScreen, UnknownActionOnlyShowsAStatusLine) {
     EXPECT_EQ(row_of(*s, "Esc/q Log out"), -1);
     EXPECT_FALSE(s->exit_status());
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, StatusArgumentReplacesTheKeyHelp) {
@@ -191,14 +191,14 @@ TEST_F(MenuScreen, HelpBoxHidesTheListAndSwallowsClicksAndTheFirstQ) {
     type(std::string(kEsc));
     EXPECT_NE(row_of(*s, "Open shell"), -1);
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, HiddenSelectionStillMovesAndActivatesUnderTheHelpBox) {
     open();
     type("?j");
     s->write("\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
 }
 
 TEST_F(MenuScreen, ClickSelectsAndActivates) {
@@ -206,7 +206,7 @@ TEST_F(MenuScreen, ClickSelectsAndActivates) {
     const int power_row = row_of(*s, "Power & log out");
     ASSERT_NE(power_row, -1);
     s->write(click(30, power_row));
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::PowerMenu));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::PowerMenu));
 }
 
 TEST_F(MenuScreen, ClicksOutsideTheEntriesAndOtherButtonsDoNothing) {
@@ -224,7 +224,7 @@ TEST_F(MenuScreen, ClicksOutsideTheEntriesAndOtherButtonsDoNothing) {
     EXPECT_NE(row_of(*s, "Unknown action: mystery"), -1);
     EXPECT_NE(row_of(*s, "▶   Mystery"), -1) << s->screen_text();
     s->write(std::string(kEsc));
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, WheelMovesTheSelection) {
@@ -233,7 +233,7 @@ TEST_F(MenuScreen, WheelMovesTheSelection) {
     EXPECT_NE(row_of(*s, "▶   Power & log out"), -1) << s->screen_text();
     type(wheel_up(10, 10) + wheel_up(10, 10));
     s->write("\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
 }
 
 TEST_F(MenuScreen, LongListScrollsOneEntryPerStepAndClicksHitTheWindow) {
@@ -259,7 +259,7 @@ TEST_F(MenuScreen, EmptyListIgnoresEnterAndTheMouse) {
     EXPECT_FALSE(s->exit_status());
     EXPECT_NE(row_of(*s, "┌ Menu ─"), -1);
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, F1ShowsDiagnosticsAndReturnsToTheMenu) {
@@ -271,7 +271,7 @@ TEST_F(MenuScreen, F1ShowsDiagnosticsAndReturnsToTheMenu) {
     type(std::string(kEsc));
     EXPECT_TRUE(s->wait_for_text("Open shell")) << s->screen_text();
     s->write("j\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
 }
 
 class ConfirmDialog : public MenuScreen {

@@ -10,10 +10,10 @@
 
 namespace tarnwick::test {
 
-inline Widget widget(std::string type, std::string id, std::optional<std::string> action = {},
-                     WidgetCondition condition = WidgetCondition::Always,
-                     std::vector<Widget> children = {}) {
-    Widget w;
+inline tmpl::Widget widget(std::string type, std::string id, std::optional<std::string> action = {},
+                     tmpl::WidgetCondition condition = tmpl::WidgetCondition::Always,
+                     std::vector<tmpl::Widget> children = {}) {
+    tmpl::Widget w;
     w.type = std::move(type);
     w.id = std::move(id);
     w.action = std::move(action);

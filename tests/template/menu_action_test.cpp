@@ -3,54 +3,54 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 TEST(ParseMenuAction, AcceptsEveryAliasExactly) {
-    const std::pair<std::string_view, MenuAction> cases[] = {
-        {"shell", MenuAction::SpawnShell},
-        {"spawn_shell", MenuAction::SpawnShell},
-        {"sysinfo", MenuAction::SystemInfo},
-        {"system_info", MenuAction::SystemInfo},
-        {"network", MenuAction::NetworkStatus},
-        {"network_status", MenuAction::NetworkStatus},
-        {"power", MenuAction::PowerMenu},
-        {"power_menu", MenuAction::PowerMenu},
-        {"session", MenuAction::PowerMenu},
-        {"power_off", MenuAction::PowerOff},
-        {"shutdown", MenuAction::PowerOff},
-        {"reboot", MenuAction::Reboot},
-        {"quit", MenuAction::Quit},
-        {"back", MenuAction::Back},
-        {"logout", MenuAction::Logout},
+    const std::pair<std::string_view, tmpl::MenuAction> cases[] = {
+        {"shell", tmpl::MenuAction::SpawnShell},
+        {"spawn_shell", tmpl::MenuAction::SpawnShell},
+        {"sysinfo", tmpl::MenuAction::SystemInfo},
+        {"system_info", tmpl::MenuAction::SystemInfo},
+        {"network", tmpl::MenuAction::NetworkStatus},
+        {"network_status", tmpl::MenuAction::NetworkStatus},
+        {"power", tmpl::MenuAction::PowerMenu},
+        {"power_menu", tmpl::MenuAction::PowerMenu},
+        {"session", tmpl::MenuAction::PowerMenu},
+        {"power_off", tmpl::MenuAction::PowerOff},
+        {"shutdown", tmpl::MenuAction::PowerOff},
+        {"reboot", tmpl::MenuAction::Reboot},
+        {"quit", tmpl::MenuAction::Quit},
+        {"back", tmpl::MenuAction::Back},
+        {"logout", tmpl::MenuAction::Logout},
         // No case folding, no trimming, no prefixes.
-        {"Shell", MenuAction::None},
-        {" shell", MenuAction::None},
-        {"shell ", MenuAction::None},
-        {"reboo", MenuAction::None},
-        {"None", MenuAction::None},
-        {"", MenuAction::None},
+        {"Shell", tmpl::MenuAction::None},
+        {" shell", tmpl::MenuAction::None},
+        {"shell ", tmpl::MenuAction::None},
+        {"reboo", tmpl::MenuAction::None},
+        {"None", tmpl::MenuAction::None},
+        {"", tmpl::MenuAction::None},
     };
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(parse_menu_action(text), expected) << '"' << text << '"';
+        EXPECT_EQ(tmpl::parse_menu_action(text), expected) << '"' << text << '"';
     }
 }
 
 TEST(ParseMenuAction, VariantsKeepTheirOrderAndNames) {
-    EXPECT_EQ(static_cast<int>(MenuAction::SpawnShell), 0);
-    EXPECT_EQ(static_cast<int>(MenuAction::None), 9);
-    EXPECT_EQ(sizeof(MenuAction), 1u);
-    EXPECT_EQ(menu_action_name(MenuAction::PowerMenu), "PowerMenu");
-    EXPECT_EQ(menu_action_name(MenuAction::None), "None");
+    EXPECT_EQ(static_cast<int>(tmpl::MenuAction::SpawnShell), 0);
+    EXPECT_EQ(static_cast<int>(tmpl::MenuAction::None), 9);
+    EXPECT_EQ(sizeof(tmpl::MenuAction), 1u);
+    EXPECT_EQ(tmpl::menu_action_name(tmpl::MenuAction::PowerMenu), "PowerMenu");
+    EXPECT_EQ(tmpl::menu_action_name(tmpl::MenuAction::None), "None");
 }
 
 TEST(TemplateDirs, ConfigFolderFirstThenInstalledThenSourceTree) {
-    const auto dirs = template_dirs("/etc/tw");
+    const auto dirs = tmpl::template_dirs("/etc/tw");
     EXPECT_EQ(dirs[0], "/etc/tw/templates");
     EXPECT_EQ(dirs[1], "/usr/local/etc/tarnwick/templates");
     EXPECT_EQ(dirs[2], std::string(TARNWICK_SOURCE_DIR) + "/res/templates");
-    EXPECT_EQ(template_dirs("/etc/tw/")[0], "/etc/tw/templates");
+    EXPECT_EQ(tmpl::template_dirs("/etc/tw/")[0], "/etc/tw/templates");
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 constexpr std::string_view kPage = "pages/admin-menu.twml";
@@ -20,10 +20,10 @@ std::string page(std::string_view require_attr, std::string_view body) {
            "</main></screen>";
 }
 
-std::string ids(const std::optional<std::vector<MenuItem>>& items) {
+std::string ids(const std::optional<std::vector<tmpl::MenuItem>>& items) {
     if (!items) return "none";
     std::string out;
-    for (const auto& item : *items) out += item.id + ":" + item.label + ":" + std::string(menu_action_name(item.action)) + ";";
+    for (const auto& item : *items) out += item.id + ":" + item.label + ":" + std::string(tmpl::menu_action_name(item.action)) + ";";
     return out;
 }
 
@@ -41,7 +41,7 @@ protected:
         scratch.write(std::string(folder == 0 ? "one/" : folder == 1 ? "two/" : "three/") + std::string(kPage),
                       content);
     }
-    std::string load(bool admin) { return ids(load_menu_page_from(folders, kPage, admin, catalog)); }
+    std::string load(bool admin) { return ids(tmpl::load_menu_page_from(folders, kPage, admin, catalog)); }
 };
 
 TEST_F(MenuPage, FiltersItemsByTheViewersCapabilities) {
@@ -111,28 +111,28 @@ TEST(MenuPageFolders, ConfigFolderTemplatesComeFirstWhateverTemplatesDirSays) {
     config.write("config.json", R"({"templates_dir":"elsewhere"})");
     config.write("templates/pages/power-menu.twml",
                  page(R"( require="session")", R"(<item id="mine" action="back"/>)"));
-    EXPECT_EQ(ids(load_menu_page(config.path(), "pages/power-menu.twml", false, Catalog{})), "mine:mine:Back;");
+    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", false, Catalog{})), "mine:mine:Back;");
 }
 
 // The shipped pages, reached through a broken override in the configuration
 // folder (when no installed copy sits in between).
 TEST(ShippedMenuPages, LoadAndFilterByRole) {
     struct stat st {};
-    if (::stat(std::string(kInstalledTemplatesDir).c_str(), &st) == 0) {
+    if (::stat(std::string(tmpl::kInstalledTemplatesDir).c_str(), &st) == 0) {
         GTEST_SKIP() << "an installed templates folder would be searched first";
     }
     test::ScratchDir config;
     config.write("templates/pages/admin-menu.twml", "<screen");
     const Catalog none;
-    EXPECT_EQ(ids(load_menu_page(config.path(), "pages/admin-menu.twml", false, none)),
+    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/admin-menu.twml", false, none)),
               "shell:action.shell:SpawnShell;sysinfo:action.sysinfo:SystemInfo;"
               "network:action.network:NetworkStatus;session:action.power:PowerMenu;");
-    EXPECT_EQ(ids(load_menu_page(config.path(), "pages/power-menu.twml", false, none)),
+    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", false, none)),
               "logout:action.logout:Logout;back:action.back:Back;");
-    EXPECT_EQ(ids(load_menu_page(config.path(), "pages/power-menu.twml", true, none)),
+    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", true, none)),
               "logout:action.logout:Logout;reboot:action.reboot:Reboot;power_off:action.power_off:PowerOff;"
               "back:action.back:Back;");
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

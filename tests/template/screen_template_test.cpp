@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 // Everything before the first widget: the widget text starts at column 68.
@@ -18,8 +18,8 @@ constexpr std::string_view kHead = R"({"schema_version":"1.0","screen_id":"s","t
 std::string with_widget(std::string_view widget) { return std::string(kHead) + std::string(widget) + "]}"; }
 
 std::string outcome(std::string_view text) {
-    auto screen = parse_screen_template(text);
-    return screen ? "ok" : display_screen_template_error(screen.error());
+    auto screen = tmpl::parse_screen_template(text);
+    return screen ? "ok" : tmpl::display_screen_template_error(screen.error());
 }
 
 struct ErrorCase {
@@ -109,37 +109,37 @@ TEST(ParseScreenTemplate, ReportsEachFaultWithWhereAStreamingReaderFindsIt) {
 }
 
 TEST(ParseScreenTemplate, ReadsBothFormsWithDefaults) {
-    auto screen = parse_screen_template(
+    auto screen = tmpl::parse_screen_template(
         " \n" + with_widget(R"(["item","sysinfo"],)"
                             R"({"comment":"x","comment":1,"type":"menu","id":"m","label_key":null,"position":null,)"
                             R"("action":"al\u0077ays","condition":{"user_is_admin":null},)"
                             R"("children":[["info","i","k",{"x":1,"y":2},[],"shell","never"],)"
                             R"({"type":"panel","id":"p","position":[3,4,5],"condition":"al\u0077ays"}]})") +
         "\r\n\t");
-    ASSERT_TRUE(screen) << display_screen_template_error(screen.error());
+    ASSERT_TRUE(screen) << tmpl::display_screen_template_error(screen.error());
     ASSERT_EQ(screen->widgets.size(), 2u);
 
-    const Widget& plain = screen->widgets[0];
-    EXPECT_EQ(plain, (Widget{"item", "sysinfo", {}, {}, {}, {}, WidgetCondition::Always}));
+    const tmpl::Widget& plain = screen->widgets[0];
+    EXPECT_EQ(plain, (tmpl::Widget{"item", "sysinfo", {}, {}, {}, {}, tmpl::WidgetCondition::Always}));
 
-    const Widget& menu = screen->widgets[1];
+    const tmpl::Widget& menu = screen->widgets[1];
     EXPECT_EQ(menu.type, "menu");
     EXPECT_FALSE(menu.label_key);
     EXPECT_FALSE(menu.position);
     EXPECT_EQ(menu.action, "always");  // escapes decoded
-    EXPECT_EQ(menu.condition, WidgetCondition::UserIsAdmin);
+    EXPECT_EQ(menu.condition, tmpl::WidgetCondition::UserIsAdmin);
     ASSERT_EQ(menu.children.size(), 2u);
-    EXPECT_EQ(menu.children[0], (Widget{"info", "i", "k", Position{1, 2, {}, {}}, {}, "shell", WidgetCondition::Never}));
-    EXPECT_EQ(menu.children[1].position, (Position{3, 4, 5, {}}));
-    EXPECT_EQ(menu.children[1].condition, WidgetCondition::Always);
+    EXPECT_EQ(menu.children[0], (tmpl::Widget{"info", "i", "k", tmpl::Position{1, 2, {}, {}}, {}, "shell", tmpl::WidgetCondition::Never}));
+    EXPECT_EQ(menu.children[1].position, (tmpl::Position{3, 4, 5, {}}));
+    EXPECT_EQ(menu.children[1].condition, tmpl::WidgetCondition::Always);
 
-    auto sequence = parse_screen_template(R"(["1.0","s","t",[]])");
+    auto sequence = tmpl::parse_screen_template(R"(["1.0","s","t",[]])");
     ASSERT_TRUE(sequence);
-    EXPECT_EQ(*sequence, (ScreenTemplate{"1.0", "s", "t", {}}));
+    EXPECT_EQ(*sequence, (tmpl::ScreenTemplate{"1.0", "s", "t", {}}));
 
-    auto full = parse_screen_template(with_widget(R"({"type":"item","id":"a","position":{"x":65535,"y":0,"width":null,"height":7}})"));
+    auto full = tmpl::parse_screen_template(with_widget(R"({"type":"item","id":"a","position":{"x":65535,"y":0,"width":null,"height":7}})"));
     ASSERT_TRUE(full);
-    EXPECT_EQ(full->widgets[0].position, (Position{65535, 0, {}, 7}));
+    EXPECT_EQ(full->widgets[0].position, (tmpl::Position{65535, 0, {}, 7}));
 }
 
 // Nested widgets: "widgets" is level 2, widget k's object is level 2k+1 and
@@ -171,8 +171,8 @@ protected:
         return R"({"schema_version":"1.0","screen_id":")" + std::string(id) + R"(","title_key":"t","widgets":[]})";
     }
     std::string load_text() {
-        auto screens = load_screen_dir(dir.path());
-        if (!screens) return display_screen_template_error(screens.error());
+        auto screens = tmpl::load_screen_dir(dir.path());
+        if (!screens) return tmpl::display_screen_template_error(screens.error());
         std::string ids;
         for (const auto& s : *screens) ids += s.screen_id + ";";
         return ids;
@@ -180,11 +180,11 @@ protected:
 };
 
 TEST_F(ScreenDir, MissingOrNonFolderGivesNoTemplates) {
-    auto missing = load_screen_dir(dir.file("absent"));
+    auto missing = tmpl::load_screen_dir(dir.file("absent"));
     ASSERT_TRUE(missing);
     EXPECT_TRUE(missing->empty());
     dir.write("plain", "x");
-    auto file = load_screen_dir(dir.file("plain"));
+    auto file = tmpl::load_screen_dir(dir.file("plain"));
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->empty());
 }
@@ -229,9 +229,9 @@ TEST_F(ScreenDir, FirstFailureEndsTheWholeLoad) {
         test::ScratchDir local;
         local.write("good.json", screen("good"));
         local.write(c.name, c.content);
-        auto screens = load_screen_dir(local.path());
+        auto screens = tmpl::load_screen_dir(local.path());
         ASSERT_FALSE(screens) << c.content;
-        EXPECT_EQ(display_screen_template_error(screens.error()), c.expected);
+        EXPECT_EQ(tmpl::display_screen_template_error(screens.error()), c.expected);
     }
 }
 
@@ -246,4 +246,4 @@ TEST_F(ScreenDir, FifoDoesNotBlockTheLoad) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -7,17 +7,17 @@
 
 #include "support/widget_builder.h"
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 using test::widget;
 
-std::string render(std::vector<Widget> widgets, bool admin, const Catalog& catalog = {}) {
-    return render_screen_text(ScreenTemplate{"1.0", "s", "t", std::move(widgets)}, catalog, admin, false);
+std::string render(std::vector<tmpl::Widget> widgets, bool admin, const Catalog& catalog = {}) {
+    return tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", std::move(widgets)}, catalog, admin, false);
 }
 
 TEST(RenderScreenText, BuiltInMenuWithKeysOnly) {
-    EXPECT_EQ(render_screen_text(default_main_menu(), Catalog{}, false, false),
+    EXPECT_EQ(tmpl::render_screen_text(tmpl::default_main_menu(), Catalog{}, false, false),
               "screen: main-menu (menu.main.title)\n"
               "color: 16\n"
               "admin: false\n"
@@ -30,11 +30,11 @@ TEST(RenderScreenText, BuiltInMenuWithKeysOnly) {
 TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
     Catalog catalog;
     catalog.fallback_messages = {{"t", "Title"}, {"k", "Label"}};
-    Widget labelled = widget("item", "a", "x");
+    tmpl::Widget labelled = widget("item", "a", "x");
     labelled.label_key = std::string("k");
-    Widget empty_key = widget("info", "b");
+    tmpl::Widget empty_key = widget("info", "b");
     empty_key.label_key = std::string();
-    EXPECT_EQ(render_screen_text(ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}}, catalog, true, true),
+    EXPECT_EQ(tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}}, catalog, true, true),
               "screen: s (Title)\n"
               "color: never\n"
               "admin: true\n"
@@ -43,9 +43,9 @@ TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
 }
 
 TEST(RenderScreenText, HidesByConditionWithWholeSubtree) {
-    const std::vector<Widget> widgets = {
-        widget("panel", "admin", {}, WidgetCondition::UserIsAdmin, {widget("item", "inner", "reboot")}),
-        widget("panel", "never", {}, WidgetCondition::Never, {widget("item", "hidden")}),
+    const std::vector<tmpl::Widget> widgets = {
+        widget("panel", "admin", {}, tmpl::WidgetCondition::UserIsAdmin, {widget("item", "inner", "reboot")}),
+        widget("panel", "never", {}, tmpl::WidgetCondition::Never, {widget("item", "hidden")}),
         widget("item", "all"),
     };
     EXPECT_EQ(render(widgets, true),
@@ -57,9 +57,9 @@ TEST(RenderScreenText, HidesByConditionWithWholeSubtree) {
 }
 
 TEST(RenderScreenText, AddsShellAndShutdownLinesAtTheirIndent) {
-    const std::vector<Widget> widgets = {
-        widget("menu", "a", {}, WidgetCondition::Always,
-               {widget("menu", "b", {}, WidgetCondition::Always,
+    const std::vector<tmpl::Widget> widgets = {
+        widget("menu", "a", {}, tmpl::WidgetCondition::Always,
+               {widget("menu", "b", {}, tmpl::WidgetCondition::Always,
                        {widget("item", "sh", "spawn_shell"), widget("item", "off", "shutdown")})}),
         widget("item", "po", "power_off"),
         widget("item", "cap", "Shutdown"),
@@ -79,4 +79,4 @@ TEST(RenderScreenText, AddsShellAndShutdownLinesAtTheirIndent) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

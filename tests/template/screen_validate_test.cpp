@@ -3,25 +3,25 @@
 
 #include <gtest/gtest.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
-Widget widget(std::string type, std::string id, std::vector<Widget> children = {}) {
-    Widget w;
+tmpl::Widget widget(std::string type, std::string id, std::vector<tmpl::Widget> children = {}) {
+    tmpl::Widget w;
     w.type = std::move(type);
     w.id = std::move(id);
     w.children = std::move(children);
     return w;
 }
 
-std::string validation_text(const ScreenTemplate& screen) {
-    auto result = validate_screen(screen);
-    return result ? "ok" : display_screen_template_error(result.error());
+std::string validation_text(const tmpl::ScreenTemplate& screen) {
+    auto result = tmpl::validate_screen(screen);
+    return result ? "ok" : tmpl::display_screen_template_error(result.error());
 }
 
 TEST(ValidateScreen, ChecksVersionThenScreenIdThenWidgetsDepthFirst) {
     struct Case {
-        ScreenTemplate screen;
+        tmpl::ScreenTemplate screen;
         std::string expected;
     };
     const Case cases[] = {
@@ -44,28 +44,28 @@ TEST(ValidateScreen, ChecksVersionThenScreenIdThenWidgetsDepthFirst) {
 TEST(ValidateScreen, AcceptsExactlyTheTenWidgetTypes) {
     for (const char* type : {"menu", "item", "info", "panel", "submenu", "confirm", "dropdown", "navigation",
                              "positioned-item", "layout-container"}) {
-        EXPECT_TRUE(is_known_widget_type(type)) << type;
+        EXPECT_TRUE(tmpl::is_known_widget_type(type)) << type;
     }
     for (const char* type : {"", "Item", "positioned_item", "layout", " menu"}) {
-        EXPECT_FALSE(is_known_widget_type(type)) << type;
+        EXPECT_FALSE(tmpl::is_known_widget_type(type)) << type;
     }
 }
 
 TEST(ScreenTemplateError, DisplaysEveryKind) {
-    using Kind = ScreenTemplateError::Kind;
-    EXPECT_EQ(display_screen_template_error({Kind::Io, "Is a directory (os error 21)"}),
+    using Kind = tmpl::ScreenTemplateError::Kind;
+    EXPECT_EQ(tmpl::display_screen_template_error({Kind::Io, "Is a directory (os error 21)"}),
               "IO: Is a directory (os error 21)");
-    EXPECT_EQ(display_screen_template_error({Kind::Json, "missing field `id` at line 7 column 5"}),
+    EXPECT_EQ(tmpl::display_screen_template_error({Kind::Json, "missing field `id` at line 7 column 5"}),
               "JSON: missing field `id` at line 7 column 5");
 }
 
 TEST(DefaultMainMenu, IsAValidMenuOfThreeItems) {
-    const ScreenTemplate menu = default_main_menu();
-    EXPECT_TRUE(validate_screen(menu));
+    const tmpl::ScreenTemplate menu = tmpl::default_main_menu();
+    EXPECT_TRUE(tmpl::validate_screen(menu));
     EXPECT_EQ(menu.screen_id, "main-menu");
     EXPECT_EQ(menu.title_key, "menu.main.title");
     ASSERT_EQ(menu.widgets.size(), 1u);
-    const Widget& main = menu.widgets[0];
+    const tmpl::Widget& main = menu.widgets[0];
     EXPECT_EQ(main.label_key, "menu.main");
     EXPECT_FALSE(main.action);
     ASSERT_EQ(main.children.size(), 3u);
@@ -75,4 +75,4 @@ TEST(DefaultMainMenu, IsAValidMenuOfThreeItems) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

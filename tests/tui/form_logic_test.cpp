@@ -10,8 +10,8 @@
 namespace tarnwick::tui {
 namespace {
 
-FormField mode_field(std::string value) {
-    return FormField{
+tmpl::FormField mode_field(std::string value) {
+    return tmpl::FormField{
         "mode", "Mode", std::move(value), std::vector<std::string>{"dhcp", "static", "none"},
         false,  false};
 }
@@ -30,30 +30,30 @@ TEST(CycleFieldOption, MovesAndWrapsInBothDirections) {
         {"manual", true, "none"},    {"Static", false, "static"},  // exact comparison only
     };
     for (const auto& c : cases) {
-        FormField field = mode_field(c.value);
+        tmpl::FormField field = mode_field(c.value);
         cycle_field_option(field, c.backward);
         EXPECT_EQ(field.value, c.expected) << c.value << (c.backward ? " backward" : " forward");
     }
 }
 
 TEST(CycleFieldOption, LeavesFieldsWithoutUsableChoicesAlone) {
-    FormField disabled = mode_field("dhcp");
+    tmpl::FormField disabled = mode_field("dhcp");
     disabled.disabled = true;
-    FormField no_choices = mode_field("dhcp");
+    tmpl::FormField no_choices = mode_field("dhcp");
     no_choices.choices.reset();
-    FormField empty_choices = mode_field("dhcp");
+    tmpl::FormField empty_choices = mode_field("dhcp");
     empty_choices.choices.emplace();
-    for (FormField* field : {&disabled, &no_choices, &empty_choices}) {
+    for (tmpl::FormField* field : {&disabled, &no_choices, &empty_choices}) {
         cycle_field_option(*field, false);
         EXPECT_EQ(field->value, "dhcp");
     }
 
-    FormField heading = mode_field("dhcp");  // the heading flag is not a reason to refuse
+    tmpl::FormField heading = mode_field("dhcp");  // the heading flag is not a reason to refuse
     heading.heading = true;
     cycle_field_option(heading, false);
     EXPECT_EQ(heading.value, "static");
 
-    FormField single = mode_field("dhcp");
+    tmpl::FormField single = mode_field("dhcp");
     single.choices = std::vector<std::string>{"only"};
     cycle_field_option(single, true);
     EXPECT_EQ(single.value, "only");

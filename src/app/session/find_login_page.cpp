@@ -11,7 +11,7 @@
 namespace tarnwick::app {
 
 std::optional<tmpl::LoginTemplate> find_login_page(const std::string& config_dir) {
-    for (const auto& folder : template_dirs(config_dir)) {
+    for (const auto& folder : tmpl::template_dirs(config_dir)) {
         const std::string path = join_path(folder, "pages/login.twml");
         struct stat st {};
         if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/auth_log.h"
-#include "app/login_users.h"
+#include "app/pam/auth_log.h"
+#include "app/session/login_users.h"
 #include "app/pam/pam_credentials.h"
 #include "app/pam/pam_error.h"
 #include "app/session/login_rules.h"

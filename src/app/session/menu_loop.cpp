@@ -14,24 +14,24 @@
 namespace tarnwick::app {
 namespace {
 
-std::vector<MenuItem> builtin_power_menu(const Catalog& catalog, bool admin) {
-    std::vector<MenuItem> items;
-    items.push_back({"logout", translate(catalog, "action.logout"), MenuAction::Logout});
+std::vector<tmpl::MenuItem> builtin_power_menu(const Catalog& catalog, bool admin) {
+    std::vector<tmpl::MenuItem> items;
+    items.push_back({"logout", translate(catalog, "action.logout"), tmpl::MenuAction::Logout});
     if (admin) {
-        items.push_back({"reboot", translate(catalog, "action.reboot"), MenuAction::Reboot});
-        items.push_back({"power_off", translate(catalog, "action.power_off"), MenuAction::PowerOff});
+        items.push_back({"reboot", translate(catalog, "action.reboot"), tmpl::MenuAction::Reboot});
+        items.push_back({"power_off", translate(catalog, "action.power_off"), tmpl::MenuAction::PowerOff});
     }
-    items.push_back({"back", translate(catalog, "action.back"), MenuAction::Back});
+    items.push_back({"back", translate(catalog, "action.back"), tmpl::MenuAction::Back});
     return items;
 }
 
 // Actions whose screens are not part of this build yet.
-std::string not_available(MenuAction action) {
+std::string not_available(tmpl::MenuAction action) {
     switch (action) {
-        case MenuAction::SystemInfo: return "System information is not available yet";
-        case MenuAction::NetworkStatus: return "The network panel is not available yet";
-        case MenuAction::PowerOff: return "Power off is not available yet";
-        case MenuAction::Reboot: return "Reboot is not available yet";
+        case tmpl::MenuAction::SystemInfo: return "System information is not available yet";
+        case tmpl::MenuAction::NetworkStatus: return "The network panel is not available yet";
+        case tmpl::MenuAction::PowerOff: return "Power off is not available yet";
+        case tmpl::MenuAction::Reboot: return "Reboot is not available yet";
         default: return {};
     }
 }
@@ -43,10 +43,10 @@ public:
 
     Result<int, std::string> run() {
         const Catalog& catalog = in_.catalog;
-        auto items = load_menu_page(ctx_.config_dir, "pages/admin-menu.twml", admin_, catalog);
-        const std::vector<MenuItem> menu =
+        auto items = tmpl::load_menu_page(ctx_.config_dir, "pages/admin-menu.twml", admin_, catalog);
+        const std::vector<tmpl::MenuItem> menu =
             items ? std::move(*items)
-                  : build_menu_items(ctx_.menu_template.widgets, catalog, admin_);
+                  : tmpl::build_menu_items(ctx_.menu_template.widgets, catalog, admin_);
         const std::string title = translate(catalog, "menu.list.title");
         const std::string greeting =
             translate_arg(catalog, "session.welcome", "user", in_.user.display_name);
@@ -54,21 +54,21 @@ public:
             auto chosen = show(title, greeting, menu, status_);
             if (!chosen) return end_with_error(chosen.error());
             switch (*chosen) {
-                case MenuAction::SpawnShell:
+                case tmpl::MenuAction::SpawnShell:
                     status_ = start_shell(in_.user.pam_user, catalog);
                     break;
-                case MenuAction::PowerMenu: {
+                case tmpl::MenuAction::PowerMenu: {
                     auto outcome = power_menu();
                     if (!outcome) return end_with_error(outcome.error());
                     if (*outcome) return log_out();
                     break;
                 }
-                case MenuAction::Quit:
-                case MenuAction::Logout:
+                case tmpl::MenuAction::Quit:
+                case tmpl::MenuAction::Logout:
                     return log_out();
-                case MenuAction::Back:
+                case tmpl::MenuAction::Back:
                     break;
-                case MenuAction::None:
+                case tmpl::MenuAction::None:
                     status_ = translate(catalog, "session.no_action");
                     break;
                 default:
@@ -79,8 +79,8 @@ public:
     }
 
 private:
-    Result<MenuAction, std::string> show(const std::string& title, const std::string& subtitle,
-                                         const std::vector<MenuItem>& items,
+    Result<tmpl::MenuAction, std::string> show(const std::string& title, const std::string& subtitle,
+                                         const std::vector<tmpl::MenuItem>& items,
                                          const std::optional<std::string>& status) {
         const Catalog& catalog = in_.catalog;
         std::optional<std::string_view> status_view;
@@ -94,15 +94,15 @@ private:
     // True when the power menu asked to log out.
     Result<bool, std::string> power_menu() {
         const Catalog& catalog = in_.catalog;
-        auto page = load_menu_page(ctx_.config_dir, "pages/power-menu.twml", admin_, catalog);
+        auto page = tmpl::load_menu_page(ctx_.config_dir, "pages/power-menu.twml", admin_, catalog);
         const auto items = page ? std::move(*page) : builtin_power_menu(catalog, admin_);
         const std::string title = translate(catalog, "menu.power.title");
         auto chosen = show(title, title, items, std::nullopt);
         if (!chosen) return fail(chosen.error());
         switch (*chosen) {
-            case MenuAction::Logout: return true;
-            case MenuAction::PowerOff:
-            case MenuAction::Reboot: status_ = not_available(*chosen); return false;
+            case tmpl::MenuAction::Logout: return true;
+            case tmpl::MenuAction::PowerOff:
+            case tmpl::MenuAction::Reboot: status_ = not_available(*chosen); return false;
             default: return false;
         }
     }

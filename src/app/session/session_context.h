@@ -23,7 +23,7 @@ struct SessionContext {
     AutoMode color = AutoMode::Auto;
     std::string locales_dir;
     std::string current_tag;
-    ScreenTemplate menu_template;
+    tmpl::ScreenTemplate menu_template;
     std::vector<std::string> login_users;
     std::vector<std::string> addresses;
     std::vector<LocaleInfo> languages;

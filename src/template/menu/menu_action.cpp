@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 MenuAction parse_menu_action(std::string_view text) {
     static constexpr std::array<std::pair<std::string_view, MenuAction>, 15> kNames{{
@@ -45,4 +45,4 @@ std::string_view menu_action_name(MenuAction action) {
     return "None";
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

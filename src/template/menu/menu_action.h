@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 enum class MenuAction : std::uint8_t {
     SpawnShell,
@@ -26,4 +26,4 @@ MenuAction parse_menu_action(std::string_view text);
 // The variant name ("SpawnShell", "PowerMenu", ...), as the dry run prints it.
 std::string_view menu_action_name(MenuAction action);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 struct MenuItem {
     std::string id;     // as written in the template (may be empty)
@@ -15,4 +15,4 @@ struct MenuItem {
     bool operator==(const MenuItem&) const = default;
 };
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

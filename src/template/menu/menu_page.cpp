@@ -6,7 +6,7 @@
 #include "template/template_dirs.h"
 #include "template/twml/loader.h"
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 void collect_into(const std::vector<tmpl::TwmlNode>& nodes, std::vector<MenuEntry>& out) {
@@ -68,4 +68,4 @@ std::optional<std::vector<MenuItem>> load_menu_page(std::string_view config_dir,
     return load_menu_page_from(folders, page, is_admin, catalog);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

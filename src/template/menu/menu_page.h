@@ -14,8 +14,10 @@
 #include <vector>
 
 namespace tarnwick {
-
 struct Catalog;
+}
+
+namespace tarnwick::tmpl {
 
 // An item of a menu page before filtering.
 struct MenuEntry {
@@ -42,4 +44,4 @@ std::optional<std::vector<MenuItem>> load_menu_page_from(std::span<const std::st
                                                          std::string_view page, bool is_admin,
                                                          const Catalog& catalog);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 void collect_menu_items(std::span<const Widget> widgets, const Catalog& catalog, bool is_admin,
                         std::vector<MenuItem>& out) {
@@ -44,4 +44,4 @@ std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Ca
     return items;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

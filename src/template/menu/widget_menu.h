@@ -9,8 +9,10 @@
 #include <vector>
 
 namespace tarnwick {
-
 struct Catalog;
+}
+
+namespace tarnwick::tmpl {
 
 // Appends, in depth-first pre-order, one entry per visible "item" widget with
 // an action; invisible widgets are skipped with their subtrees.
@@ -22,4 +24,4 @@ void collect_menu_items(std::span<const Widget> widgets, const Catalog& catalog,
 // entries when the widgets give none.
 std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Catalog& catalog, bool is_admin);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

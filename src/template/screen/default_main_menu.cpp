@@ -1,6 +1,6 @@
 #include "template/screen/default_main_menu.h"
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 Widget item(std::string id, std::string label_key, std::string action) {
@@ -27,4 +27,4 @@ ScreenTemplate default_main_menu() {
     return ScreenTemplate{"1.0", "main-menu", "menu.main.title", {std::move(main)}};
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -3,8 +3,8 @@
 
 #include "template/screen/screen_template.h"
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 ScreenTemplate default_main_menu();
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 ScreenTemplateError io_error(int errnum) {
@@ -76,4 +76,4 @@ Result<std::vector<ScreenTemplate>, ScreenTemplateError> load_screen_dir(const s
     return screens;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -27,7 +27,7 @@
 #include <optional>
 #include <string>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 namespace {
 
 using json::Kind;
@@ -268,4 +268,4 @@ Result<ScreenTemplate, ScreenTemplateError> parse_screen_template(std::string_vi
     return Reader(text).screen(*tree);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 std::string display_screen_template_error(const ScreenTemplateError& error) {
     using Kind = ScreenTemplateError::Kind;
@@ -52,4 +52,4 @@ Result<void, ScreenTemplateError> validate_screen(const ScreenTemplate& screen) 
     return validate_widgets(screen.widgets);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

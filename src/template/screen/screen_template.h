@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 enum class WidgetCondition : std::uint8_t { Always, UserIsAdmin, Never };
 
@@ -74,4 +74,4 @@ Result<ScreenTemplate, ScreenTemplateError> parse_screen_template(std::string_vi
 // templates.
 Result<std::vector<ScreenTemplate>, ScreenTemplateError> load_screen_dir(const std::string& folder);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-namespace tarnwick {
+namespace tarnwick::tmpl {
 
 bool widget_visible(const Widget& widget, bool viewer_is_admin) {
     switch (widget.condition) {
@@ -41,4 +41,4 @@ void print_widget_tree(std::string& out, const std::vector<Widget>& widgets, con
     }
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

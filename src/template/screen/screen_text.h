@@ -7,8 +7,10 @@
 #include <vector>
 
 namespace tarnwick {
-
 struct Catalog;
+}
+
+namespace tarnwick::tmpl {
 
 // Whether a widget (and so its subtree) is shown to this viewer.
 bool widget_visible(const Widget& widget, bool viewer_is_admin);
@@ -20,4 +22,4 @@ std::string render_screen_text(const ScreenTemplate& screen, const Catalog& cata
 void print_widget_tree(std::string& out, const std::vector<Widget>& widgets, const Catalog& catalog,
                        bool viewer_is_admin, unsigned depth);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::tmpl

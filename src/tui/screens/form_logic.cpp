@@ -12,7 +12,7 @@ std::optional<std::size_t> form_field_at(const FormRowTable& rows, std::uint16_t
     return hit->index;
 }
 
-void cycle_field_option(FormField& field, bool backward) {
+void cycle_field_option(tmpl::FormField& field, bool backward) {
     if (field.disabled || !field.choices || field.choices->empty()) return;
     const auto& choices = *field.choices;
     const auto found = std::find(choices.begin(), choices.end(), field.value);

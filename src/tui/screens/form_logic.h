@@ -29,6 +29,6 @@ std::optional<std::size_t> form_field_at(const FormRowTable& rows, std::uint16_t
 // Moves the value to the next choice (the previous one when `backward`),
 // wrapping at both ends; a value that is no choice counts as the first. A
 // disabled field or one without choices is left alone.
-void cycle_field_option(FormField& field, bool backward);
+void cycle_field_option(tmpl::FormField& field, bool backward);
 
 }  // namespace tarnwick::tui

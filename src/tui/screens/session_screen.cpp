@@ -16,7 +16,7 @@ namespace tarnwick::tui {
 namespace {
 
 struct MenuState {
-    const std::vector<MenuItem>& items;
+    const std::vector<tmpl::MenuItem>& items;
     const Catalog& catalog;
     std::size_t selection = 0;
     bool help_shown = false;
@@ -30,10 +30,10 @@ struct MenuState {
         if (selection + 1 < items.size()) ++selection;
     }
     // The entry's action, or nothing for an entry whose action is unknown.
-    std::optional<MenuAction> activate(std::size_t index) {
+    std::optional<tmpl::MenuAction> activate(std::size_t index) {
         selection = index;
-        const MenuItem& item = items[index];
-        if (item.action == MenuAction::None) {
+        const tmpl::MenuItem& item = items[index];
+        if (item.action == tmpl::MenuAction::None) {
             status = translate_arg(catalog, "session.unknown_action", "id", item.id);
             return std::nullopt;
         }
@@ -98,7 +98,7 @@ void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_v
                         rows[2]);
 }
 
-using Step = ScreenStep<MenuAction>;
+using Step = ScreenStep<tmpl::MenuAction>;
 
 Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const DiagnosticsProvider& diagnostics) {
     switch (key.code) {
@@ -131,7 +131,7 @@ Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const Dia
         state.help_shown = false;
         return std::nullopt;
     }
-    return MenuAction::Quit;
+    return tmpl::MenuAction::Quit;
 }
 
 Step on_mouse(const MouseEvent& mouse, MenuState& state) {
@@ -153,12 +153,12 @@ Step on_mouse(const MouseEvent& mouse, MenuState& state) {
 
 }  // namespace
 
-Result<MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
-                                           const std::vector<MenuItem>& items, AutoMode color,
+Result<tmpl::MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
+                                           const std::vector<tmpl::MenuItem>& items, AutoMode color,
                                            std::optional<std::string_view> status, const Catalog& catalog,
                                            const DiagnosticsProvider& diagnostics) {
     MenuState state{items, catalog, 0, false, std::string(status.value_or("")), {}};
-    ScreenHandlers<MenuAction> handlers;
+    ScreenHandlers<tmpl::MenuAction> handlers;
     handlers.draw = [&](Frame& frame, ScreenContext& ctx) { draw(frame, state, ctx.roles, title, subtitle); };
     handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) { return on_key(key, state, ctx, diagnostics); };
     handlers.on_mouse = [&](const MouseEvent& mouse, ScreenContext&) { return on_mouse(mouse, state); };

@@ -1,9 +1,9 @@
-#include "app/console_session.h"
+#include "app/session/console_session.h"
 
 #include <unistd.h>
 
-#include "app/console_addresses.h"
-#include "app/login_users.h"
+#include "app/session/console_addresses.h"
+#include "app/session/login_users.h"
 #include "app/session/find_login_page.h"
 #include "app/session/login_loop.h"
 #include "app/session/menu_loop.h"
@@ -16,7 +16,7 @@
 #include "template/screen/default_main_menu.h"
 #include "tui/term/terminal.h"
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 Result<int, std::string> run_console_session(const Cli& cli) {
     app::SessionContext ctx;
@@ -40,9 +40,9 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.locales_dir = ctx.config.locales_dir.value_or(join_path(ctx.config_dir, "locales"));
     ctx.current_tag = env_locale();
 
-    auto templates = load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
+    auto templates = tmpl::load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
     ctx.menu_template =
-        templates && !templates->empty() ? std::move(templates->front()) : default_main_menu();
+        templates && !templates->empty() ? std::move(templates->front()) : tmpl::default_main_menu();
 
     ctx.login_users = app::login_user_list(ctx.config);
     ctx.addresses = app::console_addresses();
@@ -67,4 +67,4 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     return app::run_menu_loop(ctx, std::get<app::LoginSuccess>(std::move(*signed_in)));
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

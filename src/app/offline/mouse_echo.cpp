@@ -1,4 +1,4 @@
-#include "app/mouse_echo.h"
+#include "app/offline/mouse_echo.h"
 
 #include "core/text.h"
 #include "tui/kit/fd_backend.h"
@@ -13,7 +13,7 @@
 
 #include <cerrno>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 constexpr int kExitOsErr = 71;  // EX_OSERR
@@ -115,4 +115,4 @@ int run_mouse_echo(const std::string& path, std::uint64_t max) {
     return 0;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -1,8 +1,8 @@
-#include "app/page_label_keys.h"
+#include "app/offline/page_label_keys.h"
 
 #include <algorithm>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 std::vector<std::string> page_label_keys(std::string_view text) {
     static constexpr std::string_view kPatterns[] = {"title-key=\"", "label-key=\"", "help-key=\""};
@@ -24,4 +24,4 @@ std::vector<std::string> page_label_keys(std::string_view text) {
     return keys;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -1,10 +1,10 @@
 // --screen-matrix: for every locale, whether the message keys each TWML page
 // names resolve to a text.
 
-#include "app/check_config.h"
-#include "app/offline_output.h"
-#include "app/offline_paths.h"
-#include "app/page_label_keys.h"
+#include "app/offline/check_config.h"
+#include "app/offline/offline_output.h"
+#include "app/offline/offline_paths.h"
+#include "app/offline/page_label_keys.h"
 #include "core/catalog.h"
 #include "core/config.h"
 #include "core/kv_file.h"
@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 struct Screen {
@@ -152,4 +152,4 @@ int run_screen_matrix(const std::string& config_dir, const std::optional<std::st
     return 0;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

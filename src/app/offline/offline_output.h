@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 inline constexpr int kExitConfig = 78;  // EX_CONFIG
 
@@ -13,4 +13,4 @@ void print_line(std::string_view line);
 // Prints "ERROR: {text}" on stderr and returns kExitConfig.
 int print_error_line(std::string_view text);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

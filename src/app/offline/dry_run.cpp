@@ -1,7 +1,7 @@
-#include "app/dry_run.h"
+#include "app/offline/dry_run.h"
 
-#include "app/offline_output.h"
-#include "app/offline_paths.h"
+#include "app/offline/offline_output.h"
+#include "app/offline/offline_paths.h"
 #include "core/catalog.h"
 #include "core/locale.h"
 #include "template/menu/menu_page.h"
@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 constexpr std::string_view kDefaultUser = "nobody";
@@ -43,28 +43,28 @@ int run_dry_run(const std::string& config_dir, const std::optional<std::string>&
     const Catalog catalog =
         load_catalog(configured_locales_dir(*config, config_dir), tag, config->locale_fallback);
 
-    if (const auto items = load_menu_page(config_dir, kAdminMenuPage, admin, catalog)) {
+    if (const auto items = tmpl::load_menu_page(config_dir, kAdminMenuPage, admin, catalog)) {
         print_line("screen: admin-menu.twml (TWML)");
         print_line(fmt::format("locale: {}", tag));
         print_line(fmt::format("color: {}", color_depth_name(depth)));
         print_line(fmt::format("admin: {}", admin ? "true" : "false"));
-        for (const MenuItem& item : *items) {
+        for (const tmpl::MenuItem& item : *items) {
             print_line(fmt::format("- [{}] {} action={}", item.id, item.label,
-                                   menu_action_name(item.action)));
+                                   tmpl::menu_action_name(item.action)));
         }
         return 0;
     }
 
-    const auto screens = load_screen_dir(configured_templates_dir(*config, config_dir));
-    if (!screens) return print_error_line(display_screen_template_error(screens.error()));
+    const auto screens = tmpl::load_screen_dir(configured_templates_dir(*config, config_dir));
+    if (!screens) return print_error_line(tmpl::display_screen_template_error(screens.error()));
     if (screens->empty()) {
-        print_text(render_screen_text(default_main_menu(), catalog, admin, true));
+        print_text(tmpl::render_screen_text(tmpl::default_main_menu(), catalog, admin, true));
     } else {
-        for (const ScreenTemplate& screen : *screens) {
-            print_text(render_screen_text(screen, catalog, admin, true));
+        for (const tmpl::ScreenTemplate& screen : *screens) {
+            print_text(tmpl::render_screen_text(screen, catalog, admin, true));
         }
     }
     return 0;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

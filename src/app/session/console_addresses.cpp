@@ -1,4 +1,4 @@
-#include "app/console_addresses.h"
+#include "app/session/console_addresses.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,10 +1,10 @@
-#include "app/offline_output.h"
+#include "app/offline/offline_output.h"
 
 #include <fmt/format.h>
 
 #include <cstdio>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 void print_line(std::string_view line) {
     fmt::print(stdout, "{}\n", line);
@@ -18,4 +18,4 @@ int print_error_line(std::string_view text) {
     return kExitConfig;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

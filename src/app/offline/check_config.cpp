@@ -1,7 +1,7 @@
-#include "app/check_config.h"
+#include "app/offline/check_config.h"
 
-#include "app/offline_output.h"
-#include "app/offline_paths.h"
+#include "app/offline/offline_output.h"
+#include "app/offline/offline_paths.h"
 #include "core/config.h"
 #include "core/text.h"
 #include "template/login_page.h"
@@ -15,7 +15,7 @@
 
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::app {
 namespace {
 
 // The pages the console itself loads, in the order they are checked. The
@@ -49,8 +49,8 @@ int run_check_config(const std::string& config_dir) {
         return 0;
     }
 
-    if (const auto screens = load_screen_dir(templates); !screens) {
-        return print_error_line(display_screen_template_error(screens.error()));
+    if (const auto screens = tmpl::load_screen_dir(templates); !screens) {
+        return print_error_line(tmpl::display_screen_template_error(screens.error()));
     }
 
     for (const std::string_view page : kCheckedPages) {
@@ -74,4 +74,4 @@ int run_check_config(const std::string& config_dir) {
     return 0;
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

@@ -6,10 +6,10 @@
 
 #include <string>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 // An exit status (0, 77 or 78), or an error text that main reports and turns
 // into status 70.
 Result<int, std::string> run_console_session(const Cli& cli);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

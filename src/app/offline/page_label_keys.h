@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 // Values of title-key="…", then label-key="…", then help-key="…", each group in
 // text order, every key once where first found, empty values skipped. The XML
@@ -13,4 +13,4 @@ namespace tarnwick {
 // count, single quotes and blanks around "=" do not.
 std::vector<std::string> page_label_keys(std::string_view text);
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app

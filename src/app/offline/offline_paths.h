@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwick {
+namespace tarnwick::app {
 
 // config_dir joined with templates_dir (an absolute templates_dir stands alone).
 inline std::string configured_templates_dir(const TarnwickConfig& config,
@@ -21,4 +21,4 @@ inline std::string configured_locales_dir(const TarnwickConfig& config,
     return config.locales_dir ? *config.locales_dir : join_path(config_dir, "locales");
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::app
