@@ -48,14 +48,15 @@ const Style kHighlight = Style{}.with_fg(Color::Black).with_bg(Color::Cyan).add(
 
 struct Scene {
     std::size_t selected = 3;
-    char marker = 'x';       // the one cell that changes in case (b)
-    bool inverted = false;   // every cell changes in case (c)
+    char marker = 'x';      // the one cell that changes in case (b)
+    bool inverted = false;  // every cell changes in case (c)
 };
 
 void render(Frame& f, const Scene& s) {
     const Style base = s.inverted ? Style{}.with_fg(Color::Black).with_bg(Color::White) : kBase;
     Block().style(base).render(f.area(), f.buffer());
-    Block outer = Block::bordered().border_style(kAccent).style(base).title(Line(Span(" tarnwick ", kTitle)));
+    Block outer =
+        Block::bordered().border_style(kAccent).style(base).title(Line(Span(" tarnwick ", kTitle)));
     outer.render(f.area(), f.buffer());
     auto rows = split_vertical(outer.inner(f.area()),
                                {Constraint::length(3), Constraint::min(10), Constraint::length(4)});
@@ -64,9 +65,11 @@ void render(Frame& f, const Scene& s) {
         .block(Block().borders(Borders::Bottom).border_style(kAccent))
         .render(rows[0], f.buffer());
 
-    auto columns = split_horizontal(rows[1], {Constraint::percentage(48), Constraint::percentage(52)});
+    auto columns =
+        split_horizontal(rows[1], {Constraint::percentage(48), Constraint::percentage(52)});
     std::string welcome;
-    for (int i = 0; i < 40; ++i) welcome += "Welcome to this console, please sign in with your account. ";
+    for (int i = 0; i < 40; ++i)
+        welcome += "Welcome to this console, please sign in with your account. ";
     welcome.back() = s.inverted ? '!' : '.';
     Paragraph(Text(welcome))
         .block(Block::bordered().border_style(kAccent).title(" Welcome "))
@@ -76,19 +79,25 @@ void render(Frame& f, const Scene& s) {
         .render(columns[0], f.buffer());
 
     std::vector<ListItem> items;
-    for (int i = 0; i < 40; ++i) items.emplace_back(fmt::format("{} user{:02}  /home/user{:02}", i == static_cast<int>(s.selected) ? "▶" : " ", i, i));
+    for (int i = 0; i < 40; ++i)
+        items.emplace_back(fmt::format("{} user{:02}  /home/user{:02}",
+                                       i == static_cast<int>(s.selected) ? "▶" : " ", i, i));
     ListState state;
     state.selected = s.selected;
     Clear().render(columns[1], f.buffer());
     List(items)
-        .block(Block::bordered().border_type(BorderType::Rounded).border_style(kAccent).title(" Users "))
+        .block(Block::bordered()
+                   .border_type(BorderType::Rounded)
+                   .border_style(kAccent)
+                   .title(" Users "))
         .style(base)
         .highlight_style(kHighlight)
         .render(columns[1], f.buffer(), state);
 
-    Paragraph(Text(std::vector<Line>{Line(" Language: English ▼ "),
-                                     Line(fmt::format(" Enter: sign in   Esc: back   attempts:{} ", s.marker))
-                                         .aligned(Alignment::Right)}))
+    Paragraph(Text(std::vector<Line>{
+                  Line(" Language: English ▼ "),
+                  Line(fmt::format(" Enter: sign in   Esc: back   attempts:{} ", s.marker))
+                      .aligned(Alignment::Right)}))
         .block(Block().borders(Borders::Top).border_style(kAccent))
         .style(Style{}.with_fg(Color::Cyan).add(Modifier::Bold))
         .render(rows[2], f.buffer());
@@ -155,16 +164,19 @@ int main() {
     struct Row {
         const char* name;
         const Scene* other;
-    } rows[] = {{"unchanged frame", &plain}, {"one changed cell", &one_cell}, {"fully changed frame", &inverted}};
+    } rows[] = {{"unchanged frame", &plain},
+                {"one changed cell", &one_cell},
+                {"fully changed frame", &inverted}};
     fmt::print("{}x{} frame of mixed widgets\n", kWidth, kHeight);
-    fmt::print("{:<22}{:>10}{:>10}{:>8}{:>10}{:>12}{:>14}\n", "case", "frames/s", "us/frame", "cells",
-               "bytes", "cell bytes", "diff+enc us");
+    fmt::print("{:<22}{:>10}{:>10}{:>8}{:>10}{:>12}{:>14}\n", "case", "frames/s", "us/frame",
+               "cells", "bytes", "cell bytes", "diff+enc us");
     for (const Row& r : rows) {
         Figures f = measure(plain, *r.other, 2000);
         std::size_t cells = 0;
         double diff_us = diff_microseconds(plain, *r.other, 2000, cells);
-        fmt::print("{:<22}{:>10.0f}{:>10.1f}{:>8}{:>10}{:>12}{:>14.1f}\n", r.name, f.frames_per_second,
-                   f.microseconds_per_frame, cells, f.bytes, f.bytes - kFixed, diff_us);
+        fmt::print("{:<22}{:>10.0f}{:>10.1f}{:>8}{:>10}{:>12}{:>14.1f}\n", r.name,
+                   f.frames_per_second, f.microseconds_per_frame, cells, f.bytes, f.bytes - kFixed,
+                   diff_us);
     }
     return 0;
 }

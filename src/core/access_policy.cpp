@@ -24,11 +24,13 @@ void add_group_capabilities(std::string_view group, std::set<Capability>& out) {
 AccessGrant user_access(bool is_admin) {
     AccessGrant grant;
     grant.role = is_admin ? "admin" : "user";
-    grant.groups = is_admin ? std::set<std::string>{"console", "wheel"} : std::set<std::string>{"console"};
+    grant.groups =
+        is_admin ? std::set<std::string>{"console", "wheel"} : std::set<std::string>{"console"};
     grant.capabilities = {Capability::Session};
     for (const auto& group : grant.groups) add_group_capabilities(group, grant.capabilities);
     if (grant.holds(Capability::Admin)) {
-        grant.capabilities.insert({Capability::NetworkWrite, Capability::Power, Capability::Session});
+        grant.capabilities.insert(
+            {Capability::NetworkWrite, Capability::Power, Capability::Session});
     }
     return grant;
 }

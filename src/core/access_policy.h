@@ -11,8 +11,8 @@
 namespace tarnwick {
 
 struct AccessGrant {
-    std::string role;               // "admin" or "user"
-    std::set<std::string> groups;   // ordered by name
+    std::string role;                   // "admin" or "user"
+    std::set<std::string> groups;       // ordered by name
     std::set<Capability> capabilities;  // ordered by value
 
     bool holds(Capability capability) const { return capabilities.count(capability) != 0; }

@@ -11,8 +11,8 @@ constexpr std::array<std::string_view, 7> kCapabilityNames = {
 };
 
 constexpr std::array<std::string_view, 11> kFieldTypeNames = {
-    "text", "password", "choice", "ipv4", "ipv6", "netmask",
-    "prefixlen", "hostname", "port", "user", "bool",
+    "text",      "password", "choice", "ipv4", "ipv6", "netmask",
+    "prefixlen", "hostname", "port",   "user", "bool",
 };
 
 }  // namespace

@@ -15,22 +15,43 @@ constexpr char32_t kCapitalIWithDot = 0x0130;
 bool is_cased(char32_t cp) {
     const auto c = static_cast<utf8proc_int32_t>(cp);
     const utf8proc_category_t cat = utf8proc_category(c);
-    return cat == UTF8PROC_CATEGORY_LU || cat == UTF8PROC_CATEGORY_LL || cat == UTF8PROC_CATEGORY_LT ||
-           utf8proc_islower(c) != 0 || utf8proc_isupper(c) != 0;
+    return cat == UTF8PROC_CATEGORY_LU || cat == UTF8PROC_CATEGORY_LL ||
+           cat == UTF8PROC_CATEGORY_LT || utf8proc_islower(c) != 0 || utf8proc_isupper(c) != 0;
 }
 
 bool is_case_ignorable(char32_t cp) {
     switch (cp) {
-        case 0x0027: case 0x002E: case 0x003A: case 0x005E: case 0x0060: case 0x00A8:
-        case 0x00AD: case 0x00AF: case 0x00B4: case 0x00B7: case 0x00B8: case 0x0387:
-        case 0x05F4: case 0x2018: case 0x2019: case 0x2024: case 0x2027: case 0xFE13:
-        case 0xFE52: case 0xFE55: case 0xFF07: case 0xFF0E: case 0xFF1A:
+        case 0x0027:
+        case 0x002E:
+        case 0x003A:
+        case 0x005E:
+        case 0x0060:
+        case 0x00A8:
+        case 0x00AD:
+        case 0x00AF:
+        case 0x00B4:
+        case 0x00B7:
+        case 0x00B8:
+        case 0x0387:
+        case 0x05F4:
+        case 0x2018:
+        case 0x2019:
+        case 0x2024:
+        case 0x2027:
+        case 0xFE13:
+        case 0xFE52:
+        case 0xFE55:
+        case 0xFF07:
+        case 0xFF0E:
+        case 0xFF1A:
             return true;
-        default: break;
+        default:
+            break;
     }
     const utf8proc_category_t cat = utf8proc_category(static_cast<utf8proc_int32_t>(cp));
-    return cat == UTF8PROC_CATEGORY_MN || cat == UTF8PROC_CATEGORY_ME || cat == UTF8PROC_CATEGORY_CF ||
-           cat == UTF8PROC_CATEGORY_LM || cat == UTF8PROC_CATEGORY_SK;
+    return cat == UTF8PROC_CATEGORY_MN || cat == UTF8PROC_CATEGORY_ME ||
+           cat == UTF8PROC_CATEGORY_CF || cat == UTF8PROC_CATEGORY_LM ||
+           cat == UTF8PROC_CATEGORY_SK;
 }
 
 // Final_Sigma: a cased letter before (case-ignorables skipped) and none after.
@@ -76,7 +97,8 @@ std::string lowercase_full(std::string_view text) {
         } else if (cp == kCapitalSigma) {
             append_utf8(out, is_final_sigma(cps, i) ? 0x03C2 : 0x03C3);
         } else {
-            append_utf8(out, static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(cp))));
+            append_utf8(out,
+                        static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(cp))));
         }
     }
     return out;

@@ -15,17 +15,19 @@ KvMap read_messages(std::string_view locales_dir, std::string_view tag) {
 
 }  // namespace
 
-Catalog load_catalog(std::string_view locales_dir, std::string_view tag, std::string_view fallback_tag) {
+Catalog load_catalog(std::string_view locales_dir, std::string_view tag,
+                     std::string_view fallback_tag) {
     Catalog catalog;
     catalog.tag = std::string(tag);
     catalog.fallback_tag = std::string(fallback_tag);
     catalog.fallback_messages = read_messages(locales_dir, fallback_tag);
-    catalog.messages = (tag == fallback_tag) ? catalog.fallback_messages : read_messages(locales_dir, tag);
+    catalog.messages =
+        (tag == fallback_tag) ? catalog.fallback_messages : read_messages(locales_dir, tag);
     return catalog;
 }
 
-Catalog select_catalog(std::string_view locales_dir, std::string_view tag, const std::vector<LocaleInfo>& languages,
-                       std::string_view config_fallback) {
+Catalog select_catalog(std::string_view locales_dir, std::string_view tag,
+                       const std::vector<LocaleInfo>& languages, std::string_view config_fallback) {
     const auto it = std::find_if(languages.begin(), languages.end(),
                                  [&](const LocaleInfo& l) { return l.tag == tag; });
     std::string_view fallback = config_fallback;
@@ -35,7 +37,8 @@ Catalog select_catalog(std::string_view locales_dir, std::string_view tag, const
 
 std::string translate(const Catalog& catalog, std::string_view key) {
     if (const auto it = catalog.messages.find(key); it != catalog.messages.end()) return it->second;
-    if (const auto it = catalog.fallback_messages.find(key); it != catalog.fallback_messages.end()) return it->second;
+    if (const auto it = catalog.fallback_messages.find(key); it != catalog.fallback_messages.end())
+        return it->second;
     return std::string(key);
 }
 
@@ -49,7 +52,8 @@ std::string translate_arg(const Catalog& catalog, std::string_view key, std::str
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
-    for (std::size_t hit; (hit = text.find(pattern, pos)) != std::string::npos; pos = hit + pattern.size()) {
+    for (std::size_t hit; (hit = text.find(pattern, pos)) != std::string::npos;
+         pos = hit + pattern.size()) {
         out.append(text, pos, hit - pos);
         out.append(value);
     }

@@ -23,12 +23,13 @@ struct Catalog {
 // Reads locales_dir/<tag>/tarnwick.ftl and locales_dir/<fallback_tag>/tarnwick.ftl
 // (once when the tags are equal). The tags are path components taken as they
 // are; an empty tag names the message file directly in locales_dir.
-Catalog load_catalog(std::string_view locales_dir, std::string_view tag, std::string_view fallback_tag);
+Catalog load_catalog(std::string_view locales_dir, std::string_view tag,
+                     std::string_view fallback_tag);
 
 // load_catalog with the fallback of the language's LocaleInfo in `languages`
 // when it has a non-empty one, else `config_fallback`.
-Catalog select_catalog(std::string_view locales_dir, std::string_view tag, const std::vector<LocaleInfo>& languages,
-                       std::string_view config_fallback);
+Catalog select_catalog(std::string_view locales_dir, std::string_view tag,
+                       const std::vector<LocaleInfo>& languages, std::string_view config_fallback);
 
 // The message of `key`: the locale's, else the fallback's (an empty message
 // counts as found), else the key itself.

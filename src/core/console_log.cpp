@@ -111,9 +111,9 @@ Result<void, int> append_console_log_file(std::string_view line) {
 Result<void, int> append_console_log_file(const std::string& path, std::string_view line) {
     // Non-blocking and regular files only: a FIFO or a device put at the
     // path must not hang the console or receive the log.
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK,
-                          0600);
+    const int fd = ::open(
+        path.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK, 0600);
     if (fd < 0) return fail(errno);
     struct stat st {};
     const int refused = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;

@@ -33,18 +33,20 @@ void drop_ring_copies(std::vector<std::string>& tail, const std::vector<std::str
 
 }  // namespace
 
-std::vector<std::string> merge_diagnostic_lines(std::vector<std::string> ring,
-                                                const std::function<std::vector<std::string>()>& read_tail) {
+std::vector<std::string> merge_diagnostic_lines(
+    std::vector<std::string> ring, const std::function<std::vector<std::string>()>& read_tail) {
     if (ring.size() >= kDiagnosticsCapacity) {
         if (ring.size() > kDiagnosticsCapacity) {
-            ring.erase(ring.begin(), ring.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
+            ring.erase(ring.begin(),
+                       ring.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
         }
         return ring;
     }
     std::vector<std::string> tail = read_tail();
     if (ring.empty()) {
         if (tail.size() > kDiagnosticsCapacity) {
-            tail.erase(tail.begin(), tail.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
+            tail.erase(tail.begin(),
+                       tail.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
         }
         return tail;
     }
@@ -69,7 +71,8 @@ std::vector<std::string> merge_diagnostic_lines(std::vector<std::string> ring,
         push(std::move(line));
     }
     if (merged.size() > kDiagnosticsCapacity) {
-        merged.erase(merged.begin(), merged.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
+        merged.erase(merged.begin(),
+                     merged.end() - static_cast<std::ptrdiff_t>(kDiagnosticsCapacity));
     }
     return merged;
 }
@@ -107,8 +110,8 @@ void redact_diagnostic_lines(std::vector<std::string>& lines) {
 }
 
 std::string diagnostics_subtitle(std::string_view translated_subtitle, std::size_t ring_lines) {
-    const std::string count =
-        fmt::format("{} lines in ring · {} (last {})", ring_lines, kConsoleLogPath, kDiagnosticsCapacity);
+    const std::string count = fmt::format("{} lines in ring · {} (last {})", ring_lines,
+                                          kConsoleLogPath, kDiagnosticsCapacity);
     return fmt::format("{} · {}", translated_subtitle, count);
 }
 
@@ -119,7 +122,8 @@ DiagnosticsModel diagnostics_model(const Catalog& catalog) {
     const std::size_t ring_len = console_ring_len();
     redact_diagnostic_lines(lines);
     return DiagnosticsModel{translate(catalog, "diag.title"),
-                            diagnostics_subtitle(translate(catalog, "diag.subtitle"), ring_len), std::move(lines)};
+                            diagnostics_subtitle(translate(catalog, "diag.subtitle"), ring_len),
+                            std::move(lines)};
 }
 
 }  // namespace tarnwick

@@ -29,8 +29,8 @@ inline constexpr std::string_view kConsoleLogPath = "/var/log/tarnwick-console.l
 // then at most capacity - ring lines of what is left come first, the ring
 // last, adjacent repeats once, the last `capacity` kept. `read_tail` is only
 // called when the ring is not full.
-std::vector<std::string> merge_diagnostic_lines(std::vector<std::string> ring,
-                                                const std::function<std::vector<std::string>()>& read_tail);
+std::vector<std::string> merge_diagnostic_lines(
+    std::vector<std::string> ring, const std::function<std::vector<std::string>()>& read_tail);
 
 // True when the line mentions a password in any ASCII letter case.
 bool mentions_password(std::string_view line);

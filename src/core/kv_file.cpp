@@ -3,10 +3,10 @@
 #include "core/read_file.h"
 #include "core/text.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace tarnwick {
 namespace {
@@ -23,7 +23,8 @@ void for_each_entry(std::string_view text, OnEntry&& on_entry) {
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t nl = text.find('\n', start);
-        std::string_view line = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        std::string_view line =
+            text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         start = (nl == std::string_view::npos) ? text.size() + 1 : nl + 1;
 
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -43,13 +44,16 @@ std::string_view strip_quotes(std::string_view value) {
     return value;
 }
 
-I18nError io_error(int errnum) { return I18nError{I18nErrorKind::Io, system_error_text(errnum)}; }
+I18nError io_error(int errnum) {
+    return I18nError{I18nErrorKind::Io, system_error_text(errnum)};
+}
 
 }  // namespace
 
 std::string display_i18n_error(const I18nError& error) {
     switch (error.kind) {
-        case I18nErrorKind::Io: return "io error: " + error.detail;
+        case I18nErrorKind::Io:
+            return "io error: " + error.detail;
     }
     return error.detail;
 }
@@ -121,7 +125,8 @@ LocaleOverrides parse_locale_toml(std::string_view text) {
 }
 
 Result<LocaleOverrides, I18nError> read_locale_toml(const std::string& path) {
-    return read_utf8_file(path).map([](const std::string& text) { return parse_locale_toml(text); });
+    return read_utf8_file(path).map(
+        [](const std::string& text) { return parse_locale_toml(text); });
 }
 
 }  // namespace tarnwick

@@ -63,7 +63,9 @@ LocaleInfo describe_locale(const std::string& folder, std::string_view name) {
     return info;
 }
 
-bool is_english_tag(std::string_view tag) { return tag == "en" || tag.starts_with("en-"); }
+bool is_english_tag(std::string_view tag) {
+    return tag == "en" || tag.starts_with("en-");
+}
 
 // 0 for en-US, 1 for the other English tags, 2 for the rest.
 int rank(const LocaleInfo& l) {
@@ -74,7 +76,9 @@ int rank(const LocaleInfo& l) {
 std::weak_ordering bytewise(std::string_view a, std::string_view b) {
     // string_view compares as unsigned char through char_traits.
     const int c = a.compare(b);
-    return c < 0 ? std::weak_ordering::less : c > 0 ? std::weak_ordering::greater : std::weak_ordering::equivalent;
+    return c < 0   ? std::weak_ordering::less
+           : c > 0 ? std::weak_ordering::greater
+                   : std::weak_ordering::equivalent;
 }
 
 struct DirCloser {
@@ -84,7 +88,8 @@ struct DirCloser {
 }  // namespace
 
 LocaleInfo builtin_locale() {
-    return LocaleInfo{std::string(kDefaultLocaleTag), "English", "English", true, false, std::nullopt};
+    return LocaleInfo{
+        std::string(kDefaultLocaleTag), "English", "English", true, false, std::nullopt};
 }
 
 std::string env_locale() {
@@ -126,15 +131,17 @@ std::weak_ordering locale_ordering(const LocaleInfo& a, const LocaleInfo& b) {
     if (ra != rb) return ra <=> rb;
     if (ra == 0) return std::weak_ordering::equivalent;
     if (ra == 1) return bytewise(a.tag, b.tag);
-    if (const auto by_name = bytewise(lowercase_full(a.native_name), lowercase_full(b.native_name)); by_name != 0) {
+    if (const auto by_name = bytewise(lowercase_full(a.native_name), lowercase_full(b.native_name));
+        by_name != 0) {
         return by_name;
     }
     return bytewise(a.tag, b.tag);
 }
 
 void sort_locales(std::vector<LocaleInfo>& locales) {
-    std::stable_sort(locales.begin(), locales.end(),
-                     [](const LocaleInfo& a, const LocaleInfo& b) { return locale_ordering(a, b) < 0; });
+    std::stable_sort(locales.begin(), locales.end(), [](const LocaleInfo& a, const LocaleInfo& b) {
+        return locale_ordering(a, b) < 0;
+    });
 }
 
 }  // namespace tarnwick

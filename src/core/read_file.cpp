@@ -1,7 +1,7 @@
 #include "core/read_file.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 namespace tarnwick {
 

@@ -24,7 +24,9 @@ SecretString::SecretString(std::string_view text) : SecretString() {
     append(cut);
 }
 
-SecretString::~SecretString() { wipe(); }
+SecretString::~SecretString() {
+    wipe();
+}
 
 SecretString::SecretString(SecretString&& other) noexcept
     : buf_(std::move(other.buf_)), len_(other.len_) {
@@ -64,7 +66,9 @@ void SecretString::clear() {
     len_ = 0;
 }
 
-std::size_t SecretString::char_count() const { return tarnwick::char_count(view()); }
+std::size_t SecretString::char_count() const {
+    return tarnwick::char_count(view());
+}
 
 void SecretString::wipe() {
     if (buf_) secure_zero(buf_.get(), kCapacity);

@@ -78,10 +78,18 @@ std::optional<char32_t> next_code_point(std::string_view text, std::size_t& pos)
     const auto b0 = static_cast<unsigned char>(text[pos]);
     char32_t cp = 0;
     switch (c.full) {
-        case 1: cp = b0; break;
-        case 2: cp = b0 & 0x1Fu; break;
-        case 3: cp = b0 & 0x0Fu; break;
-        default: cp = b0 & 0x07u; break;
+        case 1:
+            cp = b0;
+            break;
+        case 2:
+            cp = b0 & 0x1Fu;
+            break;
+        case 3:
+            cp = b0 & 0x0Fu;
+            break;
+        default:
+            cp = b0 & 0x07u;
+            break;
     }
     for (std::size_t i = 1; i < c.full; ++i) {
         cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3Fu);
@@ -109,9 +117,9 @@ void append_utf8(std::string& out, char32_t cp) {
 }
 
 bool is_white_space(char32_t cp) {
-    return (cp >= 0x09 && cp <= 0x0D) || cp == 0x20 || cp == 0x85 || cp == 0xA0 ||
-           cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 ||
-           cp == 0x2029 || cp == 0x202F || cp == 0x205F || cp == 0x3000;
+    return (cp >= 0x09 && cp <= 0x0D) || cp == 0x20 || cp == 0x85 || cp == 0xA0 || cp == 0x1680 ||
+           (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F ||
+           cp == 0x205F || cp == 0x3000;
 }
 
 std::string_view trim_start(std::string_view text) {
@@ -138,7 +146,9 @@ std::string_view trim_end(std::string_view text) {
     return text.substr(0, end);
 }
 
-std::string_view trim(std::string_view text) { return trim_end(trim_start(text)); }
+std::string_view trim(std::string_view text) {
+    return trim_end(trim_start(text));
+}
 
 std::vector<std::string_view> split_words(std::string_view text) {
     std::vector<std::string_view> words;
@@ -184,7 +194,9 @@ std::string_view take_chars(std::string_view text, std::size_t n) {
 
 namespace {
 // strerror_r comes in a GNU flavour (returns char*) and an XSI one (returns int).
-[[maybe_unused]] const char* strerror_result(char* ret, const char*) { return ret; }
+[[maybe_unused]] const char* strerror_result(char* ret, const char*) {
+    return ret;
+}
 [[maybe_unused]] const char* strerror_result(int ret, const char* buf) {
     return ret == 0 ? buf : "Unknown error";
 }

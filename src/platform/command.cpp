@@ -68,9 +68,8 @@ std::vector<std::string> exec_candidates(std::string_view program) {
     std::size_t start = 0;
     while (true) {
         const std::size_t colon = path.find(':', start);
-        std::string_view dir = path.substr(start, colon == std::string_view::npos
-                                                      ? std::string_view::npos
-                                                      : colon - start);
+        std::string_view dir = path.substr(
+            start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
         out.push_back(dir.empty() ? std::string(program) : join_path(dir, program));
         if (colon == std::string_view::npos) break;
         start = colon + 1;
@@ -188,7 +187,6 @@ void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
     }
 }
 
-
 Result<ExitStatus, CommandError> spawn_and_wait(std::string_view program,
                                                 const std::vector<std::string>& args,
                                                 Streams streams, std::string* out,
@@ -245,8 +243,12 @@ ExitStatus ExitStatus::from_wait_status(int status) {
     return {false, 0};
 }
 
-std::string CommandOutput::out_text() const { return decode_lossy(out); }
-std::string CommandOutput::err_text() const { return decode_lossy(err); }
+std::string CommandOutput::out_text() const {
+    return decode_lossy(out);
+}
+std::string CommandOutput::err_text() const {
+    return decode_lossy(err);
+}
 
 std::string display_command_error(const CommandError& error) {
     switch (error.kind) {
@@ -255,8 +257,7 @@ std::string display_command_error(const CommandError& error) {
         case CommandError::Kind::Exec:
             return "could not run " + error.program + ": " + system_error_text(error.errnum);
         case CommandError::Kind::Wait:
-            return "could not wait for " + error.program + ": " +
-                   system_error_text(error.errnum);
+            return "could not wait for " + error.program + ": " + system_error_text(error.errnum);
     }
     return "could not start " + error.program;
 }

@@ -72,11 +72,16 @@ Result<void, int> run_as_user_and_wait(const ShellLaunch& launch) {
 
 std::string errno_name_and_text(int errnum) {
     switch (errnum) {
-        case EAGAIN: return "EAGAIN: Try again";
-        case ENOMEM: return "ENOMEM: Out of memory";
-        case ENOSYS: return "ENOSYS: Function not implemented";
-        case EPERM: return "EPERM: Operation not permitted";
-        default: return "UnknownErrno: Unknown errno";
+        case EAGAIN:
+            return "EAGAIN: Try again";
+        case ENOMEM:
+            return "ENOMEM: Out of memory";
+        case ENOSYS:
+            return "ENOSYS: Function not implemented";
+        case EPERM:
+            return "EPERM: Operation not permitted";
+        default:
+            return "UnknownErrno: Unknown errno";
     }
 }
 

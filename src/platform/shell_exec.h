@@ -11,7 +11,7 @@
 namespace tarnwick::platform {
 
 struct ShellLaunch {
-    std::string user;        // for initgroups
+    std::string user;  // for initgroups
     std::uint32_t uid = 0;
     std::uint32_t gid = 0;
     std::string home;        // chdir target; failure is ignored

@@ -5,7 +5,8 @@
 namespace tarnwick::tmpl {
 namespace {
 
-void take_field(const TwmlField& field, LoginTemplate& login, bool& password_found, bool& user_found) {
+void take_field(const TwmlField& field, LoginTemplate& login, bool& password_found,
+                bool& user_found) {
     if (field.id == "user" || field.id == "username") {
         user_found = true;
         if (field.label_key) {
@@ -31,8 +32,8 @@ void take_field(const TwmlField& field, LoginTemplate& login, bool& password_fou
 
 }  // namespace
 
-void extract_login_fields(const std::vector<TwmlNode>& nodes, LoginTemplate& login, bool& password_found,
-                          bool& user_found) {
+void extract_login_fields(const std::vector<TwmlNode>& nodes, LoginTemplate& login,
+                          bool& password_found, bool& user_found) {
     for (const TwmlNode& node : nodes) {
         if (const auto* main = node.get<TwmlNode::Main>()) {
             extract_login_fields(main->children, login, password_found, user_found);
@@ -48,7 +49,8 @@ void extract_login_fields(const std::vector<TwmlNode>& nodes, LoginTemplate& log
     }
 }
 
-Result<LoginTemplate, TwmlError> load_login_page(const std::string& page_path, const std::string& template_dir) {
+Result<LoginTemplate, TwmlError> load_login_page(const std::string& page_path,
+                                                 const std::string& template_dir) {
     auto page = load_page(page_path, template_dir);
     if (!page) {
         return fail(std::move(page.error()));
@@ -64,7 +66,8 @@ Result<LoginTemplate, TwmlError> load_login_page(const std::string& page_path, c
     bool user_found = false;
     extract_login_fields(page->nodes, login, password_found, user_found);
     if (!password_found) {
-        return fail(TwmlError::message("login TWML must define a password field (id=password or type=password)"));
+        return fail(TwmlError::message(
+            "login TWML must define a password field (id=password or type=password)"));
     }
     if (!user_found) {
         return fail(TwmlError::message("login TWML must define a user field (id=user)"));

@@ -24,11 +24,12 @@ struct LoginTemplate {
     bool operator==(const LoginTemplate&) const = default;
 };
 
-Result<LoginTemplate, TwmlError> load_login_page(const std::string& page_path, const std::string& template_dir);
+Result<LoginTemplate, TwmlError> load_login_page(const std::string& page_path,
+                                                 const std::string& template_dir);
 
 // Walks main and section nodes in document order; later matches overwrite
 // earlier ones field by field. Menus are not entered.
-void extract_login_fields(const std::vector<TwmlNode>& nodes, LoginTemplate& login, bool& password_found,
-                          bool& user_found);
+void extract_login_fields(const std::vector<TwmlNode>& nodes, LoginTemplate& login,
+                          bool& password_found, bool& user_found);
 
 }  // namespace tarnwick::tmpl

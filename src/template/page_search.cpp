@@ -7,7 +7,8 @@
 
 namespace tarnwick::tmpl {
 
-bool search_folders(std::span<const std::string> folders, std::string_view relative, const PageOffer& offer) {
+bool search_folders(std::span<const std::string> folders, std::string_view relative,
+                    const PageOffer& offer) {
     for (const std::string& folder : folders) {
         const std::string candidate = join_path(folder, relative);
         struct stat st {};
@@ -17,7 +18,8 @@ bool search_folders(std::span<const std::string> folders, std::string_view relat
     return false;
 }
 
-bool search_template_folders(std::string_view config_dir, std::string_view relative, const PageOffer& offer) {
+bool search_template_folders(std::string_view config_dir, std::string_view relative,
+                             const PageOffer& offer) {
     const auto folders = template_dirs(config_dir);
     return search_folders(folders, relative, offer);
 }

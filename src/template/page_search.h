@@ -16,9 +16,11 @@ using PageOffer = std::function<bool(const std::string& path, const std::string&
 // returns true (the page was accepted); the result says whether one was.
 // Candidates that are missing, unreadable or not regular files are passed
 // over without a word.
-bool search_folders(std::span<const std::string> folders, std::string_view relative, const PageOffer& offer);
+bool search_folders(std::span<const std::string> folders, std::string_view relative,
+                    const PageOffer& offer);
 
 // The same over template_dirs(config_dir).
-bool search_template_folders(std::string_view config_dir, std::string_view relative, const PageOffer& offer);
+bool search_template_folders(std::string_view config_dir, std::string_view relative,
+                             const PageOffer& offer);
 
 }  // namespace tarnwick::tmpl

@@ -4,6 +4,8 @@
 
 namespace tarnwick::tui {
 
-std::string display_io_error(const IoError& error) { return system_error_text(error.code); }
+std::string display_io_error(const IoError& error) {
+    return system_error_text(error.code);
+}
 
 }  // namespace tarnwick::tui

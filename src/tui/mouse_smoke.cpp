@@ -247,8 +247,8 @@ SmokeFixture smoke_fixture() {
     areas.lang_list = Rect{2, 33, 36, 5};
     return SmokeFixture{
         areas,
-        tmpl::FormField{"mode", "Mode", "dhcp", std::vector<std::string>{"dhcp", "static", "none"}, false,
-                  false},
+        tmpl::FormField{"mode", "Mode", "dhcp", std::vector<std::string>{"dhcp", "static", "none"},
+                        false, false},
     };
 }
 

@@ -20,8 +20,8 @@ struct SmokeReport {
 
 // What the checks start from; the standard one is smoke_fixture().
 struct SmokeFixture {
-    LoginHitAreas login_areas;  // the areas the login clicks are judged against
-    tmpl::FormField mode_field;       // the choice field of the option-cycling checks
+    LoginHitAreas login_areas;   // the areas the login clicks are judged against
+    tmpl::FormField mode_field;  // the choice field of the option-cycling checks
 };
 
 // The login form every login check starts from, fresh each time.

@@ -35,8 +35,8 @@ TEST(AuthLogLine, FormatsAndQuotes) {
          "T display=\"esc\" pam_user=\"x\" tty=\"tty\\u{1b}[2J\" password_len=1 result=attempt\n"},
         // non-ASCII letters stay; combining marks, non-breaking and other
         // invisible characters are escaped; invalid bytes become U+FFFD
-        {"J\xC3\xB6rg \xE5\xB1\xB1\xE7\x94\xB0", "e\xCC\x81", "\xC2\xA0\xE2\x80\x8B\xC2\x85\x7F",
-         2, std::nullopt,
+        {"J\xC3\xB6rg \xE5\xB1\xB1\xE7\x94\xB0", "e\xCC\x81", "\xC2\xA0\xE2\x80\x8B\xC2\x85\x7F", 2,
+         std::nullopt,
          "T display=\"J\xC3\xB6rg \xE5\xB1\xB1\xE7\x94\xB0\" pam_user=\"e\\u{301}\" "
          "tty=\"\\u{a0}\\u{200b}\\u{85}\\u{7f}\" password_len=2 result=attempt\n"},
         {"bad\xFF", "", "", 0, std::nullopt,

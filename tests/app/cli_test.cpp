@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -201,10 +200,13 @@ TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
         GTEST_SKIP() << "no mount namespace here: " << r.err;
     }
     EXPECT_EQ(r.status, 70);
-    EXPECT_EQ(r.err,
-              "tarnwick error: could not attach a console TTY (see /var/log/tarnwick-console.log)\n");
+    EXPECT_EQ(
+        r.err,
+        "tarnwick error: could not attach a console TTY (see /var/log/tarnwick-console.log)\n");
     // The best-effort terminal restore runs before the report.
-    EXPECT_EQ(r.out, "\x1b[?1006l\x1b[?1015l\x1b[?1003l\x1b[?1002l\x1b[?1000l\x1b[?1049l\x1b[2J\x1b[1;1H\x1b[?25h");
+    EXPECT_EQ(r.out,
+              "\x1b[?1006l\x1b[?1015l\x1b[?1003l\x1b[?1002l\x1b[?1000l\x1b[?1049l\x1b[2J\x1b[1;"
+              "1H\x1b[?25h");
     const std::string log = log_dir.read("tarnwick-console.log");
     const std::string suffix = "] tarnwick error: could not attach a console TTY\n";
     ASSERT_GT(log.size(), suffix.size()) << log;
@@ -227,7 +229,11 @@ TEST(Cli, ConsoleAttachSkipsNonTerminalsAndStopsAtAnUnopenableOne) {
     REQUIRE_ROOT();
     test::ScratchDir dir;
     const std::string plain = dir.path() + "/plain";
-    { std::FILE* f = std::fopen(plain.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen(plain.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
     struct Case {
         std::string tty;
         std::string error;

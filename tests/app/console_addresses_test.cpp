@@ -13,7 +13,9 @@ namespace {
 
 using Addresses = std::vector<std::string>;
 
-std::string fake_path() { return std::string(TARNWICK_TEST_BIN_DIR) + ":/usr/bin:/bin"; }
+std::string fake_path() {
+    return std::string(TARNWICK_TEST_BIN_DIR) + ":/usr/bin:/bin";
+}
 
 TEST(ConsoleAddresses, ParsesListings) {
     struct Case {
@@ -88,8 +90,10 @@ TEST(ConsoleAddresses, RunsIfconfig) {
         Addresses expected;
     };
     const Case cases[] = {
-        {"server", "0", {"10.20.0.5", "192.168.1.10", "2001:db8:10::10", "2001:db8:20::5",
-                         "fd12:3456:789a:1::10"}},
+        {"server",
+         "0",
+         {"10.20.0.5", "192.168.1.10", "2001:db8:10::10", "2001:db8:20::5",
+          "fd12:3456:789a:1::10"}},
         {"vm-dhcp", "0", {"10.0.2.15"}},
         {"server", "1", {}},  // printed addresses do not count after a failure
     };

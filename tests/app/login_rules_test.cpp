@@ -8,9 +8,11 @@ namespace {
 
 TEST(PamUserFor, MapsOnlyTheFiveAliases) {
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"administrator", "root"}, {"Administrator", "root"}, {"ADMINISTRATOR", "root"},
-        {"admin", "root"},         {"Admin", "root"},         {"ADMIN", "ADMIN"},
-        {"alice", "alice"},        {"", ""},                  {" admin", " admin"},
+        {"administrator", "root"}, {"Administrator", "root"},
+        {"ADMINISTRATOR", "root"}, {"admin", "root"},
+        {"Admin", "root"},         {"ADMIN", "ADMIN"},
+        {"alice", "alice"},        {"", ""},
+        {" admin", " admin"},
     };
     for (const auto& [name, expected] : cases) EXPECT_EQ(pam_user_for(name), expected) << name;
 }

@@ -42,9 +42,7 @@ protected:
             .set("TARNWICK_FAKE_GETENT_STATUS", std::nullopt)
             .set("TARNWICK_FAKE_ID_USERS", std::nullopt);
     }
-    Names list(const std::string& group_file) {
-        return login_user_list(config_, group_file);
-    }
+    Names list(const std::string& group_file) { return login_user_list(config_, group_file); }
     std::string calls() { return scratch_.read("calls"); }
 
     test::ScratchDir scratch_;
@@ -95,9 +93,9 @@ TEST_F(LoginUsers, UidRulesAndOrdering) {
         Names expected;
     };
     const Case cases[] = {
-        {"lowuid,zerouser", {"administrator", "zerouser"}},        // 500 skipped, 0 kept
+        {"lowuid,zerouser", {"administrator", "zerouser"}},             // 500 skipped, 0 kept
         {"zed,Zed,ops1,zed", {"administrator", "Zed", "ops1", "zed"}},  // bytewise, once
-        {"odd,bad,big", {"administrator", "odd"}},                // "+1003" ok; junk and overflow not
+        {"odd,bad,big", {"administrator", "odd"}},  // "+1003" ok; junk and overflow not
         {"administrator,admin,Administrator", {"administrator"}},  // Administrator has no account
     };
     for (const Case& c : cases) {

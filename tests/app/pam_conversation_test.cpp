@@ -46,7 +46,8 @@ void inspect_before_release(void* p) {
     }
     if (g_watch.secret != nullptr) {
         ++g_watch.scanned;
-        if (memmem(p, malloc_usable_size(p), g_watch.secret, std::strlen(g_watch.secret)) != nullptr) {
+        if (memmem(p, malloc_usable_size(p), g_watch.secret, std::strlen(g_watch.secret)) !=
+            nullptr) {
             ++g_watch.released_with_secret;
         }
     }
@@ -113,7 +114,8 @@ Exchange converse(const std::vector<int>& styles) {
     auto* sentinel = reinterpret_cast<pam_response*>(0x1);
     pam_response* responses = sentinel;
     Exchange ex;
-    ex.status = pam_conversation(static_cast<int>(styles.size()), pointers.data(), &responses, nullptr);
+    ex.status =
+        pam_conversation(static_cast<int>(styles.size()), pointers.data(), &responses, nullptr);
     if (ex.status == PAM_SUCCESS) {
         for (std::size_t i = 0; i < styles.size(); ++i) {
             ex.texts.push_back(responses[i].resp ? std::optional<std::string>(responses[i].resp)
@@ -146,7 +148,8 @@ TEST_F(PamConversation, AnswersEachPromptInItsPlace) {
         {{PAM_TEXT_INFO}, {std::nullopt}},
         {{PAM_ERROR_MSG}, {std::nullopt}},
         // a password change asks twice: both get the password already given
-        {{PAM_TEXT_INFO, PAM_PROMPT_ECHO_OFF, PAM_PROMPT_ECHO_OFF}, {std::nullopt, "p\xC3\xA4ss", "p\xC3\xA4ss"}},
+        {{PAM_TEXT_INFO, PAM_PROMPT_ECHO_OFF, PAM_PROMPT_ECHO_OFF},
+         {std::nullopt, "p\xC3\xA4ss", "p\xC3\xA4ss"}},
     };
     for (const Case& c : cases) {
         const Exchange ex = converse(c.styles);
@@ -225,10 +228,11 @@ TEST(PamCredentialSlot, NoCopyOfThePasswordIsReleasedUnwiped) {
         std::vector<const ::pam_message*> pointers;
         for (const auto& m : messages) pointers.push_back(&m);
         pam_response* responses = nullptr;
-        if (pam_conversation(static_cast<int>(styles.size()), pointers.data(), &responses, nullptr) ==
-            PAM_SUCCESS) {
+        if (pam_conversation(static_cast<int>(styles.size()), pointers.data(), &responses,
+                             nullptr) == PAM_SUCCESS) {
             for (std::size_t i = 0; i < styles.size(); ++i) {
-                if (responses[i].resp) explicit_bzero(responses[i].resp, std::strlen(responses[i].resp));
+                if (responses[i].resp)
+                    explicit_bzero(responses[i].resp, std::strlen(responses[i].resp));
                 std::free(responses[i].resp);
             }
             std::free(responses);

@@ -14,8 +14,9 @@ TEST(UserAccess, RoleGroupsAndCapabilities) {
     const AccessGrant admin = user_access(true);
     EXPECT_EQ(admin.role, "admin");
     EXPECT_EQ(admin.groups, (std::set<std::string>{"console", "wheel"}));
-    EXPECT_EQ(admin.capabilities, (std::set<Capability>{Capability::Session, Capability::Admin,
-                                                        Capability::NetworkWrite, Capability::Power}));
+    EXPECT_EQ(admin.capabilities,
+              (std::set<Capability>{Capability::Session, Capability::Admin,
+                                    Capability::NetworkWrite, Capability::Power}));
     // A signed-in user never holds what only the login page or nobody holds.
     for (const auto& grant : {user, admin}) {
         EXPECT_FALSE(grant.holds(Capability::Public));
@@ -31,10 +32,10 @@ TEST(AuthorizeAction, ActionTableByRole) {
         bool admin;
     };
     const Case cases[] = {
-        {"spawn_shell", true, true},    {"system_info", true, true}, {"network_status", true, true},
-        {"power_menu", true, true},     {"logout", true, true},      {"power_off", false, true},
-        {"reboot", false, true},        {"network_apply", false, true}, {"make_static", false, true},
-        {"Logout", false, false},       {"shutdown", false, false},  {"", false, false},
+        {"spawn_shell", true, true}, {"system_info", true, true},    {"network_status", true, true},
+        {"power_menu", true, true},  {"logout", true, true},         {"power_off", false, true},
+        {"reboot", false, true},     {"network_apply", false, true}, {"make_static", false, true},
+        {"Logout", false, false},    {"shutdown", false, false},     {"", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(authorize_action(c.action, false), c.user) << c.action;

@@ -45,8 +45,8 @@ TEST(Capability, NamesAreCanonicalAndKeepValueOrder) {
 }
 
 TEST(FieldType, ParsesExactNamesOnly) {
-    for (std::string_view name : {"text", "password", "choice", "ipv4", "ipv6", "netmask", "prefixlen", "hostname",
-                                  "port", "user", "bool"}) {
+    for (std::string_view name : {"text", "password", "choice", "ipv4", "ipv6", "netmask",
+                                  "prefixlen", "hostname", "port", "user", "bool"}) {
         auto type = parse_field_type(name);
         ASSERT_TRUE(type) << name;
         EXPECT_EQ(field_type_name(*type), name);

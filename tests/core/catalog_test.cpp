@@ -25,8 +25,9 @@ TEST(Catalog, NoLocalesFolderTranslatesKeysToThemselves) {
 
 TEST(Catalog, LocaleThenFallbackThenKey) {
     const ScratchDir dir;
-    dir.write("en-US/tarnwick.ftl",
-              "login.title = Login\nonly.english = English only\nsession.welcome = Welcome, {user}\n");
+    dir.write(
+        "en-US/tarnwick.ftl",
+        "login.title = Login\nonly.english = English only\nsession.welcome = Welcome, {user}\n");
     dir.write("fr-FR/tarnwick.ftl", "login.title = Connexion\nsession.welcome =\n");
     const Catalog catalog = load_catalog(dir.path(), "fr-FR", "en-US");
     const struct {
@@ -109,7 +110,9 @@ TEST(SelectCatalog, FallbackFromTheLanguageElseConfiguration) {
     // The first matching entry decides.
     LocaleInfo second_austrian = austrian;
     second_austrian.fallback = "fr-FR";
-    EXPECT_EQ(select_catalog(dir.path(), "de-AT", {austrian, second_austrian}, "en-US").fallback_tag, "de-DE");
+    EXPECT_EQ(
+        select_catalog(dir.path(), "de-AT", {austrian, second_austrian}, "en-US").fallback_tag,
+        "de-DE");
 }
 
 TEST(TranslateArg, FillsOnePlaceholder) {

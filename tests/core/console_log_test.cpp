@@ -3,9 +3,9 @@
 
 #include "support/scratch_dir.h"
 
-#include <algorithm>
 #include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -20,7 +20,9 @@ TEST(KvFile, LineRules) {
         {"plain entry", "a = b\n", {{"a", "b"}}},
         {"no final line feed", "a=b", {{"a", "b"}}},
         {"carriage returns removed", "a = b\r\nc = d\r\n", {{"a", "b"}, {"c", "d"}}},
-        {"unicode blanks trimmed", "\xC2\xA0 key \xE2\x80\x83=\xE3\x80\x80 v \xC2\xA0", {{"key", "v"}}},
+        {"unicode blanks trimmed",
+         "\xC2\xA0 key \xE2\x80\x83=\xE3\x80\x80 v \xC2\xA0",
+         {{"key", "v"}}},
         {"blank and comment lines skipped", "\n   \n# x = y\n   # z = w\nk = v", {{"k", "v"}}},
         {"hash inside a value is text", "k = a # b", {{"k", "a # b"}}},
         {"hash inside a key is text", "k#1 = v", {{"k#1", "v"}}},
@@ -72,13 +74,14 @@ TEST(ParseBoolWord, RecognisedWords) {
         std::string_view word;
         std::optional<bool> expected;
     } cases[] = {
-        {"1", true},      {"on", true},    {"yes", true},      {"true", true},  {" TRUE ", true},
-        {"Yes", true},    {"0", false},    {"no", false},      {"off", false},  {"false", false},
-        {"\tOFF\n", false}, {"maybe", {}}, {"", {}},           {"2", {}},       {"y", {}},
-        {"t rue", {}},
+        {"1", true},      {"on", true},     {"yes", true},      {"true", true},
+        {" TRUE ", true}, {"Yes", true},    {"0", false},       {"no", false},
+        {"off", false},   {"false", false}, {"\tOFF\n", false}, {"maybe", {}},
+        {"", {}},         {"2", {}},        {"y", {}},          {"t rue", {}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parse_bool_word(c.word), c.expected) << testing::PrintToString(std::string(c.word));
+        EXPECT_EQ(parse_bool_word(c.word), c.expected)
+            << testing::PrintToString(std::string(c.word));
     }
 }
 
@@ -98,7 +101,8 @@ TEST(LocaleToml, DiffersFromMessageFiles) {
     EXPECT_EQ(flags.rtl, true);
     // Comment and line rules are shared: no trailing comments, no tables.
     const auto shared = parse_locale_toml(
-        "# tag = commented\r\n[locale]\r\nenglish_name = German # really\r\nfallback = \"de-DE\"\r\n");
+        "# tag = commented\r\n[locale]\r\nenglish_name = German # really\r\nfallback = "
+        "\"de-DE\"\r\n");
     EXPECT_FALSE(shared.tag.has_value());
     EXPECT_EQ(shared.english_name, "German # really");
     EXPECT_EQ(shared.fallback, "de-DE");

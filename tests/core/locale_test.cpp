@@ -1,5 +1,5 @@
-#include "core/case_map.h"
 #include "core/locale.h"
+#include "core/case_map.h"
 
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
@@ -53,9 +53,9 @@ TEST(EnvLocale, PrecedenceAndCut) {
     for (const auto& c : cases) {
         ScopedEnv env;
         env.set("LC_ALL", c.lc_all).set("LC_MESSAGES", c.lc_messages).set("LANG", c.lang);
-        EXPECT_EQ(env_locale(), c.expected)
-            << "LC_ALL=" << c.lc_all.value_or("<unset>") << " LC_MESSAGES=" << c.lc_messages.value_or("<unset>")
-            << " LANG=" << c.lang.value_or("<unset>");
+        EXPECT_EQ(env_locale(), c.expected) << "LC_ALL=" << c.lc_all.value_or("<unset>")
+                                            << " LC_MESSAGES=" << c.lc_messages.value_or("<unset>")
+                                            << " LANG=" << c.lang.value_or("<unset>");
     }
 }
 
@@ -163,9 +163,10 @@ TEST(DiscoverLocales, EveryLanguageDisabledGivesBuiltIn) {
 
 TEST(DiscoverLocales, LocaleTomlOverridesTheMessageFile) {
     const ScratchDir dir;
-    dir.write("german/tarnwick.ftl",
-              "locale.native_name = Deutsch (ftl)\nlocale.english_name = German (ftl)\nlocale.rtl = yes\n"
-              "locale.fallback = en-GB\n");
+    dir.write(
+        "german/tarnwick.ftl",
+        "locale.native_name = Deutsch (ftl)\nlocale.english_name = German (ftl)\nlocale.rtl = yes\n"
+        "locale.fallback = en-GB\n");
     dir.write("german/locale.toml",
               "# overrides\n"
               "tag = \"de-DE\"\n"
@@ -232,15 +233,17 @@ TEST(LocaleOrdering, Rules) {
         {locale("tr", "İa"), locale("zz", "ib"), std::weak_ordering::greater},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(locale_ordering(c.a, c.b), c.expected) << c.a.tag << "/" << c.a.native_name << " vs " << c.b.tag
-                                                         << "/" << c.b.native_name;
-        EXPECT_EQ(locale_ordering(c.b, c.a), 0 <=> c.expected) << "reversed " << c.a.tag << " " << c.b.tag;
+        EXPECT_EQ(locale_ordering(c.a, c.b), c.expected)
+            << c.a.tag << "/" << c.a.native_name << " vs " << c.b.tag << "/" << c.b.native_name;
+        EXPECT_EQ(locale_ordering(c.b, c.a), 0 <=> c.expected)
+            << "reversed " << c.a.tag << " " << c.b.tag;
     }
 }
 
 TEST(LocaleOrdering, SortIsStable) {
-    std::vector<LocaleInfo> list = {locale("x", "Same"), locale("en-US", "first"), locale("x", "same"),
-                                    locale("en-US", "second"), locale("x", "SAME")};
+    std::vector<LocaleInfo> list = {locale("x", "Same"), locale("en-US", "first"),
+                                    locale("x", "same"), locale("en-US", "second"),
+                                    locale("x", "SAME")};
     sort_locales(list);
     std::vector<std::string> names;
     for (const auto& l : list) names.push_back(l.native_name);
@@ -262,7 +265,10 @@ TEST(LowercaseFull, MapsWholeTexts) {
         {"ΑΣΑ", "α\xCF\x83α"},
         {"ǅ", "ǆ"},
         {"Ⅻ", "ⅻ"},
-        {"a\xFF" "B", "a\xFF" "b"},
+        {"a\xFF"
+         "B",
+         "a\xFF"
+         "b"},
         {"", ""},
     };
     for (const auto& c : cases) {

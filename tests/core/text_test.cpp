@@ -16,10 +16,16 @@ TEST(DecodeLossy, ReplacesEachMaximalInvalidSubpart) {
     const LossyCase cases[] = {
         {"plain", "plain"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
+        {"a\xFF"
+         "b",
+         "a\xEF\xBF\xBD"
+         "b"},
         // A truncated three-byte sequence is one replacement, not two.
         {"\xE2\x82", "\xEF\xBF\xBD"},
-        {"\xE2\x82" "x", "\xEF\xBF\xBD" "x"},
+        {"\xE2\x82"
+         "x",
+         "\xEF\xBF\xBD"
+         "x"},
         // Surrogates and overlongs: each byte replaced on its own.
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -28,7 +34,8 @@ TEST(DecodeLossy, ReplacesEachMaximalInvalidSubpart) {
         {"", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(decode_lossy(c.bytes), c.expected) << testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(decode_lossy(c.bytes), c.expected)
+            << testing::PrintToString(std::string(c.bytes));
         EXPECT_EQ(is_valid_utf8(c.bytes), c.bytes == c.expected);
     }
 }

@@ -34,7 +34,8 @@ std::vector<std::string> split_list(std::string_view text) {
     std::size_t start = 0;
     while (start <= text.size() && !text.empty()) {
         const std::size_t comma = text.find(',', start);
-        out.emplace_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        out.emplace_back(text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
@@ -65,14 +66,22 @@ int main(int argc, char** argv) {
             continue;
         }
         ++i;
-        if (opt == "--result") result_path = value;
-        else if (opt == "--locales") locales = value;
-        else if (opt == "--config") args.config_dir = value;
-        else if (opt == "--users") args.form.users = split_list(value);
-        else if (opt == "--addresses") args.form.addresses = split_list(value);
-        else if (opt == "--preset") args.form.preset_user = value;
-        else if (opt == "--tag") tag = value;
-        else if (opt == "--private-log") log_dir = value;
+        if (opt == "--result")
+            result_path = value;
+        else if (opt == "--locales")
+            locales = value;
+        else if (opt == "--config")
+            args.config_dir = value;
+        else if (opt == "--users")
+            args.form.users = split_list(value);
+        else if (opt == "--addresses")
+            args.form.addresses = split_list(value);
+        else if (opt == "--preset")
+            args.form.preset_user = value;
+        else if (opt == "--tag")
+            tag = value;
+        else if (opt == "--private-log")
+            log_dir = value;
         else if (opt == "--failure") {
             tui::LoginFailure failure;
             failure.title = value;
@@ -91,7 +100,8 @@ int main(int argc, char** argv) {
         return 3;
     }
 
-    const Catalog session_catalog = select_catalog(locales, tag, discover_locales(locales), "en-US");
+    const Catalog session_catalog =
+        select_catalog(locales, tag, discover_locales(locales), "en-US");
     args.form.languages = discover_locales(locales);
     args.form.current_tag = tag;
     args.locales_dir = locales;

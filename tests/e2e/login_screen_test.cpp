@@ -33,11 +33,12 @@ struct Driver {
     std::unique_ptr<PtySession> session;
 
     explicit Driver(std::vector<std::string> extra = {}) {
-        scratch.write("log/tarnwick-console.log", "[1] boot ok\n[2] pam: password=abc refused\n[3] ready\n", 0600);
-        std::vector<std::string> args = {"--result", scratch.file("result"), "--locales", kFixture + "/locales",
-                                         "--config", kFixture + "/config", "--users", "alice,bob,carol",
-                                         "--addresses", "192.0.2.10,2001:db8::10", "--private-log",
-                                         scratch.file("log")};
+        scratch.write("log/tarnwick-console.log",
+                      "[1] boot ok\n[2] pam: password=abc refused\n[3] ready\n", 0600);
+        std::vector<std::string> args = {
+            "--result",    scratch.file("result"),    "--locales",     kFixture + "/locales",
+            "--config",    kFixture + "/config",      "--users",       "alice,bob,carol",
+            "--addresses", "192.0.2.10,2001:db8::10", "--private-log", scratch.file("log")};
         args.insert(args.end(), extra.begin(), extra.end());
         PtyOptions options;
         options.program = TARNWICK_LOGIN_DRIVER;
@@ -54,7 +55,8 @@ struct Driver {
 bool can_run() {
     if (geteuid() == 0) return true;
     const char* ci = std::getenv("CI");
-    if (ci != nullptr && std::string_view(ci) == "true") ADD_FAILURE() << "CI runs these tests as root";
+    if (ci != nullptr && std::string_view(ci) == "true")
+        ADD_FAILURE() << "CI runs these tests as root";
     return false;
 }
 

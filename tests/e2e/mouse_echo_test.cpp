@@ -23,8 +23,8 @@ struct Echo {
 
     explicit Echo(const std::string& max, std::string out_path = "") {
         if (!out_path.empty()) path = out_path;
-        session = std::make_unique<PtySession>(
-            PtyOptions{.args = {"--mouse-echo", "--mouse-echo-path", path, "--mouse-echo-max", max}});
+        session = std::make_unique<PtySession>(PtyOptions{
+            .args = {"--mouse-echo", "--mouse-echo-path", path, "--mouse-echo-max", max}});
     }
     // Waits until the harness is recording (its READY line is in the file).
     bool ready() {
@@ -50,14 +50,21 @@ TEST(MouseEcho, RecordsEachEncodingUntilMax) {
         std::vector<std::string> recorded;
     };
     const Case cases[] = {
-        {"sgr", "\x1b[<0;10;5M\x1b[<0;10;5m\x1b[<2;3;4M", {"down_left col=9 row=4", "up_left col=9 row=4", "down_right col=2 row=3"}},
-        {"x10", std::string("\x1b[M\x20\x2a\x25") + "\x1b[M\x23\x2a\x25" + "\x1b[M\x60\x21\x21",
+        {"sgr",
+         "\x1b[<0;10;5M\x1b[<0;10;5m\x1b[<2;3;4M",
+         {"down_left col=9 row=4", "up_left col=9 row=4", "down_right col=2 row=3"}},
+        {"x10",
+         std::string("\x1b[M\x20\x2a\x25") + "\x1b[M\x23\x2a\x25" + "\x1b[M\x60\x21\x21",
          {"down_left col=9 row=4", "up_left col=9 row=4", "scroll_up col=0 row=0"}},
-        {"urxvt", "\x1b[32;7;8M\x1b[35;7;8M\x1b[97;1;2M", {"down_left col=6 row=7", "up_left col=6 row=7", "scroll_down col=0 row=1"}},
-        {"drag_and_others", "\x1b[<0;2;2M\x1b[<32;3;2M\x1b[<1;1;1M\x1b[<66;1;1M\x1b[<35;4;4M\x1b[<0;3;2m",
+        {"urxvt",
+         "\x1b[32;7;8M\x1b[35;7;8M\x1b[97;1;2M",
+         {"down_left col=6 row=7", "up_left col=6 row=7", "scroll_down col=0 row=1"}},
+        {"drag_and_others",
+         "\x1b[<0;2;2M\x1b[<32;3;2M\x1b[<1;1;1M\x1b[<66;1;1M\x1b[<35;4;4M\x1b[<0;3;2m",
          {"down_left col=1 row=1", "other col=2 row=1", "other col=0 row=0"}},
         // A key, a bracketed paste and a focus report do not count.
-        {"ignored_events", "a\x1b[200~x\x1b[201~\x1b[I\x1b[<0;1;1M\x1b[B\x1b[<0;1;1m\x1b[<64;5;5M",
+        {"ignored_events",
+         "a\x1b[200~x\x1b[201~\x1b[I\x1b[<0;1;1M\x1b[B\x1b[<0;1;1m\x1b[<64;5;5M",
          {"down_left col=0 row=0", "up_left col=0 row=0", "scroll_up col=4 row=4"}},
     };
     for (const Case& c : cases) {
@@ -86,7 +93,8 @@ TEST(MouseEcho, KeysAndResizesDoNotCount) {
     echo.session->pump(std::chrono::milliseconds(50));
     echo.session->write("\x1b[<0;4;4m");
     ASSERT_EQ(echo.session->wait_exit(), 0);
-    EXPECT_EQ(echo.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=2", "MOUSE kind=down_left col=3 row=3",
+    EXPECT_EQ(echo.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=2",
+                                  "MOUSE kind=down_left col=3 row=3",
                                   "MOUSE kind=up_left col=3 row=3", "MOUSE_ECHO_DONE count=2"}));
 }
 
@@ -98,8 +106,9 @@ TEST(MouseEcho, EscEndsWhateverItsModifiers) {
         echo.session->pump(std::chrono::milliseconds(50));
         echo.session->write(esc);
         ASSERT_EQ(echo.session->wait_exit(), 0);
-        EXPECT_EQ(echo.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=8",
-                                      "MOUSE kind=down_left col=1 row=2", "MOUSE_ECHO_DONE count=1"}));
+        EXPECT_EQ(echo.file(),
+                  lines({"MOUSE_ECHO_READY path=" + echo.path + " max=8",
+                         "MOUSE kind=down_left col=1 row=2", "MOUSE_ECHO_DONE count=1"}));
         EXPECT_TRUE(echo.session->wait_for_output("MOUSE_ECHO_OK count=1 path="));
     }
 }
@@ -107,8 +116,10 @@ TEST(MouseEcho, EscEndsWhateverItsModifiers) {
 TEST(MouseEcho, MaxZeroReadsNothing) {
     Echo echo("0");
     ASSERT_EQ(echo.session->wait_exit(), 0);
-    EXPECT_EQ(echo.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=0", "MOUSE_ECHO_DONE count=0"}));
-    EXPECT_EQ(echo.session->output(), kStart + kEnd + "MOUSE_ECHO_OK count=0 path=" + echo.path + "\r\n");
+    EXPECT_EQ(echo.file(),
+              lines({"MOUSE_ECHO_READY path=" + echo.path + " max=0", "MOUSE_ECHO_DONE count=0"}));
+    EXPECT_EQ(echo.session->output(),
+              kStart + kEnd + "MOUSE_ECHO_OK count=0 path=" + echo.path + "\r\n");
 }
 
 TEST(MouseEcho, TruncatesAnExistingFile) {
@@ -116,7 +127,8 @@ TEST(MouseEcho, TruncatesAnExistingFile) {
     ASSERT_EQ(echo.session->wait_exit(), 0);
     Echo again("0", echo.path);
     ASSERT_EQ(again.session->wait_exit(), 0);
-    EXPECT_EQ(again.file(), lines({"MOUSE_ECHO_READY path=" + echo.path + " max=0", "MOUSE_ECHO_DONE count=0"}));
+    EXPECT_EQ(again.file(),
+              lines({"MOUSE_ECHO_READY path=" + echo.path + " max=0", "MOUSE_ECHO_DONE count=0"}));
 }
 
 // On failure the terminal stays switched: raw mode and the alternate screen.

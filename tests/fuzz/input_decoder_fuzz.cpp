@@ -18,7 +18,8 @@ void check(bool ok) {
 void check_event(const tarnwick::tui::Event& event) {
     using namespace tarnwick::tui;
     if (const auto* key = std::get_if<KeyEvent>(&event)) {
-        if (key->code == Key::Char) check(key->ch < 0x110000 && !(key->ch >= 0xD800 && key->ch <= 0xDFFF));
+        if (key->code == Key::Char)
+            check(key->ch < 0x110000 && !(key->ch >= 0xD800 && key->ch <= 0xDFFF));
         if (key->code == Key::F) check(key->number >= 1 && key->number <= 35);
     } else if (const auto* paste = std::get_if<PasteEvent>(&event)) {
         check(tarnwick::is_valid_utf8(paste->text));

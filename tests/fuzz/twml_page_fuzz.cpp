@@ -4,13 +4,13 @@
 #include "template/login_page.h"
 #include "template/twml/twml.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -42,8 +42,10 @@ void write_file(const std::string& path, const std::uint8_t* data, std::size_t s
 const std::string& scratch_folder() {
     if (folder.empty()) {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarnwick-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr || ::mkdir((pattern + "/pages").c_str(), 0700) != 0) {
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarnwick-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr ||
+            ::mkdir((pattern + "/pages").c_str(), 0700) != 0) {
             std::perror("scratch folder");
             std::abort();
         }

@@ -103,10 +103,12 @@ TEST(RunCommand, FindsProgramThroughPathOnly) {
 
 TEST(RunCommand, DecodesOutputLossily) {
     const CommandOutput output = run_sh("printf 'a\\377b'; printf '\\300x' >&2");
-    EXPECT_EQ(output.out, "a\xFF"
-                          "b");
-    EXPECT_EQ(output.out_text(), "a\xEF\xBF\xBD"
-                                 "b");
+    EXPECT_EQ(output.out,
+              "a\xFF"
+              "b");
+    EXPECT_EQ(output.out_text(),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(output.err_text(), "\xEF\xBF\xBDx");
 }
 
@@ -137,7 +139,8 @@ TEST(RunCommand, ChildHasOnlyStandardDescriptors) {
 // This process ignores SIGPIPE and blocks SIGUSR1; the child must start with
 // neither.
 TEST(RunCommand, ChildStartsWithDefaultSignalHandling) {
-    struct sigaction ignore {}, old_pipe {};
+    struct sigaction ignore {
+    }, old_pipe{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &old_pipe);
     sigset_t block, old_mask;

@@ -14,10 +14,10 @@
 
 #include <fmt/format.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 namespace tarnwick::tui {
 namespace {
@@ -33,7 +33,9 @@ std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
     if (mode == "menu-empty") return {};
     if (mode == "menu-many") {
         std::vector<tmpl::MenuItem> items;
-        for (int i = 0; i < 30; ++i) items.push_back({fmt::format("item{}", i), fmt::format("Entry {}", i), tmpl::MenuAction::None});
+        for (int i = 0; i < 30; ++i)
+            items.push_back(
+                {fmt::format("item{}", i), fmt::format("Entry {}", i), tmpl::MenuAction::None});
         return items;
     }
     return {{"shell", "Open shell", tmpl::MenuAction::SpawnShell},
@@ -48,16 +50,18 @@ int run_driver(std::string_view mode) {
     const AutoMode color = std::getenv("DRIVER_MONO") ? AutoMode::Never : AutoMode::Always;
     if (mode.starts_with("confirm")) {
         const char* message = std::getenv("DRIVER_MESSAGE");
-        auto answer = confirm_dialog(message ? message : translate(catalog, "confirm.power_off"), color, catalog);
+        auto answer = confirm_dialog(message ? message : translate(catalog, "confirm.power_off"),
+                                     color, catalog);
         return answer ? 10 + (*answer ? 1 : 0) : 1;
     }
     const auto items = driver_items(mode);
     auto diagnostics = [] {
-        return DiagnosticsModel{"Snapshot title", "Snapshot subtitle", {"first log line", "second log line"}};
+        return DiagnosticsModel{
+            "Snapshot title", "Snapshot subtitle", {"first log line", "second log line"}};
     };
     auto action = session_screen("Menu", "Welcome, alice", items, color,
-                                 status ? std::optional<std::string_view>(status) : std::nullopt, catalog,
-                                 diagnostics);
+                                 status ? std::optional<std::string_view>(status) : std::nullopt,
+                                 catalog, diagnostics);
     return action ? 10 + static_cast<int>(*action) : 1;
 }
 
@@ -67,7 +71,8 @@ TEST(ScreenDriver, DISABLED_Run) {
     std::_Exit(run_driver(mode));
 }
 
-std::unique_ptr<PtySession> start(std::string mode, std::map<std::string, std::optional<std::string>> env = {},
+std::unique_ptr<PtySession> start(std::string mode,
+                                  std::map<std::string, std::optional<std::string>> env = {},
                                   std::uint16_t columns = 80, std::uint16_t rows = 24) {
     env["TARNWICK_SCREEN_DRIVER"] = std::move(mode);
     auto session = std::make_unique<PtySession>(test::PtyOptions{
@@ -80,7 +85,9 @@ std::unique_ptr<PtySession> start(std::string mode, std::map<std::string, std::o
     return session;
 }
 
-int exit_code(tmpl::MenuAction action) { return 10 + static_cast<int>(action); }
+int exit_code(tmpl::MenuAction action) {
+    return 10 + static_cast<int>(action);
+}
 
 constexpr std::string_view kUp = "\x1b[A";
 constexpr std::string_view kDown = "\x1b[B";
@@ -91,9 +98,15 @@ constexpr std::string_view kF1 = "\x1bOP";
 std::string mouse(int button, int column, int row, char final = 'M') {
     return fmt::format("\x1b[<{};{};{}{}", button, column + 1, row + 1, final);
 }
-std::string click(int column, int row) { return mouse(0, column, row); }
-std::string wheel_down(int column, int row) { return mouse(65, column, row); }
-std::string wheel_up(int column, int row) { return mouse(64, column, row); }
+std::string click(int column, int row) {
+    return mouse(0, column, row);
+}
+std::string wheel_down(int column, int row) {
+    return mouse(65, column, row);
+}
+std::string wheel_up(int column, int row) {
+    return mouse(64, column, row);
+}
 
 int row_of(const PtySession& s, std::string_view text) {
     const auto rows = s.rows();
@@ -105,7 +118,8 @@ int row_of(const PtySession& s, std::string_view text) {
 
 class MenuScreen : public testing::Test {
 protected:
-    void open(std::string mode = "menu", std::map<std::string, std::optional<std::string>> env = {}) {
+    void open(std::string mode = "menu",
+              std::map<std::string, std::optional<std::string>> env = {}) {
         s = start(std::move(mode), std::move(env));
         ASSERT_TRUE(s->started()) << s->error();
         ASSERT_TRUE(s->wait_for_text("Menu")) << s->screen_text();
@@ -152,7 +166,8 @@ TEST_F(MenuScreen, KeysMoveTheSelectionAndReturnTheAction) {
     for (const auto& c : cases) {
         open();
         s->write(c.keys);
-        EXPECT_EQ(s->wait_exit(), exit_code(c.expected)) << testing::PrintToString(c.keys) << "\n" << s->screen_text();
+        EXPECT_EQ(s->wait_exit(), exit_code(c.expected)) << testing::PrintToString(c.keys) << "\n"
+                                                         << s->screen_text();
         EXPECT_FALSE(s->alternate_screen());
     }
 }
@@ -215,8 +230,9 @@ TEST_F(MenuScreen, ClicksOutsideTheEntriesAndOtherButtonsDoNothing) {
     const int last = row_of(*s, "Power & log out");
     const int bottom = row_of(*s, "└──");
     ASSERT_GT(bottom, last);
-    for (const auto& report : {click(10, first - 1), click(10, last + 1), click(10, bottom), mouse(2, 10, first),
-                               mouse(0, 10, first, 'm'), mouse(32, 10, first), mouse(35, 10, first)}) {
+    for (const auto& report :
+         {click(10, first - 1), click(10, last + 1), click(10, bottom), mouse(2, 10, first),
+          mouse(0, 10, first, 'm'), mouse(32, 10, first), mouse(35, 10, first)}) {
         type(report);
         EXPECT_FALSE(s->exit_status()) << testing::PrintToString(report);
     }
@@ -276,8 +292,8 @@ TEST_F(MenuScreen, F1ShowsDiagnosticsAndReturnsToTheMenu) {
 
 class ConfirmDialog : public MenuScreen {
 protected:
-    void open_dialog(std::map<std::string, std::optional<std::string>> env = {}, std::uint16_t columns = 80,
-                     std::uint16_t rows = 24) {
+    void open_dialog(std::map<std::string, std::optional<std::string>> env = {},
+                     std::uint16_t columns = 80, std::uint16_t rows = 24) {
         s = start("confirm", std::move(env), columns, rows);
         ASSERT_TRUE(s->started()) << s->error();
         ASSERT_TRUE(s->wait_for_text("Confirm")) << s->screen_text();
@@ -291,8 +307,8 @@ TEST(ConfirmBox, CentredAndBoundedByTheScreen) {
         Rect expected;
     };
     const Case cases[] = {
-        {80, 24, {10, 6, 60, 12}}, {40, 10, {2, 1, 36, 7}}, {30, 24, {0, 6, 30, 12}},
-        {200, 60, {70, 24, 60, 12}}, {5, 3, {0, 0, 5, 3}}, {0, 0, {0, 0, 0, 0}},
+        {80, 24, {10, 6, 60, 12}},   {40, 10, {2, 1, 36, 7}}, {30, 24, {0, 6, 30, 12}},
+        {200, 60, {70, 24, 60, 12}}, {5, 3, {0, 0, 5, 3}},    {0, 0, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         const Rect box = confirm_box(c.columns, c.rows);
@@ -338,8 +354,10 @@ TEST_F(ConfirmDialog, CentredBoxWithoutMouseReporting) {
     EXPECT_EQ(s->cell(6, 69).text, "┐");
     EXPECT_EQ(s->cell(17, 10).text, "└");
     EXPECT_EQ(s->cell(17, 69).text, "┘");
-    EXPECT_EQ(s->row(6).substr(0, 11 + std::string_view(" Confirm ").size() + 2), std::string(10, ' ') + "┌ Confirm ");
-    EXPECT_EQ(s->row(7), std::string(10, ' ') + "│Power off this machine now?" + std::string(31, ' ') + "│");
+    EXPECT_EQ(s->row(6).substr(0, 11 + std::string_view(" Confirm ").size() + 2),
+              std::string(10, ' ') + "┌ Confirm ");
+    EXPECT_EQ(s->row(7),
+              std::string(10, ' ') + "│Power off this machine now?" + std::string(31, ' ') + "│");
     // Button rows in the highlight colours, the brackets on No.
     EXPECT_EQ(s->row(15).substr(10), "│  Yes   [ No ]" + std::string(44, ' ') + "│");
     EXPECT_EQ(s->cell(15, 11).bg, 6);
@@ -351,7 +369,9 @@ TEST_F(ConfirmDialog, CentredBoxWithoutMouseReporting) {
 }
 
 TEST_F(ConfirmDialog, SmallScreenAndWrappedMessage) {
-    open_dialog({{"DRIVER_MESSAGE", "one two three four five six seven eight nine ten eleven twelve"}}, 40, 10);
+    open_dialog(
+        {{"DRIVER_MESSAGE", "one two three four five six seven eight nine ten eleven twelve"}}, 40,
+        10);
     // 36 x 7 at column 2, row 1: five inner rows, three for the message.
     EXPECT_EQ(s->cell(1, 2).text, "┌");
     EXPECT_EQ(s->cell(1, 37).text, "┐");

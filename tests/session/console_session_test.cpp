@@ -167,8 +167,7 @@ TEST_F(ConsoleSession, UserSignsInRunsTheShellAndLogsOut) {
             EXPECT_EQ(target.rfind("/proc/", 0), 0u) << "leaked: " << line;
         }
     }
-    EXPECT_NE(rec.find("argv0=" + (state_ / "home/alice/record-shell").string()),
-              std::string::npos)
+    EXPECT_NE(rec.find("argv0=" + (state_ / "home/alice/record-shell").string()), std::string::npos)
         << rec;
     // SIGPIPE (signal 13, bit 0x1000) stays ignored; the signal mask is empty.
     EXPECT_NE(rec.find("SigBlk:\t0000000000000000"), std::string::npos) << rec;
@@ -288,8 +287,8 @@ TEST_F(ConsoleSession, InvalidPageInFirstFolderFallsThroughToTheNext) {
     s->write("\x1b");
     EXPECT_EQ(s->wait_exit(10s), 0);
     const std::string log = console_log();
-    const auto invalid = log.find("login TWML invalid at " + other.string() +
-                                  "/templates/pages/login.twml: ");
+    const auto invalid =
+        log.find("login TWML invalid at " + other.string() + "/templates/pages/login.twml: ");
     const auto loaded =
         log.find("loaded login TWML from /usr/local/etc/tarnwick/templates/pages/login.twml");
     EXPECT_NE(invalid, std::string::npos) << log;

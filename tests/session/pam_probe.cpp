@@ -50,12 +50,12 @@ int main(int argc, char** argv) {
     if (ok) {
         const auto account = check_account(session.handle);
         scrub_credentials();
-        ok = report("account", account) &&
-             report("setcred", establish_credentials(session.handle));
+        ok = report("account", account) && report("setcred", establish_credentials(session.handle));
         if (ok) {
             const auto opened = open_pam_session(session.handle);
             if (!opened) {
-                std::printf("open_session error %s\n", open_session_error_text(opened.error()).c_str());
+                std::printf("open_session error %s\n",
+                            open_session_error_text(opened.error()).c_str());
                 ok = false;
             } else {
                 std::printf("open_session ok\n");

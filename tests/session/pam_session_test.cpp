@@ -55,10 +55,12 @@ protected:
         std::istringstream lines(stack);
         for (std::string line; std::getline(lines, line);) {
             const std::string matrix = std::string(TARNWICK_PAM_MATRIX) + " passdb=" + passdb_;
-            for (auto at = line.find("matrix"); at != std::string::npos; at = line.find("matrix", at + matrix.size())) {
+            for (auto at = line.find("matrix"); at != std::string::npos;
+                 at = line.find("matrix", at + matrix.size())) {
                 line.replace(at, 6, matrix);
             }
-            if (auto at = line.find("debug"); at != std::string::npos) line.replace(at, 5, TARNWICK_PAM_DEBUG);
+            if (auto at = line.find("debug"); at != std::string::npos)
+                line.replace(at, 5, TARNWICK_PAM_DEBUG);
             text += line + "\n";
         }
         std::ofstream(dir_ + "/services/tarnwick") << text;
@@ -75,7 +77,8 @@ protected:
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) return out;
         std::array<char, 4096> buf{};
-        while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) out.append(buf.data(), n);
+        while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe))
+            out.append(buf.data(), n);
         ::pclose(pipe);
         return out;
     }
@@ -114,7 +117,8 @@ TEST_F(PamSignIn, StepsThroughTheRealStack) {
         // bob may only use another service: the account check refuses him
         {"bob", "pw",
          "start ok\ntty ok\nauthenticate ok\n"
-         "account error PAM account management failed: Permission denied\nslot empty\nslot empty\n"},
+         "account error PAM account management failed: Permission denied\nslot empty\nslot "
+         "empty\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.user) + "/" + c.password);
@@ -141,10 +145,11 @@ TEST_F(PamSignIn, FailedPasswordChangeIsAnAccountError) {
         "account required debug acct=new_authtok_reqd\n"
         "password required debug prechauthtok=success chauthtok=authtok_err\n"
         "session required matrix\n");
-    EXPECT_EQ(sign_in("alice", "s3cret"),
-              "start ok\ntty ok\nauthenticate ok\n"
-              "account error PAM account management failed: Authentication token manipulation error\n"
-              "slot empty\nslot empty\n");
+    EXPECT_EQ(
+        sign_in("alice", "s3cret"),
+        "start ok\ntty ok\nauthenticate ok\n"
+        "account error PAM account management failed: Authentication token manipulation error\n"
+        "slot empty\nslot empty\n");
 }
 
 TEST_F(PamSignIn, LaterStepFailuresAndTheirTexts) {
@@ -156,11 +161,13 @@ TEST_F(PamSignIn, LaterStepFailuresAndTheirTexts) {
         {"auth required debug auth=success cred=cred_err\naccount required matrix\n"
          "session required matrix\n",
          "start ok\ntty ok\nauthenticate ok\naccount ok\n"
-         "setcred error PAM setcred failed: Failure setting user credentials\nslot empty\nslot empty\n"},
+         "setcred error PAM setcred failed: Failure setting user credentials\nslot empty\nslot "
+         "empty\n"},
         {"auth required matrix\naccount required matrix\n"
          "session required debug open_session=session_err\n",
          "start ok\ntty ok\nauthenticate ok\naccount ok\nsetcred ok\n"
-         "open_session error pam_open_session: PAM open_session failed: Cannot make/remove an entry "
+         "open_session error pam_open_session: PAM open_session failed: Cannot make/remove an "
+         "entry "
          "for the specified session\nslot empty\nslot empty\n"},
         // a failing close still ends the transaction cleanly
         {"auth required matrix\naccount required matrix\n"

@@ -64,8 +64,10 @@ std::vector<std::string> child_environment(const PtyOptions& o) {
         env["TERM"] = "xterm-256color";
     }
     for (const auto& [name, value] : o.env) {
-        if (value) env[name] = *value;
-        else env.erase(name);
+        if (value)
+            env[name] = *value;
+        else
+            env.erase(name);
     }
     std::vector<std::string> out;
     for (const auto& [name, value] : env) out.push_back(name + "=" + value);
@@ -222,7 +224,8 @@ ScreenCell PtySession::cell(int row, int column) const {
     VTermScreenCell c{};
     VTermPos pos{row, column};
     if (!vterm_screen_get_cell(emulator_->screen, pos, &c)) return out;
-    for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i] != 0; ++i) append_utf8(out.text, c.chars[i]);
+    for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i] != 0; ++i)
+        append_utf8(out.text, c.chars[i]);
     if (out.text.empty() && c.width != 0) out.text.push_back(' ');
     // A cell covered by the right half of a wide glyph reads as width 0 / no chars.
     if (c.chars[0] == 0 && c.width == 0) out.text.clear();
@@ -230,8 +233,10 @@ ScreenCell PtySession::cell(int row, int column) const {
     out.underline = c.attrs.underline != 0;
     out.italic = c.attrs.italic != 0;
     out.reverse = c.attrs.reverse != 0;
-    if (VTERM_COLOR_IS_INDEXED(&c.fg) && !VTERM_COLOR_IS_DEFAULT_FG(&c.fg)) out.fg = c.fg.indexed.idx;
-    if (VTERM_COLOR_IS_INDEXED(&c.bg) && !VTERM_COLOR_IS_DEFAULT_BG(&c.bg)) out.bg = c.bg.indexed.idx;
+    if (VTERM_COLOR_IS_INDEXED(&c.fg) && !VTERM_COLOR_IS_DEFAULT_FG(&c.fg))
+        out.fg = c.fg.indexed.idx;
+    if (VTERM_COLOR_IS_INDEXED(&c.bg) && !VTERM_COLOR_IS_DEFAULT_BG(&c.bg))
+        out.bg = c.bg.indexed.idx;
     return out;
 }
 

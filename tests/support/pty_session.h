@@ -29,8 +29,8 @@
 namespace tarnwick::test {
 
 struct PtyOptions {
-    std::string program{};           // empty: the built tarnwick binary
-    std::vector<std::string> args{}; // argv[1..]
+    std::string program{};            // empty: the built tarnwick binary
+    std::vector<std::string> args{};  // argv[1..]
     // Changes to the test's environment (nullopt removes a variable), or the
     // whole environment when clear_env is set. TERM is "xterm-256color"
     // unless given here.
@@ -43,12 +43,12 @@ struct PtyOptions {
 
 // One cell of the emulated screen.
 struct ScreenCell {
-    std::string text;              // UTF-8; "" behind a wide glyph, " " when blank
+    std::string text;  // UTF-8; "" behind a wide glyph, " " when blank
     bool bold = false;
     bool underline = false;
     bool italic = false;
     bool reverse = false;
-    std::optional<int> fg;         // palette index; nullopt = default or RGB
+    std::optional<int> fg;  // palette index; nullopt = default or RGB
     std::optional<int> bg;
 };
 
@@ -81,9 +81,9 @@ public:
     void wait_quiet(Millis quiet = Millis{200}, Millis timeout = kDefaultTimeout);
 
     // The screen as the emulator shows it.
-    std::vector<std::string> rows() const;      // trailing blanks trimmed
+    std::vector<std::string> rows() const;  // trailing blanks trimmed
     std::string row(int index) const;
-    std::string screen_text() const;            // rows joined with '\n'
+    std::string screen_text() const;  // rows joined with '\n'
     ScreenCell cell(int row, int column) const;
     bool screen_contains(std::string_view text) const;
     struct CursorPos {

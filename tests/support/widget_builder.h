@@ -11,8 +11,8 @@
 namespace tarnwick::test {
 
 inline tmpl::Widget widget(std::string type, std::string id, std::optional<std::string> action = {},
-                     tmpl::WidgetCondition condition = tmpl::WidgetCondition::Always,
-                     std::vector<tmpl::Widget> children = {}) {
+                           tmpl::WidgetCondition condition = tmpl::WidgetCondition::Always,
+                           std::vector<tmpl::Widget> children = {}) {
     tmpl::Widget w;
     w.type = std::move(type);
     w.id = std::move(id);

@@ -18,19 +18,22 @@ TEST(LoginPage, ReportsEachFault) {
         const char* expected;
     } cases[] = {
         {"load error", "<screen/>", "screen missing id"},
-        {"require", R"(<screen id="login" require="session"><main><field id="user"/><field id="password"/></main></screen>)",
+        {"require",
+         R"(<screen id="login" require="session"><main><field id="user"/><field id="password"/></main></screen>)",
          "login screen must require public (unauthenticated)"},
         {"neither field", page_with("<field id=\"other\"/>"),
          "login TWML must define a password field (id=password or type=password)"},
-        {"no user", page_with("<field id=\"password\"/>"), "login TWML must define a user field (id=user)"},
+        {"no user", page_with("<field id=\"password\"/>"),
+         "login TWML must define a user field (id=user)"},
         {"user with a capital letter", page_with("<field id=\"User\"/><field type=\"password\"/>"),
          "login TWML must define a user field (id=user)"},
         {"user and password type is the user", page_with("<field id=\"user\" type=\"password\"/>"),
          "login TWML must define a password field (id=password or type=password)"},
-        {"fields in a menu are not seen", page_with("<field id=\"password\"/><menu><field id=\"user\"/></menu>"),
+        {"fields in a menu are not seen",
+         page_with("<field id=\"password\"/><menu><field id=\"user\"/></menu>"),
          "login TWML must define a user field (id=user)"},
-        {"fields directly below the root count", "<screen id=\"p\"><field id=\"user\"/><field id=\"password\"/></screen>",
-         "OK"},
+        {"fields directly below the root count",
+         "<screen id=\"p\"><field id=\"user\"/><field id=\"password\"/></screen>", "OK"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(outcome(load_login(c.page)), c.expected) << c.what;

@@ -16,21 +16,24 @@ namespace {
 constexpr std::string_view kPage = "pages/admin-menu.twml";
 
 std::string page(std::string_view require_attr, std::string_view body) {
-    return "<screen schema=\"2.0\" id=\"m\"" + std::string(require_attr) + "><main>" + std::string(body) +
-           "</main></screen>";
+    return "<screen schema=\"2.0\" id=\"m\"" + std::string(require_attr) + "><main>" +
+           std::string(body) + "</main></screen>";
 }
 
 std::string ids(const std::optional<std::vector<tmpl::MenuItem>>& items) {
     if (!items) return "none";
     std::string out;
-    for (const auto& item : *items) out += item.id + ":" + item.label + ":" + std::string(tmpl::menu_action_name(item.action)) + ";";
+    for (const auto& item : *items)
+        out += item.id + ":" + item.label + ":" + std::string(tmpl::menu_action_name(item.action)) +
+               ";";
     return out;
 }
 
 class MenuPage : public testing::Test {
 protected:
     test::ScratchDir scratch;
-    std::vector<std::string> folders{scratch.mkdir("one"), scratch.mkdir("two"), scratch.mkdir("three")};
+    std::vector<std::string> folders{scratch.mkdir("one"), scratch.mkdir("two"),
+                                     scratch.mkdir("three")};
     Catalog catalog = [] {
         Catalog c;
         c.messages = {{"action.reboot", "Reboot"}};
@@ -38,22 +41,31 @@ protected:
     }();
 
     void put(std::size_t folder, std::string_view content) {
-        scratch.write(std::string(folder == 0 ? "one/" : folder == 1 ? "two/" : "three/") + std::string(kPage),
+        scratch.write(std::string(folder == 0   ? "one/"
+                                  : folder == 1 ? "two/"
+                                                : "three/") +
+                          std::string(kPage),
                       content);
     }
-    std::string load(bool admin) { return ids(tmpl::load_menu_page_from(folders, kPage, admin, catalog)); }
+    std::string load(bool admin) {
+        return ids(tmpl::load_menu_page_from(folders, kPage, admin, catalog));
+    }
 };
 
 TEST_F(MenuPage, FiltersItemsByTheViewersCapabilities) {
-    put(0, page(R"( require="session")",
-                R"(<menu><item id="shell" action="shell"/><item id="rb" action="reboot" label-key="action.reboot" require="power"/>)"
-                R"(<item id="net" action="network" label-key="action.missing" require="session"/></menu>)"));
+    put(0,
+        page(
+            R"( require="session")",
+            R"(<menu><item id="shell" action="shell"/><item id="rb" action="reboot" label-key="action.reboot" require="power"/>)"
+            R"(<item id="net" action="network" label-key="action.missing" require="session"/></menu>)"));
     EXPECT_EQ(load(false), "shell:shell:SpawnShell;net:action.missing:NetworkStatus;");
-    EXPECT_EQ(load(true), "shell:shell:SpawnShell;rb:Reboot:Reboot;net:action.missing:NetworkStatus;");
+    EXPECT_EQ(load(true),
+              "shell:shell:SpawnShell;rb:Reboot:Reboot;net:action.missing:NetworkStatus;");
 }
 
 TEST_F(MenuPage, PagesTheViewerMayNotUseFallThroughToTheNextFolder) {
-    const std::string second = page(R"( require="session")", R"(<item id="second" action="back"/>)");
+    const std::string second =
+        page(R"( require="session")", R"(<item id="second" action="back"/>)");
     struct Case {
         std::string first;
         std::string user;
@@ -61,18 +73,20 @@ TEST_F(MenuPage, PagesTheViewerMayNotUseFallThroughToTheNextFolder) {
     };
     const Case cases[] = {
         // A broken page, without a word.
-        {"<screen id=\"m\"><main><button/></main></screen>", "second:second:Back;", "second:second:Back;"},
+        {"<screen id=\"m\"><main><button/></main></screen>", "second:second:Back;",
+         "second:second:Back;"},
         {"not xml", "second:second:Back;", "second:second:Back;"},
         // The page's own requirement.
-        {page(R"( require="power")", R"(<item id="first" action="reboot"/>)"), "second:second:Back;",
-         "first:first:Reboot;"},
+        {page(R"( require="power")", R"(<item id="first" action="reboot"/>)"),
+         "second:second:Back;", "first:first:Reboot;"},
         // No require means public, which no signed-in user holds.
-        {page("", R"(<item id="first" action="reboot"/>)"), "second:second:Back;", "second:second:Back;"},
+        {page("", R"(<item id="first" action="reboot"/>)"), "second:second:Back;",
+         "second:second:Back;"},
         // Every item filtered away, or none with an action.
         {page(R"( require="session")", R"(<item id="first" action="reboot" require="power"/>)"),
          "second:second:Back;", "first:first:Reboot;"},
-        {page(R"( require="session")", R"(<item id="first"/><text>x</text>)"), "second:second:Back;",
-         "second:second:Back;"},
+        {page(R"( require="session")", R"(<item id="first"/><text>x</text>)"),
+         "second:second:Back;", "second:second:Back;"},
     };
     for (const auto& c : cases) {
         put(0, c.first);
@@ -91,16 +105,18 @@ TEST_F(MenuPage, NoneWhenNoFolderGivesAMenu) {
 }
 
 TEST_F(MenuPage, KeepsDocumentOrderAndUnknownActions) {
-    put(0, page(R"( require="session")",
-                R"(<section title-key="s"><item id="a" action="frobnicate"/><menu><item id="b" action="quit"/></menu></section>)"
-                R"(<item id="c" action="logout"/><item id="d"/><field id="f"/>)"));
+    put(0,
+        page(
+            R"( require="session")",
+            R"(<section title-key="s"><item id="a" action="frobnicate"/><menu><item id="b" action="quit"/></menu></section>)"
+            R"(<item id="c" action="logout"/><item id="d"/><field id="f"/>)"));
     EXPECT_EQ(load(false), "a:a:None;b:b:Quit;c:c:Logout;");
 }
 
 TEST_F(MenuPage, PassesOverFoldersAndFollowsSymbolicLinks) {
     scratch.mkdir("one/" + std::string(kPage));
-    const std::string target =
-        scratch.write("elsewhere.twml", page(R"( require="session")", R"(<item id="linked" action="back"/>)"));
+    const std::string target = scratch.write(
+        "elsewhere.twml", page(R"( require="session")", R"(<item id="linked" action="back"/>)"));
     scratch.mkdir("two/pages");
     ASSERT_EQ(::symlink(target.c_str(), scratch.file("two/" + std::string(kPage)).c_str()), 0);
     EXPECT_EQ(load(false), "linked:linked:Back;");
@@ -111,7 +127,8 @@ TEST(MenuPageFolders, ConfigFolderTemplatesComeFirstWhateverTemplatesDirSays) {
     config.write("config.json", R"({"templates_dir":"elsewhere"})");
     config.write("templates/pages/power-menu.twml",
                  page(R"( require="session")", R"(<item id="mine" action="back"/>)"));
-    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", false, Catalog{})), "mine:mine:Back;");
+    EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", false, Catalog{})),
+              "mine:mine:Back;");
 }
 
 // The shipped pages, reached through a broken override in the configuration
@@ -130,7 +147,8 @@ TEST(ShippedMenuPages, LoadAndFilterByRole) {
     EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", false, none)),
               "logout:action.logout:Logout;back:action.back:Back;");
     EXPECT_EQ(ids(tmpl::load_menu_page(config.path(), "pages/power-menu.twml", true, none)),
-              "logout:action.logout:Logout;reboot:action.reboot:Reboot;power_off:action.power_off:PowerOff;"
+              "logout:action.logout:Logout;reboot:action.reboot:Reboot;power_off:action.power_off:"
+              "PowerOff;"
               "back:action.back:Back;");
 }
 

@@ -4,18 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 namespace tarnwick::tmpl {
 namespace {
 
 // Everything before the first widget: the widget text starts at column 68.
-constexpr std::string_view kHead = R"({"schema_version":"1.0","screen_id":"s","title_key":"t","widgets":[)";
+constexpr std::string_view kHead =
+    R"({"schema_version":"1.0","screen_id":"s","title_key":"t","widgets":[)";
 
-std::string with_widget(std::string_view widget) { return std::string(kHead) + std::string(widget) + "]}"; }
+std::string with_widget(std::string_view widget) {
+    return std::string(kHead) + std::string(widget) + "]}";
+}
 
 std::string outcome(std::string_view text) {
     auto screen = tmpl::parse_screen_template(text);
@@ -30,8 +33,10 @@ struct ErrorCase {
 TEST(ParseScreenTemplate, ReportsEachFaultWithWhereAStreamingReaderFindsIt) {
     const ErrorCase cases[] = {
         // Wrong type: a scalar is judged after it was read, a container before.
-        {with_widget("5"), "JSON: invalid type: integer `5`, expected struct Widget at line 1 column 68"},
-        {with_widget(R"("x")"), R"(JSON: invalid type: string "x", expected struct Widget at line 1 column 70)"},
+        {with_widget("5"),
+         "JSON: invalid type: integer `5`, expected struct Widget at line 1 column 68"},
+        {with_widget(R"("x")"),
+         R"(JSON: invalid type: string "x", expected struct Widget at line 1 column 70)"},
         {"null", "JSON: invalid type: null, expected struct ScreenTemplate at line 1 column 4"},
         {with_widget(R"({"type":"item","id":7})"),
          "JSON: invalid type: integer `7`, expected a string at line 1 column 88"},
@@ -46,7 +51,8 @@ TEST(ParseScreenTemplate, ReportsEachFaultWithWhereAStreamingReaderFindsIt) {
         {R"({"schema_version":"1.0","screen_id":"s","title_key":"t","widgets":"a\"b"})",
          R"(JSON: invalid type: string "a\"b", expected a sequence at line 1 column 72)"},
         // Columns count bytes: "é" takes two.
-        {R"(["1.0","é","t",5])", "JSON: invalid type: integer `5`, expected a sequence at line 1 column 17"},
+        {R"(["1.0","é","t",5])",
+         "JSON: invalid type: integer `5`, expected a sequence at line 1 column 17"},
 
         // 16-bit coordinates.
         {with_widget(R"({"type":"item","id":"a","position":{"x":70000,"y":0}})"),
@@ -69,39 +75,54 @@ TEST(ParseScreenTemplate, ReportsEachFaultWithWhereAStreamingReaderFindsIt) {
          "JSON: missing field `id` at line 7 column 5"},
 
         // A repeated field is noticed right after its key (and the blanks before the colon).
-        {with_widget(R"({"type":"item","id":"a","id":"b"})"), "JSON: duplicate field `id` at line 1 column 95"},
+        {with_widget(R"({"type":"item","id":"a","id":"b"})"),
+         "JSON: duplicate field `id` at line 1 column 95"},
         {R"({"schema_version":"1.0", "schema_version"  : "1.0"})",
          "JSON: duplicate field `schema_version` at line 1 column 43"},
 
         // Sequence form: too short at the closing bracket, too long at the extra element.
-        {with_widget(R"(["item"])"), "JSON: invalid length 1, expected struct Widget with 7 elements at line 1 column 75"},
-        {with_widget("[]"), "JSON: invalid length 0, expected struct Widget with 7 elements at line 1 column 69"},
-        {R"(["1.0","s","t"])", "JSON: invalid length 3, expected struct ScreenTemplate with 4 elements at line 1 column 15"},
+        {with_widget(R"(["item"])"),
+         "JSON: invalid length 1, expected struct Widget with 7 elements at line 1 column 75"},
+        {with_widget("[]"),
+         "JSON: invalid length 0, expected struct Widget with 7 elements at line 1 column 69"},
+        {R"(["1.0","s","t"])",
+         "JSON: invalid length 3, expected struct ScreenTemplate with 4 elements at line 1 column "
+         "15"},
         {with_widget(R"({"type":"item","id":"a","position":[1]})"),
          "JSON: invalid length 1, expected struct Position with 4 elements at line 1 column 105"},
-        {with_widget(R"(["item","a",null,null,[],null,"always",1])"), "JSON: trailing characters at line 1 column 107"},
+        {with_widget(R"(["item","a",null,null,[],null,"always",1])"),
+         "JSON: trailing characters at line 1 column 107"},
 
         // Conditions.
         {with_widget(R"({"type":"item","id":"a","condition":"sometimes"})"),
-         "JSON: unknown variant `sometimes`, expected one of `always`, `user_is_admin`, `never` at line 1 column 114"},
+         "JSON: unknown variant `sometimes`, expected one of `always`, `user_is_admin`, `never` at "
+         "line 1 column 114"},
         {with_widget(R"({"type":"item","id":"a","condition":{"maybe":null}})"),
-         "JSON: unknown variant `maybe`, expected one of `always`, `user_is_admin`, `never` at line 1 column 111"},
+         "JSON: unknown variant `maybe`, expected one of `always`, `user_is_admin`, `never` at "
+         "line 1 column 111"},
         {with_widget(R"({"type":"item","id":"a","condition":"Always"})"),
-         "JSON: unknown variant `Always`, expected one of `always`, `user_is_admin`, `never` at line 1 column 111"},
+         "JSON: unknown variant `Always`, expected one of `always`, `user_is_admin`, `never` at "
+         "line 1 column 111"},
         {with_widget(R"({"type":"item","id":"a","condition":{"never":1}})"),
          "JSON: invalid type: integer `1`, expected unit at line 1 column 113"},
-        {with_widget(R"({"type":"item","id":"a","condition":null})"), "JSON: expected value at line 1 column 104"},
-        {with_widget(R"({"type":"item","id":"a","condition":5})"), "JSON: expected value at line 1 column 104"},
-        {with_widget(R"({"type":"item","id":"a","condition":{}})"), "JSON: expected value at line 1 column 105"},
+        {with_widget(R"({"type":"item","id":"a","condition":null})"),
+         "JSON: expected value at line 1 column 104"},
+        {with_widget(R"({"type":"item","id":"a","condition":5})"),
+         "JSON: expected value at line 1 column 104"},
+        {with_widget(R"({"type":"item","id":"a","condition":{}})"),
+         "JSON: expected value at line 1 column 105"},
         {with_widget(R"({"type":"item","id":"a","condition":{"never":null,"always":null}})"),
          "JSON: expected value at line 1 column 116"},
 
         // The first fault in document order wins.
-        {with_widget(R"({"id":5,"type":6})"), "JSON: invalid type: integer `5`, expected a string at line 1 column 74"},
+        {with_widget(R"({"id":5,"type":6})"),
+         "JSON: invalid type: integer `5`, expected a string at line 1 column 74"},
 
         // Syntax: what follows the value, a byte-order mark.
-        {with_widget(R"({"type":"item","id":"a"})") + " x", "JSON: trailing characters at line 1 column 95"},
-        {"\xEF\xBB\xBF" + with_widget(R"(["item","a"])"), "JSON: expected value at line 1 column 1"},
+        {with_widget(R"({"type":"item","id":"a"})") + " x",
+         "JSON: trailing characters at line 1 column 95"},
+        {"\xEF\xBB\xBF" + with_widget(R"(["item","a"])"),
+         "JSON: expected value at line 1 column 1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(outcome(c.text), c.expected) << c.text;
@@ -110,17 +131,20 @@ TEST(ParseScreenTemplate, ReportsEachFaultWithWhereAStreamingReaderFindsIt) {
 
 TEST(ParseScreenTemplate, ReadsBothFormsWithDefaults) {
     auto screen = tmpl::parse_screen_template(
-        " \n" + with_widget(R"(["item","sysinfo"],)"
-                            R"({"comment":"x","comment":1,"type":"menu","id":"m","label_key":null,"position":null,)"
-                            R"("action":"al\u0077ays","condition":{"user_is_admin":null},)"
-                            R"("children":[["info","i","k",{"x":1,"y":2},[],"shell","never"],)"
-                            R"({"type":"panel","id":"p","position":[3,4,5],"condition":"al\u0077ays"}]})") +
+        " \n" +
+        with_widget(
+            R"(["item","sysinfo"],)"
+            R"({"comment":"x","comment":1,"type":"menu","id":"m","label_key":null,"position":null,)"
+            R"("action":"al\u0077ays","condition":{"user_is_admin":null},)"
+            R"("children":[["info","i","k",{"x":1,"y":2},[],"shell","never"],)"
+            R"({"type":"panel","id":"p","position":[3,4,5],"condition":"al\u0077ays"}]})") +
         "\r\n\t");
     ASSERT_TRUE(screen) << tmpl::display_screen_template_error(screen.error());
     ASSERT_EQ(screen->widgets.size(), 2u);
 
     const tmpl::Widget& plain = screen->widgets[0];
-    EXPECT_EQ(plain, (tmpl::Widget{"item", "sysinfo", {}, {}, {}, {}, tmpl::WidgetCondition::Always}));
+    EXPECT_EQ(plain,
+              (tmpl::Widget{"item", "sysinfo", {}, {}, {}, {}, tmpl::WidgetCondition::Always}));
 
     const tmpl::Widget& menu = screen->widgets[1];
     EXPECT_EQ(menu.type, "menu");
@@ -129,7 +153,13 @@ TEST(ParseScreenTemplate, ReadsBothFormsWithDefaults) {
     EXPECT_EQ(menu.action, "always");  // escapes decoded
     EXPECT_EQ(menu.condition, tmpl::WidgetCondition::UserIsAdmin);
     ASSERT_EQ(menu.children.size(), 2u);
-    EXPECT_EQ(menu.children[0], (tmpl::Widget{"info", "i", "k", tmpl::Position{1, 2, {}, {}}, {}, "shell", tmpl::WidgetCondition::Never}));
+    EXPECT_EQ(menu.children[0], (tmpl::Widget{"info",
+                                              "i",
+                                              "k",
+                                              tmpl::Position{1, 2, {}, {}},
+                                              {},
+                                              "shell",
+                                              tmpl::WidgetCondition::Never}));
     EXPECT_EQ(menu.children[1].position, (tmpl::Position{3, 4, 5, {}}));
     EXPECT_EQ(menu.children[1].condition, tmpl::WidgetCondition::Always);
 
@@ -137,7 +167,8 @@ TEST(ParseScreenTemplate, ReadsBothFormsWithDefaults) {
     ASSERT_TRUE(sequence);
     EXPECT_EQ(*sequence, (tmpl::ScreenTemplate{"1.0", "s", "t", {}}));
 
-    auto full = tmpl::parse_screen_template(with_widget(R"({"type":"item","id":"a","position":{"x":65535,"y":0,"width":null,"height":7}})"));
+    auto full = tmpl::parse_screen_template(with_widget(
+        R"({"type":"item","id":"a","position":{"x":65535,"y":0,"width":null,"height":7}})"));
     ASSERT_TRUE(full);
     EXPECT_EQ(full->widgets[0].position, (tmpl::Position{65535, 0, {}, 7}));
 }
@@ -168,7 +199,8 @@ class ScreenDir : public testing::Test {
 protected:
     test::ScratchDir dir;
     static std::string screen(std::string_view id) {
-        return R"({"schema_version":"1.0","screen_id":")" + std::string(id) + R"(","title_key":"t","widgets":[]})";
+        return R"({"schema_version":"1.0","screen_id":")" + std::string(id) +
+               R"(","title_key":"t","widgets":[]})";
     }
     std::string load_text() {
         auto screens = tmpl::load_screen_dir(dir.path());
@@ -220,7 +252,8 @@ TEST_F(ScreenDir, FirstFailureEndsTheWholeLoad) {
         {"bad.json", R"({"schema_version":"1.0","screen_id":"","title_key":"t","widgets":[]})",
          "missing required field: screen_id"},
         {"bad.json", with_widget(R"({"type":"Menu","id":"m"})"), "unknown widget type: Menu"},
-        {"bad.json", with_widget(R"({"type":"menu","id":"m","children":[{"type":"item","id":""}]})"),
+        {"bad.json",
+         with_widget(R"({"type":"menu","id":"m","children":[{"type":"item","id":""}]})"),
          "missing required field: id"},
         {"bad.json", "{", "JSON: EOF while parsing an object at line 1 column 1"},
         {"bad.json", "\xFF", "IO: stream did not contain valid UTF-8"},

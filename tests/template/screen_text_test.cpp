@@ -1,5 +1,5 @@
-#include "template/screen/default_main_menu.h"
 #include "template/screen/screen_text.h"
+#include "template/screen/default_main_menu.h"
 
 #include "core/catalog.h"
 
@@ -13,7 +13,8 @@ namespace {
 using test::widget;
 
 std::string render(std::vector<tmpl::Widget> widgets, bool admin, const Catalog& catalog = {}) {
-    return tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", std::move(widgets)}, catalog, admin, false);
+    return tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", std::move(widgets)},
+                                    catalog, admin, false);
 }
 
 TEST(RenderScreenText, BuiltInMenuWithKeysOnly) {
@@ -34,7 +35,8 @@ TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
     labelled.label_key = std::string("k");
     tmpl::Widget empty_key = widget("info", "b");
     empty_key.label_key = std::string();
-    EXPECT_EQ(tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}}, catalog, true, true),
+    EXPECT_EQ(tmpl::render_screen_text(tmpl::ScreenTemplate{"1.0", "s", "t", {labelled, empty_key}},
+                                       catalog, true, true),
               "screen: s (Title)\n"
               "color: never\n"
               "admin: true\n"
@@ -44,7 +46,8 @@ TEST(RenderScreenText, TranslatesTitleAndLabelsAndNamesColourAndRole) {
 
 TEST(RenderScreenText, HidesByConditionWithWholeSubtree) {
     const std::vector<tmpl::Widget> widgets = {
-        widget("panel", "admin", {}, tmpl::WidgetCondition::UserIsAdmin, {widget("item", "inner", "reboot")}),
+        widget("panel", "admin", {}, tmpl::WidgetCondition::UserIsAdmin,
+               {widget("item", "inner", "reboot")}),
         widget("panel", "never", {}, tmpl::WidgetCondition::Never, {widget("item", "hidden")}),
         widget("item", "all"),
     };
@@ -53,7 +56,8 @@ TEST(RenderScreenText, HidesByConditionWithWholeSubtree) {
               "- [panel] admin action=-\n"
               "  - [item] inner action=reboot\n"
               "- [item] all action=-\n");
-    EXPECT_EQ(render(widgets, false), "screen: s (t)\ncolor: 16\nadmin: false\n- [item] all action=-\n");
+    EXPECT_EQ(render(widgets, false),
+              "screen: s (t)\ncolor: 16\nadmin: false\n- [item] all action=-\n");
 }
 
 TEST(RenderScreenText, AddsShellAndShutdownLinesAtTheirIndent) {

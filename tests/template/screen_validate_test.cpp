@@ -42,8 +42,8 @@ TEST(ValidateScreen, ChecksVersionThenScreenIdThenWidgetsDepthFirst) {
 }
 
 TEST(ValidateScreen, AcceptsExactlyTheTenWidgetTypes) {
-    for (const char* type : {"menu", "item", "info", "panel", "submenu", "confirm", "dropdown", "navigation",
-                             "positioned-item", "layout-container"}) {
+    for (const char* type : {"menu", "item", "info", "panel", "submenu", "confirm", "dropdown",
+                             "navigation", "positioned-item", "layout-container"}) {
         EXPECT_TRUE(tmpl::is_known_widget_type(type)) << type;
     }
     for (const char* type : {"", "Item", "positioned_item", "layout", " menu"}) {
@@ -55,8 +55,9 @@ TEST(ScreenTemplateError, DisplaysEveryKind) {
     using Kind = tmpl::ScreenTemplateError::Kind;
     EXPECT_EQ(tmpl::display_screen_template_error({Kind::Io, "Is a directory (os error 21)"}),
               "IO: Is a directory (os error 21)");
-    EXPECT_EQ(tmpl::display_screen_template_error({Kind::Json, "missing field `id` at line 7 column 5"}),
-              "JSON: missing field `id` at line 7 column 5");
+    EXPECT_EQ(
+        tmpl::display_screen_template_error({Kind::Json, "missing field `id` at line 7 column 5"}),
+        "JSON: missing field `id` at line 7 column 5");
 }
 
 TEST(DefaultMainMenu, IsAValidMenuOfThreeItems) {

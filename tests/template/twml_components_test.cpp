@@ -79,7 +79,8 @@ TEST(Components, ExpandAsUsed) {
          R"(<component is="c">x<text>a</text>y<text>b</text>z</component>)", "section:s|a|b"},
         {"an explicit default slot wins over loose elements",
          R"(<define-component name="c"><slot /></define-component>)",
-         R"(<component is="c"><text>loose</text><slot><text>given</text></slot></component>)", "given"},
+         R"(<component is="c"><text>loose</text><slot><text>given</text></slot></component>)",
+         "given"},
         {"named slot child, the later of two wins",
          R"(<define-component name="c"><slot name="header"/><text>mid</text><slot name="footer" /></define-component>)",
          R"(<component is="c"><slot name="header"><text>h1</text></slot><slot name="header"><text>h2</text></slot></component>)",
@@ -88,7 +89,8 @@ TEST(Components, ExpandAsUsed) {
          R"(<define-component name="c"><slot name="body" required="true"/><text>t</text></define-component>)",
          R"(<component is="c"><slot name="body"/></component>)", "t"},
         {"markers in non-marker forms are never filled and vanish",
-         "<define-component name=\"c\"><slot required=\"true\" name=\"a\"/><slot name=\"a\">\n</slot>"
+         "<define-component name=\"c\"><slot required=\"true\" name=\"a\"/><slot "
+         "name=\"a\">\n</slot>"
          "<slot name=\"a\" extra=\"1\"/><text>end</text></define-component>",
          R"(<component is="c"><slot name="a"><text>content</text></slot></component>)", "end"},
         {"fallback content inside a slot element is cut with exactly that element",
@@ -128,8 +130,8 @@ TEST(Components, ExpandAsUsed) {
          R"(<define-component name="c"><slot required="true"/><text>t</text></define-component>)",
          R"(<component is="c"><text>lost</text></component>)", "t"},
         {"a nameless required slot makes default content mandatory",
-         R"(<define-component name="c"><slot required="true"/></define-component>)", R"(<component is="c"/>)",
-         "error: missing required slot: default"},
+         R"(<define-component name="c"><slot required="true"/></define-component>)",
+         R"(<component is="c"/>)", "error: missing required slot: default"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(expand(c.definitions, c.body), c.expected) << c.what;
@@ -140,26 +142,29 @@ TEST(Components, ReportsEachFaultWithItsText) {
     const ExpansionCase cases[] = {
         {"no is", "", "<component/>", "error: component missing is="},
         {"unknown component", "", R"(<component is="nope"/>)", "error: unknown component: nope"},
-        {"unknown prop names the prop first",
-         R"(<define-component name="card" props="title"/>)", R"(<component is="card" title="t" colour="red"/>)",
+        {"unknown prop names the prop first", R"(<define-component name="card" props="title"/>)",
+         R"(<component is="card" title="t" colour="red"/>)",
          "error: unknown prop colour for component card"},
-        {"first missing prop in ascending order",
-         R"(<define-component name="c" props="b, a"/>)", R"(<component is="c"/>)",
-         "error: missing required prop: a"},
+        {"first missing prop in ascending order", R"(<define-component name="c" props="b, a"/>)",
+         R"(<component is="c"/>)", "error: missing required prop: a"},
         {"missing required slot",
          R"(<define-component name="c"><section><slot name="body" required="true"/></section></define-component>)",
          R"(<component is="c"/>)", "error: missing required slot: body"},
-        {"definition without name", "<define-component/>", "", "error: define-component missing name"},
+        {"definition without name", "<define-component/>", "",
+         "error: define-component missing name"},
         {"self use", R"(<define-component name="loop"><component is="loop"/></define-component>)",
          R"(<component is="loop"/>)", "error: nesting too deep"},
         {"mutual use",
          R"(<define-component name="a"><component is="b"/></define-component><define-component name="b"><component is="a"/></define-component>)",
          R"(<component is="a"/>)", "error: nesting too deep"},
-        {"fixed field id used twice", R"(<define-component name="c"><field id="f"/></define-component>)",
+        {"fixed field id used twice",
+         R"(<define-component name="c"><field id="f"/></define-component>)",
          R"(<component is="c"/><component is="c"/>)", "error: duplicate field id: f"},
-        {"errors in the expansion pass through", R"(<define-component name="c"><button/></define-component>)",
-         R"(<component is="c"/>)", "error: unknown tag: button"},
-        {"prop values are checked after substitution", R"(<define-component name="c" props="t"><field type="{t}"/></define-component>)",
+        {"errors in the expansion pass through",
+         R"(<define-component name="c"><button/></define-component>)", R"(<component is="c"/>)",
+         "error: unknown tag: button"},
+        {"prop values are checked after substitution",
+         R"(<define-component name="c" props="t"><field type="{t}"/></define-component>)",
          R"(<component is="c" t="integer"/>)", "error: unknown field type: integer"},
     };
     for (const auto& c : cases) {
@@ -168,9 +173,10 @@ TEST(Components, ReportsEachFaultWithItsText) {
 }
 
 TEST(Components, FieldIdsBuiltFromPropsMakeUsesUnique) {
-    EXPECT_EQ(expand(R"(<define-component name="c" props="n"><field id="f-{n}"/></define-component>)",
-                     R"(<component is="c" n="1"/><component is="c" n="2"/>)"),
-              "field:f-1|field:f-2");
+    EXPECT_EQ(
+        expand(R"(<define-component name="c" props="n"><field id="f-{n}"/></define-component>)",
+               R"(<component is="c" n="1"/><component is="c" n="2"/>)"),
+        "field:f-1|field:f-2");
 }
 
 TEST(Components, EscapedValuesSurviveTheRoundTrip) {
@@ -196,15 +202,18 @@ TEST(Components, DepthCountsOneLevelPerExpansion) {
     }
     // main (1), then seven components each adding two levels: the text stands at 16.
     EXPECT_EQ(expand(wrap, open + "<text>deep</text>" + close), "deep");
-    EXPECT_EQ(expand(wrap, open + "<section><text>deep</text></section>" + close), "error: nesting too deep");
+    EXPECT_EQ(expand(wrap, open + "<section><text>deep</text></section>" + close),
+              "error: nesting too deep");
 }
 
 TEST(Components, RunawayExpansionIsCutOff) {
     // Three self-uses per level would mean 3^16 expansions.
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(expand(R"(<define-component name="t"><component is="t"/><component is="t"/><component is="t"/></define-component>)",
-                     R"(<component is="t"/>)"),
-              "error: nesting too deep");
+    EXPECT_EQ(
+        expand(
+            R"(<define-component name="t"><component is="t"/><component is="t"/><component is="t"/></define-component>)",
+            R"(<component is="t"/>)"),
+        "error: nesting too deep");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 

@@ -35,8 +35,8 @@ std::string outcome(const Result<T, TwmlError>& result) {
 
 // A page whose main holds `body`.
 inline std::string page_with(std::string_view body, std::string_view before_main = "") {
-    return std::string("<screen id=\"p\">") + std::string(before_main) + "<main>" + std::string(body) +
-           "</main></screen>";
+    return std::string("<screen id=\"p\">") + std::string(before_main) + "<main>" +
+           std::string(body) + "</main></screen>";
 }
 
 }  // namespace tarnwick::tmpl

@@ -10,10 +10,12 @@
 namespace tarnwick::tmpl {
 namespace {
 
-constexpr const char* kUsesCard = R"(<screen id="p"><import href="parts/card.twml"/><main><component is="card"/></main></screen>)";
+constexpr const char* kUsesCard =
+    R"(<screen id="p"><import href="parts/card.twml"/><main><component is="card"/></main></screen>)";
 
 std::string card(std::string_view text) {
-    return "<define-component name=\"card\"><text>" + std::string(text) + "</text></define-component>";
+    return "<define-component name=\"card\"><text>" + std::string(text) +
+           "</text></define-component>";
 }
 
 // Text of the first Text node in main, or the error text.
@@ -58,7 +60,8 @@ TEST(Imports, RefuseHrefsThatCouldEscape) {
     TemplateFolder folder;
     folder.write("a..b.twml", card("x"));
     for (const char* href : {"../x.twml", "x/../y.twml", "/etc/passwd", "a..b.twml", ".."}) {
-        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\"><import href=\"") + href + "\"/></screen>")),
+        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\"><import href=\"") + href +
+                                      "\"/></screen>")),
                   std::string("import path escape: ") + href);
     }
 }
@@ -72,7 +75,8 @@ TEST(Imports, RefuseLinksThatLeadOutside) {
     // A sibling folder that shares the template folder's name as a text prefix.
     const std::string sibling = folder.path() + "2";
     ASSERT_EQ(::mkdir(sibling.c_str(), 0755), 0);
-    ASSERT_EQ(::symlink((sibling + "/x.twml").c_str(), (folder.path() + "/prefix.twml").c_str()), 0);
+    ASSERT_EQ(::symlink((sibling + "/x.twml").c_str(), (folder.path() + "/prefix.twml").c_str()),
+              0);
     {
         int fd = ::open((sibling + "/x.twml").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         ASSERT_GE(fd, 0);
@@ -81,7 +85,8 @@ TEST(Imports, RefuseLinksThatLeadOutside) {
         ::close(fd);
     }
     for (const char* href : {"link.twml", "linkdir/secret.twml", "prefix.twml"}) {
-        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\"><import href=\"") + href + "\"/></screen>")),
+        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\"><import href=\"") + href +
+                                      "\"/></screen>")),
                   std::string("import path escape: ") + href);
     }
     ::unlink((sibling + "/x.twml").c_str());
@@ -92,15 +97,18 @@ TEST(Imports, FollowLinksThatStayInside) {
     TemplateFolder folder;
     folder.write("real/card.twml", card("linked"));
     make_symlink(folder.path() + "/real/card.twml", folder.path() + "/parts-card.twml");
-    EXPECT_EQ(first_text(folder.load(R"(<screen id="p"><import href="parts-card.twml"/><main><component is="card"/></main></screen>)")),
-              "linked");
+    EXPECT_EQ(
+        first_text(folder.load(
+            R"(<screen id="p"><import href="parts-card.twml"/><main><component is="card"/></main></screen>)")),
+        "linked");
 
     // The template folder itself may be reached through a link.
     test::ScratchDir links;
     make_symlink(folder.path(), links.path() + "/tpl");
     folder.write("parts/card.twml", card("through a linked folder"));
     const std::string via = links.path() + "/tpl";
-    EXPECT_EQ(first_text(load_page(folder.write("pages/page.twml", kUsesCard), via)), "through a linked folder");
+    EXPECT_EQ(first_text(load_page(folder.write("pages/page.twml", kUsesCard), via)),
+              "through a linked folder");
 }
 
 TEST(Imports, ReportMissingFiles) {
@@ -122,7 +130,8 @@ TEST(Imports, ReportMissingFiles) {
         {R"(<import href="latin1.twml"/>)", "IO: stream did not contain valid UTF-8"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\">") + c.import + "</screen>")), c.expected)
+        EXPECT_EQ(outcome(folder.load(std::string("<screen id=\"p\">") + c.import + "</screen>")),
+                  c.expected)
             << c.import;
     }
 }
@@ -141,18 +150,21 @@ TEST(Imports, StopAtSixteenLevels) {
                          "<lib><import href=\"" + std::to_string(i + 1) + ".twml\"/></lib>");
         }
         folder.write("chain/" + std::to_string(levels) + ".twml", last);
-        return folder.load(R"(<screen id="p"><import href="chain/1.twml"/><main><component is="card"/></main></screen>)");
+        return folder.load(
+            R"(<screen id="p"><import href="chain/1.twml"/><main><component is="card"/></main></screen>)");
     };
     EXPECT_EQ(first_text(chain(16, "<lib>" + card("deep") + "</lib>")), "deep");
-    EXPECT_EQ(outcome(chain(17, "<lib>" + card("too deep") + "</lib>")), "import nesting exceeds max depth 16");
+    EXPECT_EQ(outcome(chain(17, "<lib>" + card("too deep") + "</lib>")),
+              "import nesting exceeds max depth 16");
     EXPECT_EQ(first_text(chain(17, card("a definition file"))), "a definition file");
 }
 
 TEST(Imports, BringDefinitionsOnly) {
     TemplateFolder folder;
-    folder.write("other.twml",
-                 "<screen id=\"other\" require=\"bogus\"><main><button/></main>" + card("from a page") + "</screen>");
-    auto page = folder.load(R"(<screen id="p"><import href="other.twml"/><main><component is="card"/></main></screen>)");
+    folder.write("other.twml", "<screen id=\"other\" require=\"bogus\"><main><button/></main>" +
+                                   card("from a page") + "</screen>");
+    auto page = folder.load(
+        R"(<screen id="p"><import href="other.twml"/><main><component is="card"/></main></screen>)");
     EXPECT_EQ(first_text(page), "from a page");
     ASSERT_TRUE(page);
     EXPECT_EQ(page->nodes.size(), 1U);
@@ -162,11 +174,14 @@ TEST(Imports, OwnDefinitionsWinOverImportedOnes) {
     TemplateFolder folder;
     folder.write("inner.twml", "<lib>" + card("inner") + "</lib>");
     folder.write("outer.twml", "<lib>" + card("outer") + "<import href=\"inner.twml\"/></lib>");
-    EXPECT_EQ(first_text(folder.load(R"(<screen id="p"><import href="outer.twml"/><main><component is="card"/></main></screen>)")),
-              "outer");
+    EXPECT_EQ(
+        first_text(folder.load(
+            R"(<screen id="p"><import href="outer.twml"/><main><component is="card"/></main></screen>)")),
+        "outer");
     // On the page itself document order decides.
-    EXPECT_EQ(first_text(folder.load("<screen id=\"p\">" + card("page") +
-                                     R"(<import href="inner.twml"/><main><component is="card"/></main></screen>)")),
+    EXPECT_EQ(first_text(folder.load(
+                  "<screen id=\"p\">" + card("page") +
+                  R"(<import href="inner.twml"/><main><component is="card"/></main></screen>)")),
               "inner");
 }
 

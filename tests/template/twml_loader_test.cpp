@@ -29,20 +29,25 @@ TEST(LoadPage, ReportsEachFaultWithItsText) {
          "XML parse: Start-end tags mismatch at 2:11"},
         {"two roots", "<screen id=\"p\"/><screen id=\"q\"/>",
          "XML parse: Unexpected element after the document element at 1:17"},
-        {"text after root", "<screen id=\"p\"/>x", "XML parse: Unexpected text outside the document element at 1:17"},
-        {"attribute twice", "<screen id=\"p\" id=\"q\"/>", "XML parse: Duplicate attribute id at 1:1"},
+        {"text after root", "<screen id=\"p\"/>x",
+         "XML parse: Unexpected text outside the document element at 1:17"},
+        {"attribute twice", "<screen id=\"p\" id=\"q\"/>",
+         "XML parse: Duplicate attribute id at 1:1"},
         {"schema", "<screen id=\"p\" schema=\"2.1\"/>", "unsupported schema: 2.1"},
         {"root", "<page id=\"p\"/>", "document root must be <screen> for a page"},
         {"no id", "<screen/>", "screen missing id"},
         {"require", "<screen id=\"p\" require=\"Admin\"/>", "unknown capability: Admin"},
-        {"item require", page_with("<menu><item require=\"root\"/></menu>"), "unknown capability: root"},
+        {"item require", page_with("<menu><item require=\"root\"/></menu>"),
+         "unknown capability: root"},
         {"field require", page_with("<field require=\"x\"/>"), "unknown capability: x"},
         {"field type", page_with("<field type=\"integer\"/>"), "unknown field type: integer"},
         {"tag", page_with("<button/>"), "unknown tag: button"},
         {"import below root", page_with("<import href=\"x.twml\"/>"), "unknown tag: import"},
-        {"definition below root", page_with("<define-component name=\"c\"/>"), "unknown tag: define-component"},
+        {"definition below root", page_with("<define-component name=\"c\"/>"),
+         "unknown tag: define-component"},
         {"screen below root", page_with("<screen id=\"q\"/>"), "unknown tag: screen"},
-        {"duplicate id", page_with("<section><field id=\"a\"/></section><section><field id=\"a\"/></section>"),
+        {"duplicate id",
+         page_with("<section><field id=\"a\"/></section><section><field id=\"a\"/></section>"),
          "duplicate field id: a"},
         {"17 levels", nested_sections(17), "nesting too deep"},
     };
@@ -61,22 +66,28 @@ TEST(LoadPage, MissingFileIsAnIoError) {
 TEST(LoadPage, OrdersItsChecks) {
     const ErrorCase cases[] = {
         // The import is followed before the root is looked at.
-        {"import before root", "<page><import href=\"missing.twml\"/></page>", "IO: import not found: missing.twml"},
+        {"import before root", "<page><import href=\"missing.twml\"/></page>",
+         "IO: import not found: missing.twml"},
         {"root before schema", "<page schema=\"9\"/>", "document root must be <screen> for a page"},
         {"schema before id", "<screen schema=\"9\"/>", "unsupported schema: 9"},
         {"id before require", "<screen require=\"x\"/>", "screen missing id"},
-        {"root before children", "<screen id=\"p\" require=\"x\"><button/></screen>", "unknown capability: x"},
+        {"root before children", "<screen id=\"p\" require=\"x\"><button/></screen>",
+         "unknown capability: x"},
         // Within a field, the type is read before require.
-        {"field type first", page_with("<field require=\"x\" type=\"y\"/>"), "unknown field type: y"},
+        {"field type first", page_with("<field require=\"x\" type=\"y\"/>"),
+         "unknown field type: y"},
         // Each top-level element is converted, then checked for duplicates, in
         // document order; below one element conversion finishes first.
-        {"duplicate before later tag", "<screen id=\"p\"><field id=\"a\"/><field id=\"a\"/><button/></screen>",
+        {"duplicate before later tag",
+         "<screen id=\"p\"><field id=\"a\"/><field id=\"a\"/><button/></screen>",
          "duplicate field id: a"},
-        {"tag before later duplicate", "<screen id=\"p\"><field id=\"a\"/><button/><field id=\"a\"/></screen>",
+        {"tag before later duplicate",
+         "<screen id=\"p\"><field id=\"a\"/><button/><field id=\"a\"/></screen>",
          "unknown tag: button"},
-        {"conversion of one main before its duplicates", page_with("<field id=\"a\"/><field id=\"a\"/><button/>"),
+        {"conversion of one main before its duplicates",
+         page_with("<field id=\"a\"/><field id=\"a\"/><button/>"), "unknown tag: button"},
+        {"children of menu first", page_with("<menu id=\"{x}\"><button/></menu>"),
          "unknown tag: button"},
-        {"children of menu first", page_with("<menu id=\"{x}\"><button/></menu>"), "unknown tag: button"},
     };
     for (const auto& c : cases) {
         TemplateFolder folder;
@@ -97,7 +108,8 @@ TEST(LoadPage, ReadsRootAttributesWithDefaults) {
     EXPECT_TRUE(page->nodes.empty());
 
     page = folder.load(
-        "<?xml version=\"1.0\"?><screen id=\"info\" schema=\"2.0\" require=\"network_write\" title-key=\"\" "
+        "<?xml version=\"1.0\"?><screen id=\"info\" schema=\"2.0\" require=\"network_write\" "
+        "title-key=\"\" "
         "title-bind=\"page.title\" width=\"80\" height=\"24\" x:id=\"ignored\"/>");
     ASSERT_TRUE(page) << outcome(page);
     EXPECT_EQ(page->id, "info");
@@ -111,8 +123,9 @@ TEST(LoadPage, ReadsRootAttributesWithDefaults) {
 TEST(LoadPage, PrefixedAttributesAreNeverFound) {
     TemplateFolder folder;
     EXPECT_EQ(outcome(folder.load("<screen xmlns:x=\"urn:x\" x:id=\"p\"/>")), "screen missing id");
-    auto page = folder.load("<t:screen xmlns:t=\"urn:t\" id=\"p\"><t:main><t:field id=\"a\" t:type=\"bogus\"/>"
-                            "</t:main></t:screen>");
+    auto page = folder.load(
+        "<t:screen xmlns:t=\"urn:t\" id=\"p\"><t:main><t:field id=\"a\" t:type=\"bogus\"/>"
+        "</t:main></t:screen>");
     ASSERT_TRUE(page) << outcome(page);
     const auto* main = page->nodes.at(0).get<TwmlNode::Main>();
     ASSERT_TRUE(main);
@@ -145,7 +158,8 @@ TEST(LoadPage, ConvertsEveryNodeKind) {
     EXPECT_EQ(page->nodes[2], (TwmlNode{TwmlNode::Footer{"2", "h", "status"}}));
 
     const auto& main = page->nodes[1].get<TwmlNode::Main>()->children;
-    ASSERT_EQ(main.size(), 6U);  // section, log, menu, item, and the fragment's two texts; the slot is dropped
+    ASSERT_EQ(main.size(),
+              6U);  // section, log, menu, item, and the fragment's two texts; the slot is dropped
     const auto* section = main[0].get<TwmlNode::Section>();
     ASSERT_TRUE(section);
     EXPECT_EQ(section->title_key, "s");
@@ -169,7 +183,8 @@ TEST(LoadPage, ConvertsEveryNodeKind) {
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->id, "m");
     ASSERT_EQ(menu->children.size(), 2U);
-    EXPECT_EQ(menu->children[0], (TwmlNode{TwmlNode::Item{"i", "action.x", "shell", Capability::Power}}));
+    EXPECT_EQ(menu->children[0],
+              (TwmlNode{TwmlNode::Item{"i", "action.x", "shell", Capability::Power}}));
     EXPECT_EQ(main[3], (TwmlNode{TwmlNode::Item{}}));
     EXPECT_EQ(main[4], (TwmlNode{TwmlNode::Text{"a", std::nullopt}}));
     EXPECT_EQ(main[5], (TwmlNode{TwmlNode::Text{"b", std::nullopt}}));
@@ -191,7 +206,8 @@ TEST(LoadPage, AppliesTheValueSyntax) {
         {R"(<field max-length="-1"/>)", std::nullopt, std::nullopt, false},
         {R"(<field max-length=""/>)", std::nullopt, std::nullopt, false},
         {R"(<field max-length="+"/>)", std::nullopt, std::nullopt, false},
-        {R"(<field max-length="18446744073709551615"/>)", std::nullopt, 18446744073709551615ULL, false},
+        {R"(<field max-length="18446744073709551615"/>)", std::nullopt, 18446744073709551615ULL,
+         false},
         {R"(<field max-length="18446744073709551616"/>)", std::nullopt, std::nullopt, false},
         {R"(<field max-length=" 5"/>)", std::nullopt, std::nullopt, false},
     };
@@ -199,7 +215,8 @@ TEST(LoadPage, AppliesTheValueSyntax) {
         TemplateFolder folder;
         auto page = folder.load(page_with(c.field));
         ASSERT_TRUE(page) << c.field << ": " << outcome(page);
-        const auto* field = page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Field>();
+        const auto* field =
+            page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Field>();
         ASSERT_TRUE(field);
         EXPECT_EQ(field->choices, c.choices) << c.field;
         EXPECT_EQ(field->max_length, c.max_length) << c.field;
@@ -216,7 +233,8 @@ TEST(LoadPage, LogMaxFallsBackToOneHundred) {
         TemplateFolder folder;
         auto page = folder.load(page_with(std::string("<log max=\"") + c.max + "\"/>"));
         ASSERT_TRUE(page) << outcome(page);
-        EXPECT_EQ(page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Log>()->max, c.expected)
+        EXPECT_EQ(page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Log>()->max,
+                  c.expected)
             << c.max;
     }
 }
@@ -236,7 +254,8 @@ TEST(LoadPage, TextContentIsTheTrimmedFirstTextChild) {
         TemplateFolder folder;
         auto page = folder.load(page_with(c.element));
         ASSERT_TRUE(page) << c.element << ": " << outcome(page);
-        EXPECT_EQ(page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Text>()->text, c.expected)
+        EXPECT_EQ(page->nodes[0].get<TwmlNode::Main>()->children.at(0).get<TwmlNode::Text>()->text,
+                  c.expected)
             << c.element;
     }
 }
@@ -248,8 +267,9 @@ TEST(LoadPage, AcceptsSixteenLevels) {
 
 TEST(LoadPage, FieldsWithoutIdMayRepeat) {
     TemplateFolder folder;
-    EXPECT_EQ(outcome(folder.load(page_with("<field/><field id=\"\"/><field/><menu><item id=\"a\"/><item id=\"a\"/>"
-                                            "</menu>"))),
+    EXPECT_EQ(outcome(folder.load(
+                  page_with("<field/><field id=\"\"/><field/><menu><item id=\"a\"/><item id=\"a\"/>"
+                            "</menu>"))),
               "OK");
     EXPECT_EQ(outcome(folder.load(page_with("<menu><field id=\"a\"/></menu><field id=\"a\"/>"))),
               "duplicate field id: a");

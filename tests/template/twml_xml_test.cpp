@@ -39,7 +39,8 @@ TEST(WriteXmlNode, WritesLocalNamesAndEscapedValues) {
         {R"(<a y="2" x="1"/>)", R"(<a y="2" x="1"/>)"},
         {R"(<a  y = '2' ></a>)", R"(<a y="2"/>)"},
         {R"(<p:a xmlns:p="urn:p" p:k="v"><p:b/></p:a>)", R"(<a k="v"><b/></a>)"},
-        {R"(<a v="&amp;&lt;&gt;&quot;'">t &amp; &lt;u&gt; "q"</a>)", R"(<a v="&amp;&lt;&gt;&quot;'">t &amp; &lt;u&gt; &quot;q&quot;</a>)"},
+        {R"(<a v="&amp;&lt;&gt;&quot;'">t &amp; &lt;u&gt; "q"</a>)",
+         R"(<a v="&amp;&lt;&gt;&quot;'">t &amp; &lt;u&gt; &quot;q&quot;</a>)"},
         {"<a>\n</a>", "<a>\n</a>"},
         {"<a><![CDATA[<x>]]></a>", "<a>&lt;x&gt;</a>"},
     };

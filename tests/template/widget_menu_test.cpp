@@ -25,28 +25,32 @@ TEST(CollectMenuItems, VisibleItemsWithActionsInPreOrder) {
     shell.label_key = "k.shell";
     const std::vector<tmpl::Widget> widgets = {
         widget("menu", "m", "spawn_shell", tmpl::WidgetCondition::Always,
-               {shell, widget("item", "noaction"), widget("submenu", "sub", {}, tmpl::WidgetCondition::Always,
-                                                         {widget("item", "deep", "frobnicate")})}),
-        widget("panel", "admin", {}, tmpl::WidgetCondition::UserIsAdmin, {widget("item", "net", "network")}),
-        widget("panel", "never", {}, tmpl::WidgetCondition::Never, {widget("item", "gone", "reboot")}),
+               {shell, widget("item", "noaction"),
+                widget("submenu", "sub", {}, tmpl::WidgetCondition::Always,
+                       {widget("item", "deep", "frobnicate")})}),
+        widget("panel", "admin", {}, tmpl::WidgetCondition::UserIsAdmin,
+               {widget("item", "net", "network")}),
+        widget("panel", "never", {}, tmpl::WidgetCondition::Never,
+               {widget("item", "gone", "reboot")}),
         widget("item", "last", "sysinfo", tmpl::WidgetCondition::UserIsAdmin),
     };
     std::vector<tmpl::MenuItem> user;
     tmpl::collect_menu_items(widgets, english(), false, user);
     EXPECT_EQ(user, (std::vector<tmpl::MenuItem>{{"shell", "Shell", tmpl::MenuAction::SpawnShell},
-                                           {"deep", "deep", tmpl::MenuAction::None}}));
+                                                 {"deep", "deep", tmpl::MenuAction::None}}));
     std::vector<tmpl::MenuItem> admin;
     tmpl::collect_menu_items(widgets, english(), true, admin);
     EXPECT_EQ(admin, (std::vector<tmpl::MenuItem>{{"shell", "Shell", tmpl::MenuAction::SpawnShell},
-                                            {"deep", "deep", tmpl::MenuAction::None},
-                                            {"net", "net", tmpl::MenuAction::NetworkStatus},
-                                            {"last", "last", tmpl::MenuAction::SystemInfo}}));
+                                                  {"deep", "deep", tmpl::MenuAction::None},
+                                                  {"net", "net", tmpl::MenuAction::NetworkStatus},
+                                                  {"last", "last", tmpl::MenuAction::SystemInfo}}));
 }
 
 TEST(BuildMenuItems, KeepsThePowerMenuReachableAndPowerActionsOut) {
-    const std::vector<tmpl::MenuItem> builtin = {{"sysinfo", "System information", tmpl::MenuAction::SystemInfo},
-                                           {"network", "Network configuration", tmpl::MenuAction::NetworkStatus},
-                                           {"session", "Power & log out", tmpl::MenuAction::PowerMenu}};
+    const std::vector<tmpl::MenuItem> builtin = {
+        {"sysinfo", "System information", tmpl::MenuAction::SystemInfo},
+        {"network", "Network configuration", tmpl::MenuAction::NetworkStatus},
+        {"session", "Power & log out", tmpl::MenuAction::PowerMenu}};
     const tmpl::MenuItem power_entry{"session", "Power & log out", tmpl::MenuAction::PowerMenu};
     struct Case {
         std::vector<tmpl::Widget> widgets;
@@ -54,13 +58,19 @@ TEST(BuildMenuItems, KeepsThePowerMenuReachableAndPowerActionsOut) {
     };
     const Case cases[] = {
         {{}, builtin},
-        {{widget("menu", "m", {}, tmpl::WidgetCondition::Never, {widget("item", "a", "shell")})}, builtin},
-        {{widget("item", "off", "power_off"), widget("item", "rb", "reboot"), widget("item", "out", "logout")},
+        {{widget("menu", "m", {}, tmpl::WidgetCondition::Never, {widget("item", "a", "shell")})},
+         builtin},
+        {{widget("item", "off", "power_off"), widget("item", "rb", "reboot"),
+          widget("item", "out", "logout")},
          {power_entry}},
-        {{widget("item", "a", "shell"), widget("item", "logout", "sysinfo"), widget("item", "b", "shutdown")},
+        {{widget("item", "a", "shell"), widget("item", "logout", "sysinfo"),
+          widget("item", "b", "shutdown")},
          {{"a", "a", tmpl::MenuAction::SpawnShell}, power_entry}},
-        {{widget("item", "p1", "power"), widget("item", "x", "shell"), widget("item", "p2", "session")},
-         {{"p1", "p1", tmpl::MenuAction::PowerMenu}, {"x", "x", tmpl::MenuAction::SpawnShell}, {"p2", "p2", tmpl::MenuAction::PowerMenu}}},
+        {{widget("item", "p1", "power"), widget("item", "x", "shell"),
+          widget("item", "p2", "session")},
+         {{"p1", "p1", tmpl::MenuAction::PowerMenu},
+          {"x", "x", tmpl::MenuAction::SpawnShell},
+          {"p2", "p2", tmpl::MenuAction::PowerMenu}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(tmpl::build_menu_items(c.widgets, english(), false), c.expected);

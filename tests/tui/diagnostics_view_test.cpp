@@ -43,8 +43,12 @@ struct Script {
     }
 };
 
-EventResult key(Key k) { return std::optional<Event>(KeyEvent::key(k)); }
-EventResult ch(char32_t c, KeyModifiers m = kNoModifiers) { return std::optional<Event>(KeyEvent::character(c, m)); }
+EventResult key(Key k) {
+    return std::optional<Event>(KeyEvent::key(k));
+}
+EventResult ch(char32_t c, KeyModifiers m = kNoModifiers) {
+    return std::optional<Event>(KeyEvent::character(c, m));
+}
 
 struct Run {
     Result<void, IoError> result;
@@ -57,15 +61,19 @@ Run run(std::uint16_t rows, const std::vector<std::string>& lines, std::deque<Ev
     auto terminal = Terminal::create(backend);
     EXPECT_TRUE(terminal.has_value());
     Script script{backend, std::move(events), {}, 0};
-    auto result = diagnostics_view(*terminal, "Diagnostics", "sub · 3 lines", lines, false, "Esc close",
-                                   [&](std::chrono::milliseconds w) { return script(w); });
+    auto result =
+        diagnostics_view(*terminal, "Diagnostics", "sub · 3 lines", lines, false, "Esc close",
+                         [&](std::chrono::milliseconds w) { return script(w); });
     return Run{result, script.screens, script.polls};
 }
 
-bool has(const std::string& screen, std::string_view text) { return screen.find(text) != std::string::npos; }
+bool has(const std::string& screen, std::string_view text) {
+    return screen.find(text) != std::string::npos;
+}
 
 TEST(DiagnosticsView, FollowsTheNewestLinesAndScrolls) {
-    const auto r = run(40, numbered(100), {key(Key::Up), ch('G'), key(Key::Home), std::optional<Event>()});
+    const auto r =
+        run(40, numbered(100), {key(Key::Up), ch('G'), key(Key::Home), std::optional<Event>()});
     ASSERT_TRUE(r.result.has_value());
     ASSERT_EQ(r.screens.size(), 5u);
     EXPECT_TRUE(has(r.screens[0], "│  67 │ line 67"));

@@ -45,13 +45,25 @@ TEST(KitBlock, BordersAndCorners) {
         Rows rows;
     } cases[] = {
         {"all", Block::bordered(), area, {"┌──┐", "│  │", "└──┘"}},
-        {"rounded", Block::bordered().border_type(BorderType::Rounded), area, {"╭──╮", "│  │", "╰──╯"}},
-        {"top only runs the full width", Block().borders(Borders::Top), area, {"────", "    ", "    "}},
-        {"left and bottom", Block().borders(Borders::Left | Borders::Bottom), area, {"│   ", "│   ", "└───"}},
+        {"rounded",
+         Block::bordered().border_type(BorderType::Rounded),
+         area,
+         {"╭──╮", "│  │", "╰──╯"}},
+        {"top only runs the full width",
+         Block().borders(Borders::Top),
+         area,
+         {"────", "    ", "    "}},
+        {"left and bottom",
+         Block().borders(Borders::Left | Borders::Bottom),
+         area,
+         {"│   ", "│   ", "└───"}},
         {"one cell", Block::bordered(), {1, 1, 1, 1}, {"    ", " ┌  ", "    "}},
         {"one row", Block::bordered(), {0, 0, 4, 1}, {"┌──┐", "    ", "    "}},
         // Clipped to the buffer first, so the far borders land on its edge.
-        {"clipped to the buffer", Block::bordered(), {2, 1, 60000, 60000}, {"    ", "  ┌┐", "  └┘"}},
+        {"clipped to the buffer",
+         Block::bordered(),
+         {2, 1, 60000, 60000},
+         {"    ", "  ┌┐", "  └┘"}},
     };
     for (const Case& c : cases) EXPECT_EQ(draw(c.block, area, c.area), c.rows) << c.name;
 }
@@ -68,11 +80,13 @@ TEST(KitBlock, Titles) {
          "┌───────Menu───────┐"},
         {"right", Block::bordered().title(Line("Menu").aligned(Alignment::Right)),
          "┌──────────────Menu┐"},
-        {"block alignment", Block::bordered().title_alignment(Alignment::Right).title("a").title("b"),
+        {"block alignment",
+         Block::bordered().title_alignment(Alignment::Right).title("a").title("b"),
          "┌───────────────a─b┐"},
         {"two left titles one blank apart", Block::bordered().title("ab").title("cd"),
          "┌ab─cd─────────────┐"},
-        {"left wins over centre", Block::bordered().title("abcdefghij").title(Line("XYZW").aligned(Alignment::Center)),
+        {"left wins over centre",
+         Block::bordered().title("abcdefghij").title(Line("XYZW").aligned(Alignment::Center)),
          "┌abcdefghijW───────┐"},
         {"no borders", Block().title("hi"), "hi                  "},
     };
@@ -80,9 +94,10 @@ TEST(KitBlock, Titles) {
 }
 
 TEST(KitBlock, LongTitlesAreCut) {
-    EXPECT_EQ(draw(Block::bordered().title("Hello World"), {0, 0, 8, 2}, {0, 0, 8, 2})[0], "┌Hello ┐");
-    EXPECT_EQ(draw(Block::bordered().title(Line("Hello World").aligned(Alignment::Right)), {0, 0, 8, 2},
-                   {0, 0, 8, 2})[0],
+    EXPECT_EQ(draw(Block::bordered().title("Hello World"), {0, 0, 8, 2}, {0, 0, 8, 2})[0],
+              "┌Hello ┐");
+    EXPECT_EQ(draw(Block::bordered().title(Line("Hello World").aligned(Alignment::Right)),
+                   {0, 0, 8, 2}, {0, 0, 8, 2})[0],
               "┌ World┐");
     // A wide glyph that would overflow is left out; the border stays.
     EXPECT_EQ(draw(Block::bordered().title("abcdeコ"), {0, 0, 8, 2}, {0, 0, 8, 2})[0], "┌abcde─┐");

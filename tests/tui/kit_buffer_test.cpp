@@ -11,7 +11,6 @@ std::string row(const Buffer& buf, std::uint16_t y) {
     return out;
 }
 
-
 TEST(KitBuffer, SetStringClipsToTheGrid) {
     Buffer buf(Rect{0, 0, 5, 2});
     auto end = buf.set_string(3, 0, "abcdef", {});
@@ -72,12 +71,9 @@ TEST(KitBuffer, DiffAroundWideGlyphs) {
         std::string_view before, after;
         std::vector<std::size_t> emitted;
     } cases[] = {
-        {"abc", "abc", {}},
-        {"abc", "abd", {2}},
-        {"コ", "aa", {0, 1}},
-        {"コ", "a ", {0, 1}},  // the cell behind the old glyph is forced out
-        {"a ", "コ", {0}},
-        {"aaa", "aコ", {1}},   // the cell now behind the glyph is skipped
+        {"abc", "abc", {}},   {"abc", "abd", {2}},
+        {"コ", "aa", {0, 1}}, {"コ", "a ", {0, 1}},  // the cell behind the old glyph is forced out
+        {"a ", "コ", {0}},    {"aaa", "aコ", {1}},   // the cell now behind the glyph is skipped
     };
     for (const Case& c : cases) {
         EXPECT_EQ(diff_indices(c.before, c.after), c.emitted) << c.before << " -> " << c.after;

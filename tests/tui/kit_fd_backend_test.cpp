@@ -16,7 +16,8 @@ std::string read_all(int fd) {
     std::string out;
     char chunk[4096];
     ssize_t n;
-    while ((n = ::read(fd, chunk, sizeof chunk)) > 0) out.append(chunk, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+        out.append(chunk, static_cast<std::size_t>(n));
     return out;
 }
 

@@ -36,7 +36,8 @@ std::vector<std::uint16_t> parse_sizes(const std::string& text) {
     std::vector<std::uint16_t> out;
     std::stringstream in(text);
     std::string token;
-    while (std::getline(in, token, ',')) out.push_back(static_cast<std::uint16_t>(std::stoi(token)));
+    while (std::getline(in, token, ','))
+        out.push_back(static_cast<std::uint16_t>(std::stoi(token)));
     return out;
 }
 

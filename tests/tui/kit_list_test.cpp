@@ -20,7 +20,7 @@ TEST(KitList, WindowFollowsTheSelection) {
         std::uint16_t height;
         std::size_t offset, selected, first, last;
     } cases[] = {
-        {5, 0, 0, 0, 4}, {5, 0, 4, 0, 4}, {5, 0, 5, 1, 5}, {5, 0, 9, 5, 9},
+        {5, 0, 0, 0, 4}, {5, 0, 4, 0, 4}, {5, 0, 5, 1, 5},  {5, 0, 9, 5, 9},
         {5, 5, 2, 2, 6}, {5, 8, 9, 8, 9}, {20, 0, 3, 0, 9},
     };
     for (const Case& c : cases) {
@@ -29,7 +29,8 @@ TEST(KitList, WindowFollowsTheSelection) {
         state.offset = c.offset;
         state.selected = c.selected;
         List(numbered(10)).render(buf.area(), buf, state);
-        EXPECT_EQ(state.offset, c.first) << "H " << c.height << " offset " << c.offset << " sel " << c.selected;
+        EXPECT_EQ(state.offset, c.first)
+            << "H " << c.height << " offset " << c.offset << " sel " << c.selected;
         EXPECT_EQ(buf.cell(0, 0)->symbol, std::to_string(c.first));
         const auto last_row = static_cast<std::uint16_t>(c.last - c.first);
         EXPECT_EQ(buf.cell(0, last_row)->symbol, std::to_string(c.last));
@@ -60,7 +61,8 @@ TEST(KitList, HighlightStyleAndSymbol) {
         .highlight_style(highlight)
         .highlight_symbol("> ")
         .render(buf.area(), buf, state);
-    EXPECT_EQ(test::buffer_rows(buf), (Rows{"┌──────┐", "│  one │", "│> two │", "│  thre│", "└──────┘"}));
+    EXPECT_EQ(test::buffer_rows(buf),
+              (Rows{"┌──────┐", "│  one │", "│> two │", "│  thre│", "└──────┘"}));
     for (std::uint16_t x = 1; x < 7; ++x) {
         EXPECT_EQ(buf.cell(x, 2)->bg, Color::Cyan);
         EXPECT_EQ(buf.cell(x, 2)->modifier, Modifier::Bold);
@@ -74,7 +76,10 @@ TEST(KitList, SpacingOnlyWhileSomethingIsSelected) {
         Buffer buf(Rect{0, 0, 5, 2});
         ListState state;
         state.selected = selected;
-        List({"ab", "cd"}).highlight_symbol(">").highlight_spacing(spacing).render(buf.area(), buf, state);
+        List({"ab", "cd"})
+            .highlight_symbol(">")
+            .highlight_spacing(spacing)
+            .render(buf.area(), buf, state);
         return test::buffer_rows(buf);
     };
     EXPECT_EQ(row0(std::nullopt, HighlightSpacing::WhenSelected), (Rows{"ab   ", "cd   "}));
@@ -97,8 +102,9 @@ TEST(KitList, SelectionClampedAndClearedWhenEmpty) {
 
 TEST(KitList, ItemStyleAndAlignedLines) {
     Buffer buf(Rect{0, 0, 6, 2});
-    std::vector<ListItem> items{ListItem(Text(Line("ab").aligned(Alignment::Right)), Style{}.with_bg(Color::Red)),
-                                ListItem(Text(Line::styled("cd", Style{}.with_bg(Color::Blue))))};
+    std::vector<ListItem> items{
+        ListItem(Text(Line("ab").aligned(Alignment::Right)), Style{}.with_bg(Color::Red)),
+        ListItem(Text(Line::styled("cd", Style{}.with_bg(Color::Blue))))};
     List(items).render(buf.area(), buf);
     EXPECT_EQ(test::buffer_rows(buf), (Rows{"    ab", "cd    "}));
     EXPECT_EQ(buf.cell(0, 0)->bg, Color::Red);

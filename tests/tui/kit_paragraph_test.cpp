@@ -31,24 +31,33 @@ TEST(KitParagraph, WordWrap) {
         Rows trimmed, untrimmed;
     } cases[] = {
         {"hello world this is", 10, {"hello", "world this", "is"}, {"hello", "world this", "is"}},
-        {"  indented text that wraps", 10, {"indented", "text that", "wraps"},
+        {"  indented text that wraps",
+         10,
+         {"indented", "text that", "wraps"},
          {"  indented", "text that", "wraps"}},
         {"  ab", 10, {"ab"}, {"  ab"}},
         {"abcdefghijklmnop", 10, {"abcdefghij", "klmnop"}, {"abcdefghij", "klmnop"}},
         {"ab abcdefghijkl cd", 10, {"ab", "abcdefghij", "kl cd"}, {"ab", "abcdefghij", "kl cd"}},
         {"aaaa    bbbb  cc", 10, {"aaaa", "bbbb  cc"}, {"aaaa", "bbbb  cc"}},
-        {"Press Enter to continue, or Esc to go back", 10,
+        {"Press Enter to continue, or Esc to go back",
+         10,
          {"Press", "Enter to", "continue,", "or Esc to", "go back"},
          {"Press", "Enter to", "continue,", "or Esc to", "go back"}},
         {"ab  ", 10, {"ab  "}, {"ab  "}},
         {"", 10, {""}, {""}},
         {"    ", 10, {""}, {"", "    "}},
         {"abcdefg   hij", 7, {"abcdefg", "hij"}, {"abcdefg", "  hij"}},
-        {"AAAAAAAAAAAAAAAAAAAA    AAA", 20, {"AAAAAAAAAAAAAAAAAAAA", "AAA"},
+        {"AAAAAAAAAAAAAAAAAAAA    AAA",
+         20,
+         {"AAAAAAAAAAAAAAAAAAAA", "AAA"},
          {"AAAAAAAAAAAAAAAAAAAA", "   AAA"}},
-        {"  indented text that wraps", 7, {"", "indente", "d text", "that", "wraps"},
+        {"  indented text that wraps",
+         7,
+         {"", "indente", "d text", "that", "wraps"},
          {"  inden", "ted", "text", "that", "wraps"}},
-        {"xxxxxxxxxxxx xxxxxxxxx   ", 11, {"xxxxxxxxxxx", "x xxxxxxxxx", ""},
+        {"xxxxxxxxxxxx xxxxxxxxx   ",
+         11,
+         {"xxxxxxxxxxx", "x xxxxxxxxx", ""},
          {"xxxxxxxxxxx", "x xxxxxxxxx", "", "  "}},
         // A glyph wider than the width is dropped; NBSP does not break.
         {"aコb", 1, {"a", "b"}, {"a", "b"}},
@@ -67,7 +76,8 @@ Rows draw(const Paragraph& p, std::uint16_t width, std::uint16_t height) {
 }
 
 TEST(KitParagraph, LinesSplitAndWrapPerLine) {
-    EXPECT_EQ(draw(Paragraph(Text("ab\n\ncd\r\n")).wrap({true}), 4, 4), (Rows{"ab  ", "    ", "cd  ", "    "}));
+    EXPECT_EQ(draw(Paragraph(Text("ab\n\ncd\r\n")).wrap({true}), 4, 4),
+              (Rows{"ab  ", "    ", "cd  ", "    "}));
 }
 
 TEST(KitParagraph, NoWrapTruncatesAndScrolls) {
@@ -77,7 +87,7 @@ TEST(KitParagraph, NoWrapTruncatesAndScrolls) {
         std::string row;
     } cases[] = {
         {"abcdefghijkl", 0, "abcde"}, {"abcdefghijkl", 2, "cdefg"}, {"  abc", 2, "abc  "},
-        {"コンピュ", 1, "コ ン  "},     {"コンピュ", 2, "ン ピ  "},
+        {"コンピュ", 1, "コ ン  "},   {"コンピュ", 2, "ン ピ  "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(draw(Paragraph(Text(c.text)).scroll(0, c.scroll_x), 5, 1)[0], c.row)

@@ -39,9 +39,12 @@ TEST(KitRect, RectContains) {
         std::uint16_t column, row;
         bool inside;
     } cases[] = {
-        {{2, 3, 4, 5}, 2, 3, true},       {{2, 3, 4, 5}, 5, 7, true},
-        {{2, 3, 4, 5}, 6, 3, false},      {{2, 3, 4, 5}, 2, 8, false},
-        {{2, 3, 4, 5}, 1, 3, false},      {{2, 3, 0, 5}, 2, 3, false},
+        {{2, 3, 4, 5}, 2, 3, true},
+        {{2, 3, 4, 5}, 5, 7, true},
+        {{2, 3, 4, 5}, 6, 3, false},
+        {{2, 3, 4, 5}, 2, 8, false},
+        {{2, 3, 4, 5}, 1, 3, false},
+        {{2, 3, 0, 5}, 2, 3, false},
         // The sums stop at 65535, so the last column and row are never inside.
         {{65530, 65530, 100, 100}, 65534, 65534, true},
         {{65530, 65530, 100, 100}, 65535, 65530, false},
@@ -56,7 +59,7 @@ TEST(ListHelpers, WindowStart) {
     struct Case {
         std::size_t count, rows, selected, start;
     } cases[] = {
-        {10, 4, 0, 0}, {10, 4, 3, 0}, {10, 4, 4, 1}, {10, 4, 9, 6}, {10, 4, 20, 6},
+        {10, 4, 0, 0}, {10, 4, 3, 0}, {10, 4, 4, 1},  {10, 4, 9, 6}, {10, 4, 20, 6},
         {4, 4, 3, 0},  {3, 8, 2, 0},  {13, 8, 10, 3}, {0, 0, 0, 0},  {5, 0, 2, 3},
     };
     for (const Case& c : cases) {
@@ -73,13 +76,16 @@ TEST(ListHelpers, ItemIndex) {
         std::size_t start, count;
         std::optional<std::size_t> index;
     } cases[] = {
-        {list, 6, 2, 5, 2},  {list, 7, 2, 5, 3},  {list, 8, 2, 5, 4},
-        {list, 9, 2, 5, std::nullopt},  // inside the border, past the last entry
-        {list, 5, 2, 5, std::nullopt},  // top border
+        {list, 6, 2, 5, 2},
+        {list, 7, 2, 5, 3},
+        {list, 8, 2, 5, 4},
+        {list, 9, 2, 5, std::nullopt},   // inside the border, past the last entry
+        {list, 5, 2, 5, std::nullopt},   // top border
         {list, 10, 2, 5, std::nullopt},  // bottom border
-        {list, 4, 2, 5, std::nullopt},   {list, 11, 2, 5, std::nullopt},
-        {{0, 5, 20, 2}, 6, 0, 5, std::nullopt},   // too low for a row inside borders
-        {{0, 5, 0, 6}, 6, 0, 5, std::nullopt},    // no width
+        {list, 4, 2, 5, std::nullopt},
+        {list, 11, 2, 5, std::nullopt},
+        {{0, 5, 20, 2}, 6, 0, 5, std::nullopt},     // too low for a row inside borders
+        {{0, 5, 0, 6}, 6, 0, 5, std::nullopt},      // no width
         {{65535, 5, 9, 6}, 6, 0, 5, std::nullopt},  // x + width stops at x
         {{0, 65530, 20, 100}, 65531, 0, 5, 0},
         {{0, 65530, 20, 100}, 65534, 0, 5, std::nullopt},  // bottom border at the saturated edge

@@ -212,7 +212,14 @@ TEST(KitTerminal, ScreenMatchesTheLastFrame) {
         Style{}.add(Modifier::Dim | Modifier::Italic),
         Style{},
     };
-    const std::vector<std::string> words{"ab", "コン", "x", "e\xCC\x81" "e", "  ", "▶ row", "wxyz"};
+    const std::vector<std::string> words{"ab",
+                                         "コン",
+                                         "x",
+                                         "e\xCC\x81"
+                                         "e",
+                                         "  ",
+                                         "▶ row",
+                                         "wxyz"};
     TestBackend backend(12, 4);
     auto terminal = Terminal::create(backend);
     ASSERT_TRUE(terminal);
@@ -224,7 +231,8 @@ TEST(KitTerminal, ScreenMatchesTheLastFrame) {
     for (int frame = 0; frame < 60; ++frame) {
         ASSERT_TRUE(terminal->draw([&](Frame& f) {
             for (int k = 0; k < 8; ++k) {
-                f.buffer().set_string(static_cast<std::uint16_t>(next(12)), static_cast<std::uint16_t>(next(4)),
+                f.buffer().set_string(static_cast<std::uint16_t>(next(12)),
+                                      static_cast<std::uint16_t>(next(4)),
                                       words[next(static_cast<unsigned>(words.size()))],
                                       styles[next(static_cast<unsigned>(styles.size()))]);
             }
@@ -243,7 +251,8 @@ TEST(KitTerminal, ScreenMatchesTheLastFrame) {
                 EXPECT_EQ(got.symbol, want.symbol) << "frame " << frame << " at " << x << "," << y;
                 EXPECT_EQ(got.fg, want.fg) << "frame " << frame << " at " << x << "," << y;
                 EXPECT_EQ(got.bg, want.bg) << "frame " << frame << " at " << x << "," << y;
-                EXPECT_EQ(got.modifier, want.modifier) << "frame " << frame << " at " << x << "," << y;
+                EXPECT_EQ(got.modifier, want.modifier)
+                    << "frame " << frame << " at " << x << "," << y;
             }
         }
     }

@@ -50,7 +50,8 @@ TEST(KitText, LineAlignmentAndCutting) {
         {Line("Hello World"), 6, "Hello "},
         {Line("Hello World").aligned(Alignment::Right), 6, " World"},
         {Line("Hello World").aligned(Alignment::Center), 6, "llo Wo"},
-        {Line(std::vector<Span>{Span("ab"), Span("cd"), Span("ef")}).aligned(Alignment::Right), 3, "def"},
+        {Line(std::vector<Span>{Span("ab"), Span("cd"), Span("ef")}).aligned(Alignment::Right), 3,
+         "def"},
         // A wide glyph that does not fit is left out.
         {Line("abコ"), 3, "ab "},
         {Line("コab").aligned(Alignment::Right), 3, " ab"},  // the cut glyph leaves a blank

@@ -22,14 +22,14 @@ TEST(KitWidth, DisplayWidth) {
         {"", 0},
         {"hello", 5},
         {"コンピュ", 8},
-        {"e\xCC\x81", 1},                      // e + combining acute
-        {"\xE2\x94\x80\xE2\x94\x82", 2},       // box drawing is narrow
-        {"\xC2\xB7", 1},                       // middle dot
-        {"\xE2\x96\xB6 ", 2},                  // ▶ and a blank
-        {"\xF0\x9F\x98\x80", 2},               // emoji
-        {"\xE2\x9D\xA4\xEF\xB8\x8F", 2},       // heart + presentation selector
+        {"e\xCC\x81", 1},                         // e + combining acute
+        {"\xE2\x94\x80\xE2\x94\x82", 2},          // box drawing is narrow
+        {"\xC2\xB7", 1},                          // middle dot
+        {"\xE2\x96\xB6 ", 2},                     // ▶ and a blank
+        {"\xF0\x9F\x98\x80", 2},                  // emoji
+        {"\xE2\x9D\xA4\xEF\xB8\x8F", 2},          // heart + presentation selector
         {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", 2},  // thumbs up + skin tone
-        {"\xE2\x80\x8B", 0},                   // zero-width space
+        {"\xE2\x80\x8B", 0},                      // zero-width space
     };
     for (const Case& c : cases) EXPECT_EQ(display_width(c.text), c.width) << c.text;
 }
@@ -53,14 +53,24 @@ TEST(KitWidth, ControlCharactersAreReplaced) {
         {"a\r\nb", "a|b"},
         {"a\rb", "a|" + fffd + "|b"},
         {std::string("a\0b", 3), "a|" + fffd + "|b"},
-        {"a\x7f" "b", "a|" + fffd + "|b"},
-        {"a\xC2\x9B" "b", "a|" + fffd + "|b"},  // C1 CSI
-        {"a\xC2\x85" "b", "a|" + fffd + "|b"},  // C1 NEL
-        {"a\xFF" "b", "a|" + fffd + "|b"},      // invalid UTF-8
-        {"\x1b\xCC\x81", fffd + "|\xCC\x81"},    // a mark cannot join a control
+        {"a\x7f"
+         "b",
+         "a|" + fffd + "|b"},
+        {"a\xC2\x9B"
+         "b",
+         "a|" + fffd + "|b"},  // C1 CSI
+        {"a\xC2\x85"
+         "b",
+         "a|" + fffd + "|b"},  // C1 NEL
+        {"a\xFF"
+         "b",
+         "a|" + fffd + "|b"},                  // invalid UTF-8
+        {"\x1b\xCC\x81", fffd + "|\xCC\x81"},  // a mark cannot join a control
     };
     for (const Case& c : cases) EXPECT_EQ(joined(c.text), c.shown);
-    EXPECT_EQ(display_width("a\x1b" "b\tc"), 5u);
+    EXPECT_EQ(display_width("a\x1b"
+                            "b\tc"),
+              5u);
 }
 
 }  // namespace

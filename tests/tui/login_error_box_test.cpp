@@ -24,10 +24,10 @@ TEST(LoginErrorBox, SizeFollowsTheScreen) {
 TEST(LoginErrorBox, Text) {
     Catalog catalog;
     catalog.messages = {
-        {"login.error.tried_as", "tried {user}"},   {"login.error.pam_account", "as {user}"},
-        {"login.error.password_len", "len {n}"},    {"login.error.empty_password", "empty!"},
-        {"login.error.attempts_left", "{n} left"},  {"login.error.no_attempts", "none left"},
-        {"login.error.detail_label", "Detail:"},    {"login.error.ok", "OK"},
+        {"login.error.tried_as", "tried {user}"},  {"login.error.pam_account", "as {user}"},
+        {"login.error.password_len", "len {n}"},   {"login.error.empty_password", "empty!"},
+        {"login.error.attempts_left", "{n} left"}, {"login.error.no_attempts", "none left"},
+        {"login.error.detail_label", "Detail:"},   {"login.error.ok", "OK"},
         {"login.error.dismiss", "Enter closes"},
     };
     LoginFailure full;
@@ -38,19 +38,22 @@ TEST(LoginErrorBox, Text) {
     full.attempts_left = 2;
     full.detail = "pam said no";
     EXPECT_EQ(login_error_text(full, catalog),
-              "Wrong\n\ntried Admin\nas root\nlen 0\nempty!\n\n2 left\n\nDetail:\npam said no\n\n[ OK ]  —  Enter closes");
+              "Wrong\n\ntried Admin\nas root\nlen 0\nempty!\n\n2 left\n\nDetail:\npam said no\n\n[ "
+              "OK ]  —  Enter closes");
 
     LoginFailure same;
     same.tried_user = "bob";
     same.pam_user = "bob";
     same.password_len = 3;
-    EXPECT_EQ(login_error_text(same, catalog), "\n\ntried bob\nlen 3\n\nnone left\n\n[ OK ]  —  Enter closes");
+    EXPECT_EQ(login_error_text(same, catalog),
+              "\n\ntried bob\nlen 3\n\nnone left\n\n[ OK ]  —  Enter closes");
 
     LoginFailure pam_only;
     pam_only.message = "M";
     pam_only.pam_user = "root";
     pam_only.attempts_left = 1;
-    EXPECT_EQ(login_error_text(pam_only, catalog), "M\n\nas root\n\n1 left\n\n[ OK ]  —  Enter closes");
+    EXPECT_EQ(login_error_text(pam_only, catalog),
+              "M\n\nas root\n\n1 left\n\n[ OK ]  —  Enter closes");
 }
 
 TEST(LoginErrorBox, DrawnOverADarkenedScreen) {
@@ -63,7 +66,8 @@ TEST(LoginErrorBox, DrawnOverADarkenedScreen) {
     draw_login_error_box(buf, buf.area(), failure, false, Catalog{});
     auto row = [&](std::uint16_t y, std::uint16_t x, std::uint16_t w) {
         std::string out;
-        for (std::uint16_t i = 0; i < w; ++i) out += buf.cell(static_cast<std::uint16_t>(x + i), y)->symbol;
+        for (std::uint16_t i = 0; i < w; ++i)
+            out += buf.cell(static_cast<std::uint16_t>(x + i), y)->symbol;
         return out;
     };
     EXPECT_EQ(buf.cell(0, 0)->symbol, "b");  // the backdrop keeps its characters

@@ -35,10 +35,11 @@ TEST(SignInRows, ShortPanels) {
     };
     const Case cases[] = {
         {"closed list", Rect{48, 4, 51, 21}, false, 13, 6, 8, 0, 10, 23},
-        {"stacked 60 x 30: the list gets 2 rows", Rect{1, 12, 58, 13}, true, 13, 14, 16, 2, 22, std::nullopt},
-        {"list too short to draw", Rect{1, 12, 58, 10}, true, 13, 14, 16, 0, 18, std::nullopt},
-        {"raised to 6 rows high: no prompt room lost", Rect{0, 0, 30, 2}, false, 2, 2, 4, 0, std::nullopt,
+        {"stacked 60 x 30: the list gets 2 rows", Rect{1, 12, 58, 13}, true, 13, 14, 16, 2, 22,
          std::nullopt},
+        {"list too short to draw", Rect{1, 12, 58, 10}, true, 13, 14, 16, 0, 18, std::nullopt},
+        {"raised to 6 rows high: no prompt room lost", Rect{0, 0, 30, 2}, false, 2, 2, 4, 0,
+         std::nullopt, std::nullopt},
         {"few users: list as long as the entries", Rect{48, 4, 51, 21}, true, 3, 6, 8, 3, 15, 23},
     };
     for (const auto& c : cases) {

@@ -76,7 +76,8 @@ struct Rendered {
     }
 };
 
-std::unique_ptr<Rendered> render(std::uint16_t w, std::uint16_t h, const LoginState& state, bool mono = false) {
+std::unique_ptr<Rendered> render(std::uint16_t w, std::uint16_t h, const LoginState& state,
+                                 bool mono = false) {
     auto out = std::make_unique<Rendered>(w, h);
     auto terminal = Terminal::create(out->backend);
     EXPECT_TRUE(terminal.has_value());
@@ -173,7 +174,8 @@ TEST(LoginLayout, PasswordStarsAreCapped) {
         LoginState state = base_state();
         (void)state.password.append(c.password);
         const auto r = render(100, 30, state);
-        EXPECT_TRUE(contains(r->row(10), " Password: " + std::string(c.stars, '*') + "█")) << c.password;
+        EXPECT_TRUE(contains(r->row(10), " Password: " + std::string(c.stars, '*') + "█"))
+            << c.password;
         EXPECT_FALSE(contains(r->row(10), std::string(c.stars + 1, '*'))) << c.password;
     }
 }
@@ -195,7 +197,8 @@ TEST(LoginLayout, TwelveUsersScrollTheWindow) {
     EXPECT_EQ(r->areas.password_field, (Rect{51, 20, 46, 1}));
 
     // A press on the third row below the top border selects index 5.
-    EXPECT_EQ(login_mouse_hit(state, r->areas, MouseEvent{MouseEventKind::Down, MouseButton::Left, 60, 12}),
+    EXPECT_EQ(login_mouse_hit(state, r->areas,
+                              MouseEvent{MouseEventKind::Down, MouseButton::Left, 60, 12}),
               "user_list_select");
     EXPECT_EQ(state.user_sel, 5u);
     EXPECT_EQ(state.focus, LoginFocus::Pass);
@@ -229,7 +232,8 @@ TEST(LoginLayout, LanguageDropDownAboveTheFooter) {
 
 TEST(LoginLayout, WelcomeMarkupKeepsItsStyles) {
     LoginState state = base_state();
-    state.welcome = {{MarkupSpan{"Hello ", false, false, false, false}, MarkupSpan{"there", true, false, false, false}},
+    state.welcome = {{MarkupSpan{"Hello ", false, false, false, false},
+                      MarkupSpan{"there", true, false, false, false}},
                      {},
                      {MarkupSpan{"dim", false, false, false, true}}};
     const auto r = render(100, 30, state, true);
@@ -259,7 +263,9 @@ TEST(LoginLayout, ErrorBoxCoversTheScreen) {
 // Mouse cases against the areas of a 100 x 30 frame.
 TEST(LoginMouse, Cases) {
     using K = MouseEventKind;
-    auto press = [](std::uint16_t col, std::uint16_t row) { return MouseEvent{K::Down, MouseButton::Left, col, row}; };
+    auto press = [](std::uint16_t col, std::uint16_t row) {
+        return MouseEvent{K::Down, MouseButton::Left, col, row};
+    };
     struct Case {
         const char* name;
         std::function<void(LoginState&)> setup;
@@ -268,7 +274,11 @@ TEST(LoginMouse, Cases) {
         std::function<void(const LoginState&)> check;
     };
     const std::vector<Case> cases = {
-        {"press on a user row", [](LoginState& s) { s.user_list_open = true; (void)s.password.append("x"); },
+        {"press on a user row",
+         [](LoginState& s) {
+             s.user_list_open = true;
+             (void)s.password.append("x");
+         },
          press(70, 11), "user_list_select",
          [](const LoginState& s) {
              EXPECT_EQ(s.user_sel, 1u);
@@ -276,48 +286,84 @@ TEST(LoginMouse, Cases) {
              EXPECT_FALSE(s.user_list_open);
              EXPECT_TRUE(s.password.empty());
          }},
-        {"press on the same row keeps the password", [](LoginState& s) { s.user_list_open = true; (void)s.password.append("x"); },
-         press(2, 10), "user_list_select", [](const LoginState& s) { EXPECT_EQ(s.password.view(), "x"); }},
-        {"press on the other row", [](LoginState& s) { s.user_list_open = true; }, press(70, 12), "user_list_select",
-         [](const LoginState& s) { EXPECT_EQ(s.user_sel, 2u); EXPECT_EQ(s.focus, LoginFocus::User); }},
-        {"press on a language row", [](LoginState& s) { s.lang_list_open = true; }, press(5, 25), "lang_list_select",
+        {"press on the same row keeps the password",
+         [](LoginState& s) {
+             s.user_list_open = true;
+             (void)s.password.append("x");
+         },
+         press(2, 10), "user_list_select",
+         [](const LoginState& s) { EXPECT_EQ(s.password.view(), "x"); }},
+        {"press on the other row", [](LoginState& s) { s.user_list_open = true; }, press(70, 12),
+         "user_list_select",
+         [](const LoginState& s) {
+             EXPECT_EQ(s.user_sel, 2u);
+             EXPECT_EQ(s.focus, LoginFocus::User);
+         }},
+        {"press on a language row", [](LoginState& s) { s.lang_list_open = true; }, press(5, 25),
+         "lang_list_select",
          [](const LoginState& s) {
              EXPECT_EQ(s.lang_sel, 2u);
              EXPECT_EQ(s.focus, LoginFocus::User);
              EXPECT_FALSE(s.lang_list_open);
          }},
-        {"press on the language field opens", {}, press(5, 28), "lang_field_toggle",
-         [](const LoginState& s) { EXPECT_TRUE(s.lang_list_open); EXPECT_EQ(s.focus, LoginFocus::Lang); }},
-        {"press on the language field closes", [](LoginState& s) { s.lang_list_open = true; }, press(5, 30),
-         "lang_field_toggle", [](const LoginState& s) { EXPECT_FALSE(s.lang_list_open); }},
-        {"press on the user field", [](LoginState& s) { s.lang_list_open = true; }, press(60, 8), "user_field_toggle",
+        {"press on the language field opens",
+         {},
+         press(5, 28),
+         "lang_field_toggle",
+         [](const LoginState& s) {
+             EXPECT_TRUE(s.lang_list_open);
+             EXPECT_EQ(s.focus, LoginFocus::Lang);
+         }},
+        {"press on the language field closes", [](LoginState& s) { s.lang_list_open = true; },
+         press(5, 30), "lang_field_toggle",
+         [](const LoginState& s) { EXPECT_FALSE(s.lang_list_open); }},
+        {"press on the user field", [](LoginState& s) { s.lang_list_open = true; }, press(60, 8),
+         "user_field_toggle",
          [](const LoginState& s) {
              EXPECT_TRUE(s.user_list_open);
              EXPECT_FALSE(s.lang_list_open);
              EXPECT_EQ(s.focus, LoginFocus::User);
          }},
-        {"press on the password field", [](LoginState& s) { s.focus = LoginFocus::User; }, press(60, 10),
-         "pass_field_focus", [](const LoginState& s) { EXPECT_EQ(s.focus, LoginFocus::Pass); }},
-        {"press elsewhere closes a drop-down", [](LoginState& s) { s.lang_list_open = true; }, press(60, 2),
-         "dropdown_close", [](const LoginState& s) { EXPECT_FALSE(s.lang_list_open); }},
+        {"press on the password field", [](LoginState& s) { s.focus = LoginFocus::User; },
+         press(60, 10), "pass_field_focus",
+         [](const LoginState& s) { EXPECT_EQ(s.focus, LoginFocus::Pass); }},
+        {"press elsewhere closes a drop-down", [](LoginState& s) { s.lang_list_open = true; },
+         press(60, 2), "dropdown_close",
+         [](const LoginState& s) { EXPECT_FALSE(s.lang_list_open); }},
         {"press elsewhere with nothing open", {}, press(60, 2), "miss", {}},
-        {"wheel over the password with the user list open", [](LoginState& s) { s.user_list_open = true; },
+        {"wheel over the password with the user list open",
+         [](LoginState& s) { s.user_list_open = true; },
          MouseEvent{K::ScrollDown, MouseButton::Left, 60, 15}, "scroll_ignored",
          [](const LoginState& s) { EXPECT_EQ(s.user_sel, 0u); }},
-        {"wheel over the user list", [](LoginState& s) { s.user_list_open = true; (void)s.password.append("x"); },
+        {"wheel over the user list",
+         [](LoginState& s) {
+             s.user_list_open = true;
+             (void)s.password.append("x");
+         },
          MouseEvent{K::ScrollDown, MouseButton::Left, 60, 11}, "user_scroll",
-         [](const LoginState& s) { EXPECT_EQ(s.user_sel, 1u); EXPECT_TRUE(s.password.empty()); }},
+         [](const LoginState& s) {
+             EXPECT_EQ(s.user_sel, 1u);
+             EXPECT_TRUE(s.password.empty());
+         }},
         {"wheel up over the user field at the top", [](LoginState& s) { s.user_list_open = true; },
          MouseEvent{K::ScrollUp, MouseButton::Left, 60, 8}, "user_scroll",
          [](const LoginState& s) { EXPECT_EQ(s.user_sel, 0u); }},
-        {"wheel anywhere with the language list open", [](LoginState& s) { s.lang_list_open = true; },
+        {"wheel anywhere with the language list open",
+         [](LoginState& s) { s.lang_list_open = true; },
          MouseEvent{K::ScrollDown, MouseButton::Left, 90, 2}, "lang_scroll",
-         [](const LoginState& s) { EXPECT_EQ(s.lang_sel, 1u); EXPECT_TRUE(s.lang_list_open); }},
+         [](const LoginState& s) {
+             EXPECT_EQ(s.lang_sel, 1u);
+             EXPECT_TRUE(s.lang_list_open);
+         }},
         {"release", {}, MouseEvent{K::Up, MouseButton::Left, 60, 10}, "ignored", {}},
         {"right press", {}, MouseEvent{K::Down, MouseButton::Right, 60, 10}, "ignored", {}},
         {"move", {}, MouseEvent{K::Moved, MouseButton::Left, 60, 10}, "ignored", {}},
         {"sideways wheel", {}, MouseEvent{K::ScrollLeft, MouseButton::Left, 60, 10}, "ignored", {}},
-        {"error box: press anywhere dismisses", [](LoginState& s) { s.failure = LoginFailure{}; (void)s.password.append("x"); },
+        {"error box: press anywhere dismisses",
+         [](LoginState& s) {
+             s.failure = LoginFailure{};
+             (void)s.password.append("x");
+         },
          press(0, 0), "error_dismiss",
          [](const LoginState& s) {
              EXPECT_FALSE(s.failure);
@@ -352,7 +398,9 @@ TEST(LoginMouse, ErrorMissOutsideARecordedBox) {
     state.failure = LoginFailure{};
     LoginHitAreas areas;
     areas.error_box = Rect{10, 10, 5, 5};
-    EXPECT_EQ(login_mouse_hit(state, areas, MouseEvent{MouseEventKind::Down, MouseButton::Left, 0, 0}), "error_miss");
+    EXPECT_EQ(
+        login_mouse_hit(state, areas, MouseEvent{MouseEventKind::Down, MouseButton::Left, 0, 0}),
+        "error_miss");
     EXPECT_TRUE(state.failure);
 }
 

@@ -64,7 +64,9 @@ std::string screen(const TestBackend& b) {
     return out;
 }
 
-bool has(const TestBackend& b, std::string_view text) { return screen(b).find(text) != std::string::npos; }
+bool has(const TestBackend& b, std::string_view text) {
+    return screen(b).find(text) != std::string::npos;
+}
 
 LoginScreenArgs args_for(const ScratchDir& dir) {
     LoginScreenArgs args;
@@ -143,7 +145,8 @@ TEST(LoginScreen, MouseTraceLines) {
     test::ScopedEnv env("TARNWICK_MOUSE_TRACE", "");
     Script s;
     s.steps.push_back([](TestBackend&) {
-        return EventResult(std::optional<Event>(MouseEvent{MouseEventKind::Down, MouseButton::Left, 5, 26}));
+        return EventResult(
+            std::optional<Event>(MouseEvent{MouseEventKind::Down, MouseButton::Left, 5, 26}));
     });
     s.key(KeyEvent::key(Key::Esc));  // closes the language list
     s.key(KeyEvent::key(Key::Esc));  // leaves

@@ -13,9 +13,15 @@ namespace {
 using F = LoginFocus;
 using O = LoginKeyOutcome;
 
-KeyEvent key(Key code) { return KeyEvent::key(code); }
-KeyEvent ch(char32_t c) { return KeyEvent::character(c); }
-KeyEvent f1() { return KeyEvent::function(1); }
+KeyEvent key(Key code) {
+    return KeyEvent::key(code);
+}
+KeyEvent ch(char32_t c) {
+    return KeyEvent::character(c);
+}
+KeyEvent f1() {
+    return KeyEvent::function(1);
+}
 
 LocaleInfo lang(std::string tag, std::string native) {
     LocaleInfo l;
@@ -112,100 +118,224 @@ void run_rows(const std::vector<Row>& rows, const tmpl::LoginTemplate& t = page(
     }
 }
 
-void focus_on(LoginState& s, F f) { s.focus = f; }
+void focus_on(LoginState& s, F f) {
+    s.focus = f;
+}
 
 TEST(LoginKeys, FocusMovesAndDropDowns) {
     run_rows({
-        {"tab from user", true, [](LoginState& s) { focus_on(s, F::User); s.user_list_open = true; },
+        {"tab from user",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.user_list_open = true;
+         },
          {key(Key::Tab)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); EXPECT_FALSE(s.user_list_open); }},
-        {"tab from password opens the user list", true, {}, {key(Key::Tab)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); EXPECT_TRUE(s.user_list_open); }},
-        {"tab from password, typed mode", false, [](LoginState& s) { focus_on(s, F::Pass); },
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_FALSE(s.user_list_open);
+         }},
+        {"tab from password opens the user list",
+         true,
+         {},
          {key(Key::Tab)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); EXPECT_FALSE(s.user_list_open); }},
-        {"tab never reaches the language", true, {},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::User);
+             EXPECT_TRUE(s.user_list_open);
+         }},
+        {"tab from password, typed mode",
+         false,
+         [](LoginState& s) { focus_on(s, F::Pass); },
+         {key(Key::Tab)},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::User);
+             EXPECT_FALSE(s.user_list_open);
+         }},
+        {"tab never reaches the language",
+         true,
+         {},
          {key(Key::Tab), key(Key::Tab), key(Key::Tab), key(Key::Tab)},
          [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); }},
-        {"tab from language", true, [](LoginState& s) { focus_on(s, F::Lang); s.lang_list_open = true; },
+        {"tab from language",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::Lang);
+             s.lang_list_open = true;
+         },
          {key(Key::Tab)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); EXPECT_FALSE(s.lang_list_open); }},
-        {"backtab from password reaches the language", true, {}, {key(Key::BackTab)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Lang); EXPECT_TRUE(s.lang_list_open); }},
-        {"backtab from language", true, [](LoginState& s) { focus_on(s, F::Lang); s.lang_list_open = true; },
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_FALSE(s.lang_list_open);
+         }},
+        {"backtab from password reaches the language",
+         true,
+         {},
+         {key(Key::BackTab)},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Lang);
+             EXPECT_TRUE(s.lang_list_open);
+         }},
+        {"backtab from language",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::Lang);
+             s.lang_list_open = true;
+         },
          {key(Key::BackTab)},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.focus, F::User);
              EXPECT_TRUE(s.user_list_open);
              EXPECT_FALSE(s.lang_list_open);
          }},
-        {"backtab from user", true, [](LoginState& s) { focus_on(s, F::User); }, {key(Key::BackTab)},
+        {"backtab from user",
+         true,
+         [](LoginState& s) { focus_on(s, F::User); },
+         {key(Key::BackTab)},
          [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); }},
-        {"up from password", true, [](LoginState& s) { s.lang_list_open = true; }, {key(Key::Up)},
+        {"up from password",
+         true,
+         [](LoginState& s) { s.lang_list_open = true; },
+         {key(Key::Up)},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.focus, F::User);
              EXPECT_TRUE(s.user_list_open);
              EXPECT_FALSE(s.lang_list_open);
          }},
-        {"up from a typed user field opens the languages", false, {}, {key(Key::Up)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Lang); EXPECT_TRUE(s.lang_list_open); }},
-        {"down on password does nothing", true, {}, {key(Key::Down)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); EXPECT_FALSE(s.user_list_open); }},
-        {"down in a typed user field does nothing", false, {}, {key(Key::Down)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); EXPECT_FALSE(s.lang_list_open); }},
-        {"enter on language, typed mode, then esc leaves", false,
-         [](LoginState& s) { focus_on(s, F::Lang); s.lang_list_open = true; },
+        {"up from a typed user field opens the languages",
+         false,
+         {},
+         {key(Key::Up)},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Lang);
+             EXPECT_TRUE(s.lang_list_open);
+         }},
+        {"down on password does nothing",
+         true,
+         {},
+         {key(Key::Down)},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_FALSE(s.user_list_open);
+         }},
+        {"down in a typed user field does nothing",
+         false,
+         {},
+         {key(Key::Down)},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::User);
+             EXPECT_FALSE(s.lang_list_open);
+         }},
+        {"enter on language, typed mode, then esc leaves",
+         false,
+         [](LoginState& s) {
+             focus_on(s, F::Lang);
+             s.lang_list_open = true;
+         },
          {key(Key::Enter), key(Key::Esc)},
-         [](const LoginState& s, O o) { EXPECT_EQ(s.focus, F::User); EXPECT_EQ(o, O::Leave); }},
+         [](const LoginState& s, O o) {
+             EXPECT_EQ(s.focus, F::User);
+             EXPECT_EQ(o, O::Leave);
+         }},
     });
 }
 
 TEST(LoginKeys, UserListSelection) {
     run_rows({
-        {"down moves and clears the password", true,
-         [](LoginState& s) { focus_on(s, F::User); (void)s.password.append("pw"); },
+        {"down moves and clears the password",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             (void)s.password.append("pw");
+         },
          {key(Key::Down)},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.user_sel, 1u);
              EXPECT_TRUE(s.user_list_open);
              EXPECT_TRUE(s.password.empty());
          }},
-        {"down stops on the other row", true, [](LoginState& s) { focus_on(s, F::User); },
+        {"down stops on the other row",
+         true,
+         [](LoginState& s) { focus_on(s, F::User); },
          {key(Key::Down), key(Key::Down), key(Key::Down), key(Key::Down), key(Key::Down)},
          [](const LoginState& s, O) { EXPECT_EQ(s.user_sel, 3u); }},
-        {"up at the top keeps the password", true,
-         [](LoginState& s) { focus_on(s, F::User); (void)s.password.append("pw"); },
+        {"up at the top keeps the password",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             (void)s.password.append("pw");
+         },
          {key(Key::Up)},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.user_sel, 0u);
              EXPECT_TRUE(s.user_list_open);
              EXPECT_EQ(s.password.view(), "pw");
          }},
-        {"j and k move in the open list without clearing", true,
-         [](LoginState& s) { focus_on(s, F::User); s.user_list_open = true; (void)s.password.append("pw"); },
+        {"j and k move in the open list without clearing",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.user_list_open = true;
+             (void)s.password.append("pw");
+         },
          {ch('j'), ch('j'), ch('k')},
-         [](const LoginState& s, O) { EXPECT_EQ(s.user_sel, 1u); EXPECT_EQ(s.password.view(), "pw"); }},
-        {"j with the list closed starts the password", true, [](LoginState& s) { focus_on(s, F::User); },
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.user_sel, 1u);
+             EXPECT_EQ(s.password.view(), "pw");
+         }},
+        {"j with the list closed starts the password",
+         true,
+         [](LoginState& s) { focus_on(s, F::User); },
          {ch('j')},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); EXPECT_EQ(s.password.view(), "j"); }},
-        {"space toggles the user list", true, [](LoginState& s) { focus_on(s, F::User); },
-         {ch(' ')}, [](const LoginState& s, O) { EXPECT_TRUE(s.user_list_open); }},
-        {"space twice closes it", true, [](LoginState& s) { focus_on(s, F::User); },
-         {ch(' '), ch(' ')}, [](const LoginState& s, O) { EXPECT_FALSE(s.user_list_open); }},
-        {"enter on a listed user", true, [](LoginState& s) { focus_on(s, F::User); s.user_list_open = true; },
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_EQ(s.password.view(), "j");
+         }},
+        {"space toggles the user list",
+         true,
+         [](LoginState& s) { focus_on(s, F::User); },
+         {ch(' ')},
+         [](const LoginState& s, O) { EXPECT_TRUE(s.user_list_open); }},
+        {"space twice closes it",
+         true,
+         [](LoginState& s) { focus_on(s, F::User); },
+         {ch(' '), ch(' ')},
+         [](const LoginState& s, O) { EXPECT_FALSE(s.user_list_open); }},
+        {"enter on a listed user",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.user_list_open = true;
+         },
          {key(Key::Enter)},
-         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::Pass); EXPECT_FALSE(s.user_list_open); }},
-        {"enter on an empty other row stays", true, [](LoginState& s) { focus_on(s, F::User); s.user_sel = 3; },
-         {key(Key::Enter)}, [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); }},
-        {"enter on a blank typed name stays", false, [](LoginState& s) { s.typed_user = "  "; },
-         {key(Key::Enter)}, [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); }},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_FALSE(s.user_list_open);
+         }},
+        {"enter on an empty other row stays",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.user_sel = 3;
+         },
+         {key(Key::Enter)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); }},
+        {"enter on a blank typed name stays",
+         false,
+         [](LoginState& s) { s.typed_user = "  "; },
+         {key(Key::Enter)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.focus, F::User); }},
     });
 }
 
 TEST(LoginKeys, TypingNamesAndPasswords) {
     run_rows({
-        {"a letter on a listed user starts the password", true,
-         [](LoginState& s) { focus_on(s, F::User); s.users = {"administrator"}; s.user_list_open = true; },
+        {"a letter on a listed user starts the password",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.users = {"administrator"};
+             s.user_list_open = true;
+         },
          {ch('a')},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.focus, F::Pass);
@@ -213,35 +343,73 @@ TEST(LoginKeys, TypingNamesAndPasswords) {
              EXPECT_FALSE(s.user_list_open);
              EXPECT_TRUE(s.typed_user.empty());
          }},
-        {"name characters", false, {}, {ch('A'), ch('z'), ch('0'), ch('-'), ch('.'), ch('_')},
+        {"name characters",
+         false,
+         {},
+         {ch('A'), ch('z'), ch('0'), ch('-'), ch('.'), ch('_')},
          [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, "Az0-._"); }},
-        {"other characters are not name characters", false, {}, {ch(U'é'), ch(' '), ch('@'), ch('/')},
+        {"other characters are not name characters",
+         false,
+         {},
+         {ch(U'é'), ch(' '), ch('@'), ch('/')},
          [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, ""); }},
-        {"typing on the other row closes the list", true,
-         [](LoginState& s) { focus_on(s, F::User); s.user_sel = 3; s.user_list_open = true; },
+        {"typing on the other row closes the list",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.user_sel = 3;
+             s.user_list_open = true;
+         },
          {ch('x')},
          [](const LoginState& s, O) {
              EXPECT_EQ(s.typed_user, "x");
              EXPECT_FALSE(s.user_list_open);
              EXPECT_EQ(current_username(s), "x");
          }},
-        {"backspace edits the typed name", false, [](LoginState& s) { s.typed_user = "ab"; },
-         {key(Key::Backspace)}, [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, "a"); }},
-        {"backspace with a listed user does nothing", true,
-         [](LoginState& s) { focus_on(s, F::User); s.typed_user = "ab"; },
-         {key(Key::Backspace)}, [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, "ab"); }},
-        {"password takes any printable character", true, {}, {ch(U'é'), ch(' '), ch('j'), ch('k'), ch(U'€')},
+        {"backspace edits the typed name",
+         false,
+         [](LoginState& s) { s.typed_user = "ab"; },
+         {key(Key::Backspace)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, "a"); }},
+        {"backspace with a listed user does nothing",
+         true,
+         [](LoginState& s) {
+             focus_on(s, F::User);
+             s.typed_user = "ab";
+         },
+         {key(Key::Backspace)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.typed_user, "ab"); }},
+        {"password takes any printable character",
+         true,
+         {},
+         {ch(U'é'), ch(' '), ch('j'), ch('k'), ch(U'€')},
          [](const LoginState& s, O) { EXPECT_EQ(s.password.view(), "é jk€"); }},
-        {"password drops control characters", true, {}, {ch(0x01), ch(0x7F), ch(0x85), ch('x')},
+        {"password drops control characters",
+         true,
+         {},
+         {ch(0x01), ch(0x7F), ch(0x85), ch('x')},
          [](const LoginState& s, O) { EXPECT_EQ(s.password.view(), "x"); }},
-        {"backspace removes a whole character", true, [](LoginState& s) { (void)s.password.append("aé"); },
-         {key(Key::Backspace)}, [](const LoginState& s, O) { EXPECT_EQ(s.password.view(), "a"); }},
-        {"language field ignores characters", true, [](LoginState& s) { focus_on(s, F::Lang); },
+        {"backspace removes a whole character",
+         true,
+         [](LoginState& s) { (void)s.password.append("aé"); },
+         {key(Key::Backspace)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.password.view(), "a"); }},
+        {"language field ignores characters",
+         true,
+         [](LoginState& s) { focus_on(s, F::Lang); },
          {ch('x'), key(Key::Backspace)},
-         [](const LoginState& s, O) { EXPECT_TRUE(s.password.empty()); EXPECT_TRUE(s.typed_user.empty()); }},
-        {"keys without a meaning", true, {},
+         [](const LoginState& s, O) {
+             EXPECT_TRUE(s.password.empty());
+             EXPECT_TRUE(s.typed_user.empty());
+         }},
+        {"keys without a meaning",
+         true,
+         {},
          {key(Key::Left), key(Key::Right), key(Key::Delete), key(Key::Insert), key(Key::Home)},
-         [](const LoginState& s, O o) { EXPECT_EQ(s.focus, F::Pass); EXPECT_EQ(o, O::Continue); }},
+         [](const LoginState& s, O o) {
+             EXPECT_EQ(s.focus, F::Pass);
+             EXPECT_EQ(o, O::Continue);
+         }},
     });
 }
 
@@ -267,33 +435,92 @@ TEST(LoginKeys, LanguageList) {
             s.languages.push_back(lang(fmt::format("l{}", i), "L"));
         }
     };
-    auto open = [&](LoginState& s) { lang_focus(s); s.lang_list_open = true; };
+    auto open = [&](LoginState& s) {
+        lang_focus(s);
+        s.lang_list_open = true;
+    };
     run_rows({
-        {"down opens and moves", true, lang_focus, {key(Key::Down)},
-         [](const LoginState& s, O) { EXPECT_TRUE(s.lang_list_open); EXPECT_EQ(s.lang_sel, 1u); }},
-        {"up stops at 0", true, lang_focus, {key(Key::Up)},
-         [](const LoginState& s, O) { EXPECT_TRUE(s.lang_list_open); EXPECT_EQ(s.lang_sel, 0u); }},
-        {"home and end only while open", true, lang_focus, {key(Key::End)},
+        {"down opens and moves",
+         true,
+         lang_focus,
+         {key(Key::Down)},
+         [](const LoginState& s, O) {
+             EXPECT_TRUE(s.lang_list_open);
+             EXPECT_EQ(s.lang_sel, 1u);
+         }},
+        {"up stops at 0",
+         true,
+         lang_focus,
+         {key(Key::Up)},
+         [](const LoginState& s, O) {
+             EXPECT_TRUE(s.lang_list_open);
+             EXPECT_EQ(s.lang_sel, 0u);
+         }},
+        {"home and end only while open",
+         true,
+         lang_focus,
+         {key(Key::End)},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 0u); }},
-        {"end", true, open, {key(Key::End)}, [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 19u); }},
-        {"end then home", true, open, {key(Key::End), key(Key::Home)},
+        {"end",
+         true,
+         open,
+         {key(Key::End)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 19u); }},
+        {"end then home",
+         true,
+         open,
+         {key(Key::End), key(Key::Home)},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 0u); }},
-        {"page down by 8, stops at the end", true, open,
+        {"page down by 8, stops at the end",
+         true,
+         open,
          {key(Key::PageDown), key(Key::PageDown), key(Key::PageDown)},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 19u); }},
-        {"page up by 8", true, [&](LoginState& s) { open(s); s.lang_sel = 10; }, {key(Key::PageUp)},
+        {"page up by 8",
+         true,
+         [&](LoginState& s) {
+             open(s);
+             s.lang_sel = 10;
+         },
+         {key(Key::PageUp)},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 2u); }},
-        {"page keys need the list open", true, lang_focus, {key(Key::PageDown)},
+        {"page keys need the list open",
+         true,
+         lang_focus,
+         {key(Key::PageDown)},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 0u); }},
-        {"out-of-range selection is clamped first", true, [&](LoginState& s) { open(s); s.lang_sel = 50; },
-         {key(Key::Up)}, [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 18u); }},
-        {"j and k while open", true, open, {ch('j'), ch('j'), ch('k')},
+        {"out-of-range selection is clamped first",
+         true,
+         [&](LoginState& s) {
+             open(s);
+             s.lang_sel = 50;
+         },
+         {key(Key::Up)},
+         [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 18u); }},
+        {"j and k while open",
+         true,
+         open,
+         {ch('j'), ch('j'), ch('k')},
          [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 1u); }},
-        {"j while closed does nothing", true, lang_focus, {ch('j')},
-         [](const LoginState& s, O) { EXPECT_EQ(s.lang_sel, 0u); EXPECT_FALSE(s.lang_list_open); }},
-        {"space toggles", true, lang_focus, {ch(' ')},
+        {"j while closed does nothing",
+         true,
+         lang_focus,
+         {ch('j')},
+         [](const LoginState& s, O) {
+             EXPECT_EQ(s.lang_sel, 0u);
+             EXPECT_FALSE(s.lang_list_open);
+         }},
+        {"space toggles",
+         true,
+         lang_focus,
+         {ch(' ')},
          [](const LoginState& s, O) { EXPECT_TRUE(s.lang_list_open); }},
-        {"request carries the selected tag", true, [&](LoginState& s) { open(s); s.lang_sel = 4; },
+        {"request carries the selected tag",
+         true,
+         [&](LoginState& s) {
+             open(s);
+             s.lang_sel = 4;
+         },
          {key(Key::Tab), key(Key::Enter)},
          [](const LoginState& s, O o) {
              EXPECT_EQ(o, O::Submit);
@@ -317,7 +544,10 @@ TEST(LoginKeys, EscFirstClosesListsThenLeaves) {
 
 TEST(LoginKeys, Submit) {
     run_rows({
-        {"listed user with an empty password is submitted", true, {}, {key(Key::Enter)},
+        {"listed user with an empty password is submitted",
+         true,
+         {},
+         {key(Key::Enter)},
          [](const LoginState& s, O o) {
              EXPECT_EQ(o, O::Submit);
              const LoginRequest r = login_request(s);
@@ -325,15 +555,22 @@ TEST(LoginKeys, Submit) {
              EXPECT_TRUE(r.password.empty());
              EXPECT_EQ(r.language, "en-US");
          }},
-        {"other row with nothing typed goes back to the user field", true,
-         [](LoginState& s) { s.user_sel = 3; s.user_list_open = true; }, {key(Key::Enter)},
+        {"other row with nothing typed goes back to the user field",
+         true,
+         [](LoginState& s) {
+             s.user_sel = 3;
+             s.user_list_open = true;
+         },
+         {key(Key::Enter)},
          [](const LoginState& s, O o) {
              EXPECT_EQ(o, O::Continue);
              EXPECT_EQ(s.focus, F::User);
              EXPECT_EQ(s.user_sel, 3u);
              EXPECT_TRUE(s.user_list_open);
          }},
-        {"typed name is trimmed, password kept", false, [](LoginState& s) { s.typed_user = " carol "; },
+        {"typed name is trimmed, password kept",
+         false,
+         [](LoginState& s) { s.typed_user = " carol "; },
          {key(Key::Enter), ch('p'), ch(' '), key(Key::Enter)},
          [](const LoginState& s, O o) {
              EXPECT_EQ(o, O::Submit);
@@ -341,9 +578,14 @@ TEST(LoginKeys, Submit) {
              EXPECT_EQ(r.user, "carol");
              EXPECT_EQ(r.password.view(), "p ");
          }},
-        {"selection out of range carries en-US", true, [](LoginState& s) { s.lang_sel = 9; },
+        {"selection out of range carries en-US",
+         true,
+         [](LoginState& s) { s.lang_sel = 9; },
          {key(Key::Enter)},
-         [](const LoginState& s, O o) { EXPECT_EQ(o, O::Submit); EXPECT_EQ(login_request(s).language, "en-US"); }},
+         [](const LoginState& s, O o) {
+             EXPECT_EQ(o, O::Submit);
+             EXPECT_EQ(login_request(s).language, "en-US");
+         }},
     });
 }
 
@@ -363,8 +605,8 @@ TEST(LoginKeys, ErrorMode) {
         EXPECT_EQ(s.focus, F::Pass);
         EXPECT_FALSE(s.user_list_open || s.lang_list_open);
     }
-    for (const KeyEvent& k : {key(Key::Tab), key(Key::Up), key(Key::Down), ch('x'), ch('a'),
-                              key(Key::Backspace)}) {
+    for (const KeyEvent& k :
+         {key(Key::Tab), key(Key::Up), key(Key::Down), ch('x'), ch('a'), key(Key::Backspace)}) {
         LoginState s = initial_login_state(start(true));
         failed(s);
         EXPECT_EQ(handle_login_key(s, k, page()), O::Continue);

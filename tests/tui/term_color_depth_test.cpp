@@ -20,7 +20,9 @@ TEST(ColorDepth, FollowsTermAndTheColorSetting) {
         {std::nullopt, 0, ColorDepth::Mono},
         {"", 0, ColorDepth::Mono},
         {"dumb", 0, ColorDepth::Mono},
-        {"\xff" "xterm", 0, ColorDepth::Mono},
+        {"\xff"
+         "xterm",
+         0, ColorDepth::Mono},
         {"dumb2", 16, ColorDepth::Color16},
         {"xterm", 16, ColorDepth::Color16},
         {"vt100", 16, ColorDepth::Color16},
@@ -43,7 +45,8 @@ TEST(ColorRoles, MonoUsesNoColourForTheHighlight) {
     EXPECT_EQ(color.base, Style{}.with_fg(Color::White).with_bg(Color::Black));
     EXPECT_EQ(color.accent.fg, Color::Cyan);
     EXPECT_EQ(color.title.fg, Color::LightCyan);
-    EXPECT_EQ(color.highlight, Style{}.with_fg(Color::Black).with_bg(Color::Cyan).add(Modifier::Bold));
+    EXPECT_EQ(color.highlight,
+              Style{}.with_fg(Color::Black).with_bg(Color::Cyan).add(Modifier::Bold));
 
     const ColorRoles mono = color_roles(ColorDepth::Mono);
     EXPECT_EQ(mono.base, color.base);

@@ -35,7 +35,9 @@ TEST(ConsoleMouseEdges, PollsAgainstTheLastSeenState) {
         {"button1_released", {1, 0}, {13, 4, 0, 0}, {at(MK::Up, 13, 4)}},
         {"button3_pressed", {0, 0}, {1, 2, 0, 4}, {at(MK::Down, 1, 2, MB::Right)}},
         {"button3_released_silently", {4, 0}, {1, 2, 0, 0}, {}},
-        {"all_at_once_in_order", {0, 0}, {7, 8, 1, 5},
+        {"all_at_once_in_order",
+         {0, 0},
+         {7, 8, 1, 5},
          {at(MK::Down, 7, 8), at(MK::Down, 7, 8, MB::Right), at(MK::ScrollDown, 7, 8)}},
         {"wheel_up", {0, 10}, {0, 0, 9, 0}, {at(MK::ScrollUp, 0, 0)}},
         {"negative_position_is_zero", {0, 0}, {-3, -1, 0, 1}, {at(MK::Down, 0, 0)}},
@@ -70,10 +72,14 @@ struct Pipe {
         ::close(fds[0]);
         ::close(fds[1]);
     }
-    void write(std::string_view s) { ASSERT_EQ(::write(fds[1], s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+    void write(std::string_view s) {
+        ASSERT_EQ(::write(fds[1], s.data(), s.size()), static_cast<ssize_t>(s.size()));
+    }
 };
 
-Event mouse_event(MouseEvent e) { return Event{e}; }
+Event mouse_event(MouseEvent e) {
+    return Event{e};
+}
 
 TEST(NextEvent, HandsOutQueuedConsoleEventsBeforeAskingAgain) {
     ScriptedConsole console;
@@ -86,7 +92,8 @@ TEST(NextEvent, HandsOutQueuedConsoleEventsBeforeAskingAgain) {
     std::vector<Event> got;
     for (int i = 0; i < 3; ++i) got.push_back(**next_event(mouse, reader));
     EXPECT_EQ(console.polls, 1);
-    EXPECT_EQ(got, (std::vector<Event>{mouse_event(at(MK::Down, 3, 4)), mouse_event(at(MK::Down, 3, 4, MB::Right)),
+    EXPECT_EQ(got, (std::vector<Event>{mouse_event(at(MK::Down, 3, 4)),
+                                       mouse_event(at(MK::Down, 3, 4, MB::Right)),
                                        mouse_event(at(MK::ScrollDown, 3, 4))}));
     // Nothing new at the console: the terminal is read.
     EXPECT_EQ(**next_event(mouse, reader), Event{KeyEvent::character('k')});
@@ -110,7 +117,8 @@ TEST(NextEvent, TracesConsoleEventsOnlyWhenAsked) {
     Pipe input;
     EventReader reader(input.fds[0], [] { return std::nullopt; });
     for (bool traced : {true, false}) {
-        test::ScopedEnv env("TARNWICK_MOUSE_TRACE", traced ? std::optional<std::string>("") : std::nullopt);
+        test::ScopedEnv env("TARNWICK_MOUSE_TRACE",
+                            traced ? std::optional<std::string>("") : std::nullopt);
         ScriptedConsole console;
         console.replies = {ConsoleMouseReport{12, 4, 0, 1}, ConsoleMouseReport{12, 4, 0, 1}};
         std::optional<ConsoleMouse> mouse = console.mouse();

@@ -21,7 +21,9 @@ struct Pipe {
         ::close(fds[0]);
         if (fds[1] >= 0) ::close(fds[1]);
     }
-    void write(std::string_view s) { ASSERT_EQ(::write(fds[1], s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+    void write(std::string_view s) {
+        ASSERT_EQ(::write(fds[1], s.data(), s.size()), static_cast<ssize_t>(s.size()));
+    }
 };
 
 TEST(EventReader, QueuesEveryEventOfOneRead) {

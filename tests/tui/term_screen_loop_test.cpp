@@ -38,7 +38,8 @@ struct Harness {
             events.pop_front();
             // A resize report comes with the terminal's new size.
             if (e && *e) {
-                if (const auto* r = std::get_if<ResizeEvent>(&**e)) backend.set_size(r->columns, r->rows);
+                if (const auto* r = std::get_if<ResizeEvent>(&**e))
+                    backend.set_size(r->columns, r->rows);
             }
             return e;
         };
@@ -64,8 +65,12 @@ struct Harness {
     }
 };
 
-EventResult ev(Event e) { return std::optional<Event>(std::move(e)); }
-EventResult nothing() { return std::optional<Event>{}; }
+EventResult ev(Event e) {
+    return std::optional<Event>(std::move(e));
+}
+EventResult nothing() {
+    return std::optional<Event>{};
+}
 
 KeyEvent with_kind(KeyEvent k, KeyEventKind kind) {
     k.kind = kind;
@@ -74,9 +79,12 @@ KeyEvent with_kind(KeyEvent k, KeyEventKind kind) {
 
 TEST(ScreenLoop, RedrawsEachTurnAndDispatchesOnlyKeyPresses) {
     Harness h;
-    h.events = {nothing(), ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Release)),
-                ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Repeat)), ev(FocusGained{}),
-                ev(PasteEvent{"\r"}), ev(KeyEvent::key(Key::Enter))};
+    h.events = {nothing(),
+                ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Release)),
+                ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Repeat)),
+                ev(FocusGained{}),
+                ev(PasteEvent{"\r"}),
+                ev(KeyEvent::key(Key::Enter))};
     auto handlers = h.screen();
     auto result = run_screen(AutoMode::Always, handlers, h.io());
     ASSERT_TRUE(result);
@@ -92,7 +100,8 @@ TEST(ScreenLoop, RedrawsEachTurnAndDispatchesOnlyKeyPresses) {
 
 TEST(ScreenLoop, MouseEventsGoToTheHitTestAndResizeResizesTheBuffers) {
     Harness h;
-    h.events = {ev(ResizeEvent{30, 6}), ev(MouseEvent{MouseEventKind::Down, MouseButton::Left, 7, 2, kNoModifiers})};
+    h.events = {ev(ResizeEvent{30, 6}),
+                ev(MouseEvent{MouseEventKind::Down, MouseButton::Left, 7, 2, kNoModifiers})};
     std::optional<Size> size_at_click;
     auto handlers = h.screen();
     handlers.on_mouse = [&](const MouseEvent& m, ScreenContext& ctx) -> ScreenStep<std::string> {

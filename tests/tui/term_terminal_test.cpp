@@ -27,7 +27,9 @@ public:
     std::optional<std::size_t> fail_at;
 
     Result<Size, IoError> size() override { return Size{80, 24}; }
-    Result<void, IoError> write(std::string_view bytes) override { return record(std::string(bytes)); }
+    Result<void, IoError> write(std::string_view bytes) override {
+        return record(std::string(bytes));
+    }
     Result<void, IoError> flush() override { return record(kFlush); }
 
 private:
@@ -42,8 +44,9 @@ private:
 
 using Calls = std::vector<std::string>;
 
-const Calls kClearCalls = {"\x1b[2J", "\x1b[3J", "\x1b[1;1H", "\x1b[?25l", kFlush,
-                           "\x1b[2J\x1b[3J\x1b[H\x1b[0m\x1b[40m", kFlush};
+const Calls kClearCalls = {"\x1b[2J",   "\x1b[3J", "\x1b[1;1H",
+                           "\x1b[?25l", kFlush,    "\x1b[2J\x1b[3J\x1b[H\x1b[0m\x1b[40m",
+                           kFlush};
 
 TEST(ClearScreen, WritesEachStepInOrder) {
     RecordingBackend out;
@@ -70,8 +73,8 @@ TEST(ClearScreen, FirstFailureEndsItExceptTheFinalResetWrite) {
     }
 }
 
-const Calls kRestoreCalls = {std::string(kMouseReportingOff), "\x1b[?1049l", "\x1b[2J", "\x1b[1;1H",
-                             "\x1b[?25h", kFlush};
+const Calls kRestoreCalls = {
+    std::string(kMouseReportingOff), "\x1b[?1049l", "\x1b[2J", "\x1b[1;1H", "\x1b[?25h", kFlush};
 
 TEST(RestoreTerminal, WritesTheListAndSkipsTheRestAfterAFailureButStillFlushes) {
     RecordingBackend out;
@@ -95,7 +98,8 @@ struct PtyRun {
     int status = -1;
 };
 
-PtyRun run_on_pty(const std::function<int()>& child, const std::function<void(int master)>& during = {}) {
+PtyRun run_on_pty(const std::function<int()>& child,
+                  const std::function<void(int master)>& during = {}) {
     int master = -1;
     pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) _exit(child());
@@ -113,8 +117,10 @@ PtyRun run_on_pty(const std::function<int()>& child, const std::function<void(in
             // One byte wakes a raw-mode read; a line wakes a cooked one.
             termios t{};
             ::tcgetattr(master, &t);
-            if (t.c_lflag & ICANON) (void)!::write(master, "x\n", 2);
-            else (void)!::write(master, "x", 1);
+            if (t.c_lflag & ICANON)
+                (void)!::write(master, "x\n", 2);
+            else
+                (void)!::write(master, "x", 1);
         }
     }
     int st = 0;
@@ -151,12 +157,15 @@ TEST(EnterLeaveTui, WriteTheSequencesAndSwitchRawModeOnAndOff) {
         [&](int master) {
             termios t{};
             ::tcgetattr(master, &t);
-            if (!during_tui) during_tui = t;
-            else after = t;
+            if (!during_tui)
+                during_tui = t;
+            else
+                after = t;
         });
     EXPECT_EQ(run.status, 0);
-    std::string expected = clear_bytes() + "\x1b[?1049h" + std::string(kMouseReportingOn) + clear_bytes() + "@" +
-                           std::string(kMouseReportingOff) + "\x1b[?1049l" + "\x1b[?25h" + "@" +
+    std::string expected = clear_bytes() + "\x1b[?1049h" + std::string(kMouseReportingOn) +
+                           clear_bytes() + "@" + std::string(kMouseReportingOff) + "\x1b[?1049l" +
+                           "\x1b[?25h" + "@" +
                            "x\r\n";  // the terminal echoes again after leave_tui
     EXPECT_EQ(run.output, expected);
     ASSERT_TRUE(during_tui);

@@ -7,17 +7,28 @@
 namespace tarnwick::tui {
 
 void PrintTo(const MarkupSpan& span, std::ostream* out) {
-    *out << '"' << span.text << '"' << (span.bold ? " bold" : "") << (span.underline ? " underline" : "")
-         << (span.italic ? " italic" : "") << (span.dim ? " dim" : "");
+    *out << '"' << span.text << '"' << (span.bold ? " bold" : "")
+         << (span.underline ? " underline" : "") << (span.italic ? " italic" : "")
+         << (span.dim ? " dim" : "");
 }
 
 namespace {
 
-MarkupSpan plain(std::string text) { return MarkupSpan{std::move(text)}; }
-MarkupSpan bold(std::string text) { return MarkupSpan{std::move(text), true}; }
-MarkupSpan italic(std::string text) { return MarkupSpan{std::move(text), false, false, true}; }
-MarkupSpan dim(std::string text) { return MarkupSpan{std::move(text), false, false, false, true}; }
-MarkupSpan bold_underline(std::string text) { return MarkupSpan{std::move(text), true, true}; }
+MarkupSpan plain(std::string text) {
+    return MarkupSpan{std::move(text)};
+}
+MarkupSpan bold(std::string text) {
+    return MarkupSpan{std::move(text), true};
+}
+MarkupSpan italic(std::string text) {
+    return MarkupSpan{std::move(text), false, false, true};
+}
+MarkupSpan dim(std::string text) {
+    return MarkupSpan{std::move(text), false, false, false, true};
+}
+MarkupSpan bold_underline(std::string text) {
+    return MarkupSpan{std::move(text), true, true};
+}
 
 TEST(InlineMarkup, StylesRunsBetweenMarkers) {
     const struct {

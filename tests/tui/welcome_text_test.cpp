@@ -64,7 +64,8 @@ TEST_F(WelcomeText, FoldersComeBeforeNames) {
     auto lines = load_welcome_text_from(folders(), "en-US");
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].at(0).text, "plain in config");
-    EXPECT_EQ(last_log_line(), "welcome loaded locale=en-US file=" + config_.path() + "/welcome.md");
+    EXPECT_EQ(last_log_line(),
+              "welcome loaded locale=en-US file=" + config_.path() + "/welcome.md");
 }
 
 TEST_F(WelcomeText, SkipsFilesThatShowNothingOrCannotBeRead) {
@@ -78,7 +79,8 @@ TEST_F(WelcomeText, SkipsFilesThatShowNothingOrCannotBeRead) {
     EXPECT_TRUE(lines[1].empty());
     EXPECT_EQ(lines[2].size(), 2U);
     // The tag is logged as given.
-    EXPECT_EQ(last_log_line(), "welcome loaded locale= en-US file=" + res_.path() + "/welcome.en.md");
+    EXPECT_EQ(last_log_line(),
+              "welcome loaded locale= en-US file=" + res_.path() + "/welcome.en.md");
 }
 
 TEST_F(WelcomeText, NothingUsableGivesNoLinesAndNoLogLine) {
@@ -89,8 +91,8 @@ TEST_F(WelcomeText, NothingUsableGivesNoLinesAndNoLogLine) {
 }
 
 TEST_F(WelcomeText, TheFixedFoldersFollowTheConfigurationFolder) {
-    EXPECT_EQ(welcome_folders("/cfg"),
-              (std::vector<std::string>{"/cfg", "/usr/local/etc/tarnwick", TARNWICK_SOURCE_RES_DIR}));
+    EXPECT_EQ(welcome_folders("/cfg"), (std::vector<std::string>{"/cfg", "/usr/local/etc/tarnwick",
+                                                                 TARNWICK_SOURCE_RES_DIR}));
 }
 
 }  // namespace

@@ -24,8 +24,9 @@ using Step = Result<void, IoError>;
 // The output file: created or truncated, never through a symbolic link, and
 // only a regular file (the default path is in the world-writable /tmp).
 Result<int, IoError> open_output(const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY,
-                    0666);
+    int fd =
+        ::open(path.c_str(),
+               O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return fail(IoError{errno});
     struct stat st {};
     int err = ::fstat(fd, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
@@ -63,7 +64,8 @@ Result<std::uint64_t, IoError> record_events(int file, std::uint64_t max) {
         const tui::Event& event = **next;
         if (is_esc_press(event)) break;
         if (const auto* mouse = std::get_if<tui::MouseEvent>(&event)) {
-            auto line = fmt::format("MOUSE kind={} col={} row={}\n", kind_name(*mouse), mouse->column, mouse->row);
+            auto line = fmt::format("MOUSE kind={} col={} row={}\n", kind_name(*mouse),
+                                    mouse->column, mouse->row);
             if (auto w = tui::write_all(file, line); !w) return fail(w.error());
             ++count;
         }
@@ -106,12 +108,12 @@ int run_mouse_echo(const std::string& path, std::uint64_t max) {
     if (file >= 0) ::close(file);
     if (!count) {
         // The terminal modes stay as they are: the caller sees where it failed.
-        (void)tui::write_all(STDERR_FILENO,
-                             fmt::format("ERROR: mouse-echo: {}\n", tui::display_io_error(count.error())));
+        (void)tui::write_all(STDERR_FILENO, fmt::format("ERROR: mouse-echo: {}\n",
+                                                        tui::display_io_error(count.error())));
         return kExitOsErr;
     }
-    (void)tui::write_all(STDOUT_FILENO,
-                         fmt::format("MOUSE_ECHO_OK count={} path={}\n", *count, decode_lossy(path)));
+    (void)tui::write_all(
+        STDOUT_FILENO, fmt::format("MOUSE_ECHO_OK count={} path={}\n", *count, decode_lossy(path)));
     return 0;
 }
 

@@ -55,13 +55,26 @@ std::string quote_log_value(std::string_view value) {
         const char32_t cp = next_code_point(text, pos).value_or(U'\uFFFD');
         if (pos == start) ++pos;  // cannot happen on decoded text; never loop
         switch (cp) {
-            case U'"': out += "\\\""; continue;
-            case U'\\': out += "\\\\"; continue;
-            case U'\t': out += "\\t"; continue;
-            case U'\r': out += "\\r"; continue;
-            case U'\n': out += "\\n"; continue;
-            case U'\0': out += "\\0"; continue;
-            default: break;
+            case U'"':
+                out += "\\\"";
+                continue;
+            case U'\\':
+                out += "\\\\";
+                continue;
+            case U'\t':
+                out += "\\t";
+                continue;
+            case U'\r':
+                out += "\\r";
+                continue;
+            case U'\n':
+                out += "\\n";
+                continue;
+            case U'\0':
+                out += "\\0";
+                continue;
+            default:
+                break;
         }
         if (is_escaped_code_point(cp)) {
             out += fmt::format("\\u{{{:x}}}", static_cast<std::uint32_t>(cp));
@@ -74,8 +87,8 @@ std::string quote_log_value(std::string_view value) {
 }
 
 std::string auth_log_line(std::string_view time, std::string_view display,
-                          std::string_view pam_user, std::string_view tty,
-                          std::size_t password_len, std::optional<std::string_view> result) {
+                          std::string_view pam_user, std::string_view tty, std::size_t password_len,
+                          std::optional<std::string_view> result) {
     return fmt::format("{} display={} pam_user={} tty={} password_len={} result={}\n", time,
                        quote_log_value(display), quote_log_value(pam_user), quote_log_value(tty),
                        password_len, result.value_or("attempt"));
@@ -94,10 +107,9 @@ void append_auth_log(const std::string& path, std::string_view display, std::str
         auth_log_line(auth_log_time(), display, pam_user, tty, password_len, result);
     // Non-blocking and regular files only: a FIFO or device put at the path
     // must not hang the login or receive the line.
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK |
-                              O_NOCTTY,
-                          0640);
+    const int fd = ::open(
+        path.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0640);
     if (fd >= 0) {
         struct stat st {};
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) write_whole(fd, line);

@@ -23,8 +23,8 @@ void append_auth_log(const std::string& path, std::string_view display, std::str
 
 // The line, "\n" included.
 std::string auth_log_line(std::string_view time, std::string_view display,
-                          std::string_view pam_user, std::string_view tty,
-                          std::size_t password_len, std::optional<std::string_view> result);
+                          std::string_view pam_user, std::string_view tty, std::size_t password_len,
+                          std::optional<std::string_view> result);
 
 // A value in double quotes with quotes, backslashes, controls, non-printable
 // and combining characters escaped. Invalid UTF-8 bytes are written as U+FFFD.

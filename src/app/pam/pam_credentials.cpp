@@ -48,6 +48,8 @@ PamCredentialSlot& pam_credentials() {
     return slot;
 }
 
-void scrub_credentials() { pam_credentials().scrub(); }
+void scrub_credentials() {
+    pam_credentials().scrub();
+}
 
 }  // namespace tarnwick::app

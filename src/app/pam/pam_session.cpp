@@ -77,7 +77,8 @@ Result<void, PamError> close_pam_session(PamSession&& session) {
         status = pam_end(handle, 0);
     }
     scrub_credentials();
-    if (status != PAM_SUCCESS) return fail(PamError{PamErrorKind::End, fmt::format("pam_end {}", status)});
+    if (status != PAM_SUCCESS)
+        return fail(PamError{PamErrorKind::End, fmt::format("pam_end {}", status)});
     return {};
 }
 

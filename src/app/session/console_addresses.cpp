@@ -14,9 +14,9 @@ namespace tarnwick::app {
 namespace {
 
 constexpr std::array<std::string_view, 22> kExcludedPrefixes = {
-    "tap",   "epair", "bridge", "vnet",  "vm-",  "tun",    "wg",     "pflog",
-    "pfsync", "enc",  "ipfw",   "ipsec", "gif",  "gre",    "lagg",   "vlan",
-    "usbus", "docker", "cni",   "veth",  "podman", "bastille",
+    "tap",    "epair",  "bridge", "vnet",  "vm-",    "tun",      "wg",   "pflog",
+    "pfsync", "enc",    "ipfw",   "ipsec", "gif",    "gre",      "lagg", "vlan",
+    "usbus",  "docker", "cni",    "veth",  "podman", "bastille",
 };
 
 bool starts_with(std::string_view text, std::string_view prefix) {
@@ -78,7 +78,8 @@ bool is_dotted_ipv4(std::string_view text) {
     std::size_t pos = 0;
     while (true) {
         const std::size_t dot = text.find('.', pos);
-        const std::string_view part = text.substr(pos, dot == std::string_view::npos ? dot : dot - pos);
+        const std::string_view part =
+            text.substr(pos, dot == std::string_view::npos ? dot : dot - pos);
         if (part.empty() || part.size() > 3) return false;
         if (!std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return false;

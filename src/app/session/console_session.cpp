@@ -3,9 +3,9 @@
 #include <unistd.h>
 
 #include "app/session/console_addresses.h"
-#include "app/session/login_users.h"
 #include "app/session/find_login_page.h"
 #include "app/session/login_loop.h"
+#include "app/session/login_users.h"
 #include "app/session/menu_loop.h"
 #include "app/session/session_context.h"
 #include "app/session/stderr_capture.h"
@@ -41,8 +41,8 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.current_tag = env_locale();
 
     auto templates = tmpl::load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
-    ctx.menu_template =
-        templates && !templates->empty() ? std::move(templates->front()) : tmpl::default_main_menu();
+    ctx.menu_template = templates && !templates->empty() ? std::move(templates->front())
+                                                         : tmpl::default_main_menu();
 
     ctx.login_users = app::login_user_list(ctx.config);
     ctx.addresses = app::console_addresses();

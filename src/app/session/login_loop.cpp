@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "app/pam/auth_log.h"
-#include "app/session/login_users.h"
 #include "app/pam/pam_credentials.h"
 #include "app/pam/pam_error.h"
 #include "app/session/login_rules.h"
+#include "app/session/login_users.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
 #include "tui/screens/login_screen.h"

@@ -12,8 +12,8 @@
 namespace tarnwick::app {
 
 const std::vector<std::string_view> SYSTEM_ACCOUNTS = {
-    "nobody", "daemon", "operator", "bin",   "tty",     "kmem",     "games", "news",    "man",
-    "sshd",   "toor",   "bind",     "proxy", "unbound", "www",      "mailnull", "guest", "messagebus",
+    "nobody", "daemon", "operator", "bin",   "tty",     "kmem", "games",    "news",  "man",
+    "sshd",   "toor",   "bind",     "proxy", "unbound", "www",  "mailnull", "guest", "messagebus",
 };
 
 namespace {
@@ -94,7 +94,8 @@ std::optional<std::vector<std::string>> group_members(std::string_view group_lin
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = members.find(',', start);
-        const std::string_view part = trim(members.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        const std::string_view part =
+            trim(members.substr(start, comma == std::string_view::npos ? comma : comma - start));
         if (!part.empty()) out.emplace_back(part);
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -102,7 +103,8 @@ std::optional<std::vector<std::string>> group_members(std::string_view group_lin
     return out;
 }
 
-std::vector<std::string> login_user_list(const TarnwickConfig& config, const std::string& group_file) {
+std::vector<std::string> login_user_list(const TarnwickConfig& config,
+                                         const std::string& group_file) {
     std::set<std::string> names{std::string(kAdministrator)};
     std::vector<std::string> members;
     if (auto from_getent = members_from_getent(config.console_group)) {

@@ -20,7 +20,8 @@ extern const std::vector<std::string_view> SYSTEM_ACCOUNTS;
 // Built once per session. Never fails: in the worst case "administrator" alone.
 std::vector<std::string> login_user_list(const TarnwickConfig& config);
 // The same with the group database file as a parameter.
-std::vector<std::string> login_user_list(const TarnwickConfig& config, const std::string& group_file);
+std::vector<std::string> login_user_list(const TarnwickConfig& config,
+                                         const std::string& group_file);
 
 // The fourth field of a group line split at ",", each part trimmed, empty
 // parts dropped; nothing when the line has fewer than four fields.

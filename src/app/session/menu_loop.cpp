@@ -19,7 +19,8 @@ std::vector<tmpl::MenuItem> builtin_power_menu(const Catalog& catalog, bool admi
     items.push_back({"logout", translate(catalog, "action.logout"), tmpl::MenuAction::Logout});
     if (admin) {
         items.push_back({"reboot", translate(catalog, "action.reboot"), tmpl::MenuAction::Reboot});
-        items.push_back({"power_off", translate(catalog, "action.power_off"), tmpl::MenuAction::PowerOff});
+        items.push_back(
+            {"power_off", translate(catalog, "action.power_off"), tmpl::MenuAction::PowerOff});
     }
     items.push_back({"back", translate(catalog, "action.back"), tmpl::MenuAction::Back});
     return items;
@@ -28,11 +29,16 @@ std::vector<tmpl::MenuItem> builtin_power_menu(const Catalog& catalog, bool admi
 // Actions whose screens are not part of this build yet.
 std::string not_available(tmpl::MenuAction action) {
     switch (action) {
-        case tmpl::MenuAction::SystemInfo: return "System information is not available yet";
-        case tmpl::MenuAction::NetworkStatus: return "The network panel is not available yet";
-        case tmpl::MenuAction::PowerOff: return "Power off is not available yet";
-        case tmpl::MenuAction::Reboot: return "Reboot is not available yet";
-        default: return {};
+        case tmpl::MenuAction::SystemInfo:
+            return "System information is not available yet";
+        case tmpl::MenuAction::NetworkStatus:
+            return "The network panel is not available yet";
+        case tmpl::MenuAction::PowerOff:
+            return "Power off is not available yet";
+        case tmpl::MenuAction::Reboot:
+            return "Reboot is not available yet";
+        default:
+            return {};
     }
 }
 
@@ -43,7 +49,8 @@ public:
 
     Result<int, std::string> run() {
         const Catalog& catalog = in_.catalog;
-        auto items = tmpl::load_menu_page(ctx_.config_dir, "pages/admin-menu.twml", admin_, catalog);
+        auto items =
+            tmpl::load_menu_page(ctx_.config_dir, "pages/admin-menu.twml", admin_, catalog);
         const std::vector<tmpl::MenuItem> menu =
             items ? std::move(*items)
                   : tmpl::build_menu_items(ctx_.menu_template.widgets, catalog, admin_);
@@ -79,9 +86,10 @@ public:
     }
 
 private:
-    Result<tmpl::MenuAction, std::string> show(const std::string& title, const std::string& subtitle,
-                                         const std::vector<tmpl::MenuItem>& items,
-                                         const std::optional<std::string>& status) {
+    Result<tmpl::MenuAction, std::string> show(const std::string& title,
+                                               const std::string& subtitle,
+                                               const std::vector<tmpl::MenuItem>& items,
+                                               const std::optional<std::string>& status) {
         const Catalog& catalog = in_.catalog;
         std::optional<std::string_view> status_view;
         if (status) status_view = *status;
@@ -100,10 +108,14 @@ private:
         auto chosen = show(title, title, items, std::nullopt);
         if (!chosen) return fail(chosen.error());
         switch (*chosen) {
-            case tmpl::MenuAction::Logout: return true;
+            case tmpl::MenuAction::Logout:
+                return true;
             case tmpl::MenuAction::PowerOff:
-            case tmpl::MenuAction::Reboot: status_ = not_available(*chosen); return false;
-            default: return false;
+            case tmpl::MenuAction::Reboot:
+                status_ = not_available(*chosen);
+                return false;
+            default:
+                return false;
         }
     }
 

@@ -31,16 +31,26 @@ MenuAction parse_menu_action(std::string_view text) {
 
 std::string_view menu_action_name(MenuAction action) {
     switch (action) {
-        case MenuAction::SpawnShell: return "SpawnShell";
-        case MenuAction::SystemInfo: return "SystemInfo";
-        case MenuAction::NetworkStatus: return "NetworkStatus";
-        case MenuAction::PowerMenu: return "PowerMenu";
-        case MenuAction::PowerOff: return "PowerOff";
-        case MenuAction::Reboot: return "Reboot";
-        case MenuAction::Quit: return "Quit";
-        case MenuAction::Back: return "Back";
-        case MenuAction::Logout: return "Logout";
-        case MenuAction::None: return "None";
+        case MenuAction::SpawnShell:
+            return "SpawnShell";
+        case MenuAction::SystemInfo:
+            return "SystemInfo";
+        case MenuAction::NetworkStatus:
+            return "NetworkStatus";
+        case MenuAction::PowerMenu:
+            return "PowerMenu";
+        case MenuAction::PowerOff:
+            return "PowerOff";
+        case MenuAction::Reboot:
+            return "Reboot";
+        case MenuAction::Quit:
+            return "Quit";
+        case MenuAction::Back:
+            return "Back";
+        case MenuAction::Logout:
+            return "Logout";
+        case MenuAction::None:
+            return "None";
     }
     return "None";
 }

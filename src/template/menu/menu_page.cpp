@@ -18,13 +18,15 @@ void collect_into(const std::vector<tmpl::TwmlNode>& nodes, std::vector<MenuEntr
         } else if (const auto* menu = node.get<tmpl::TwmlNode::Menu>()) {
             collect_into(menu->children, out);
         } else if (const auto* item = node.get<tmpl::TwmlNode::Item>()) {
-            if (item->action) out.push_back(MenuEntry{item->id, *item->action, item->label_key, item->require});
+            if (item->action)
+                out.push_back(MenuEntry{item->id, *item->action, item->label_key, item->require});
         }
     }
 }
 
 // The items the viewer may see, or none when the page is not for them.
-std::optional<std::vector<MenuItem>> menu_items_of(const tmpl::TwmlPage& page, const AccessGrant& grant,
+std::optional<std::vector<MenuItem>> menu_items_of(const tmpl::TwmlPage& page,
+                                                   const AccessGrant& grant,
                                                    const Catalog& catalog) {
     if (!grant.holds(page.require)) return std::nullopt;
     std::vector<MenuItem> items;
@@ -62,8 +64,9 @@ std::optional<std::vector<MenuItem>> load_menu_page_from(std::span<const std::st
     return items;
 }
 
-std::optional<std::vector<MenuItem>> load_menu_page(std::string_view config_dir, std::string_view page,
-                                                    bool is_admin, const Catalog& catalog) {
+std::optional<std::vector<MenuItem>> load_menu_page(std::string_view config_dir,
+                                                    std::string_view page, bool is_admin,
+                                                    const Catalog& catalog) {
     const auto folders = template_dirs(config_dir);
     return load_menu_page_from(folders, page, is_admin, catalog);
 }

@@ -36,8 +36,9 @@ std::vector<MenuEntry> collect_menu_entries(const std::vector<tmpl::TwmlNode>& n
 // The entries of the first page along the template folders that the viewer
 // may see and that leaves at least one item; none when no folder gives one.
 // Load errors are never reported: the caller falls back to its built-in menu.
-std::optional<std::vector<MenuItem>> load_menu_page(std::string_view config_dir, std::string_view page,
-                                                    bool is_admin, const Catalog& catalog);
+std::optional<std::vector<MenuItem>> load_menu_page(std::string_view config_dir,
+                                                    std::string_view page, bool is_admin,
+                                                    const Catalog& catalog);
 
 // The same over an explicit folder list.
 std::optional<std::vector<MenuItem>> load_menu_page_from(std::span<const std::string> folders,

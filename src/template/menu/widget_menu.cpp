@@ -22,7 +22,8 @@ void collect_menu_items(std::span<const Widget> widgets, const Catalog& catalog,
     }
 }
 
-std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Catalog& catalog, bool is_admin) {
+std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Catalog& catalog,
+                                       bool is_admin) {
     std::vector<MenuItem> items;
     collect_menu_items(widgets, catalog, is_admin, items);
     if (items.empty()) {
@@ -36,8 +37,9 @@ std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Ca
         return item.action == MenuAction::PowerOff || item.action == MenuAction::Reboot ||
                item.action == MenuAction::Logout || item.id == "logout";
     });
-    const bool has_power_menu =
-        std::any_of(items.begin(), items.end(), [](const MenuItem& item) { return item.action == MenuAction::PowerMenu; });
+    const bool has_power_menu = std::any_of(items.begin(), items.end(), [](const MenuItem& item) {
+        return item.action == MenuAction::PowerMenu;
+    });
     if (!has_power_menu) {
         items.push_back({"session", translate(catalog, "action.power"), MenuAction::PowerMenu});
     }

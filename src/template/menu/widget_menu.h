@@ -22,6 +22,7 @@ void collect_menu_items(std::span<const Widget> widgets, const Catalog& catalog,
 // The collected entries without power off, reboot and log-out (those belong to
 // the power menu), always with a way into the power menu; the three built-in
 // entries when the widgets give none.
-std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Catalog& catalog, bool is_admin);
+std::vector<MenuItem> build_menu_items(std::span<const Widget> widgets, const Catalog& catalog,
+                                       bool is_admin);
 
 }  // namespace tarnwick::tmpl

@@ -33,7 +33,8 @@ Result<std::string, ScreenTemplateError> read_text_file(const std::string& path)
     auto bytes = read_fd(fd);
     ::close(fd);
     if (!bytes) return fail(io_error(bytes.error()));
-    if (!is_valid_utf8(*bytes)) return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io, kInvalidUtf8Text});
+    if (!is_valid_utf8(*bytes))
+        return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io, kInvalidUtf8Text});
     return std::move(*bytes);
 }
 
@@ -43,7 +44,8 @@ struct DirCloser {
 
 }  // namespace
 
-Result<std::vector<ScreenTemplate>, ScreenTemplateError> load_screen_dir(const std::string& folder) {
+Result<std::vector<ScreenTemplate>, ScreenTemplateError> load_screen_dir(
+    const std::string& folder) {
     std::vector<ScreenTemplate> screens;
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return screens;

@@ -41,15 +41,21 @@ public:
         ScreenTemplate out;
         std::optional<std::string> schema_version, screen_id, title_key;
         std::optional<std::vector<Widget>> widgets;
-        auto field = [&](std::size_t index, const Value& value) -> Result<void, ScreenTemplateError> {
+        auto field = [&](std::size_t index,
+                         const Value& value) -> Result<void, ScreenTemplateError> {
             switch (index) {
-                case 0: return assign(schema_version, string(value));
-                case 1: return assign(screen_id, string(value));
-                case 2: return assign(title_key, string(value));
-                default: return assign(widgets, widget_list(value));
+                case 0:
+                    return assign(schema_version, string(value));
+                case 1:
+                    return assign(screen_id, string(value));
+                case 2:
+                    return assign(title_key, string(value));
+                default:
+                    return assign(widgets, widget_list(value));
             }
         };
-        static constexpr std::array<std::string_view, 4> kFields{"schema_version", "screen_id", "title_key", "widgets"};
+        static constexpr std::array<std::string_view, 4> kFields{"schema_version", "screen_id",
+                                                                 "title_key", "widgets"};
         if (auto r = structure(v, "ScreenTemplate", kFields, 4, field); !r) return fail(r.error());
         if (v.is_object()) {
             if (!schema_version) return fail(missing(v, "schema_version"));
@@ -66,7 +72,8 @@ public:
 
 private:
     template <class T>
-    static Result<void, ScreenTemplateError> assign(std::optional<T>& slot, Result<T, ScreenTemplateError> value) {
+    static Result<void, ScreenTemplateError> assign(std::optional<T>& slot,
+                                                    Result<T, ScreenTemplateError> value) {
         if (!value) return fail(value.error());
         slot = std::move(*value);
         return {};
@@ -88,7 +95,9 @@ private:
     }
 
     std::size_t skip_space(std::size_t i) const {
-        while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t' || text_[i] == '\n' || text_[i] == '\r')) ++i;
+        while (i < text_.size() &&
+               (text_[i] == ' ' || text_[i] == '\t' || text_[i] == '\n' || text_[i] == '\r'))
+            ++i;
         return i;
     }
 
@@ -97,15 +106,17 @@ private:
     // rest default; in the map form missing fields are the caller's to check.
     template <std::size_t N, class Field>
     Result<void, ScreenTemplateError> structure(const Value& v, std::string_view name,
-                                                const std::array<std::string_view, N>& fields, std::size_t required,
-                                                Field&& field) const {
+                                                const std::array<std::string_view, N>& fields,
+                                                std::size_t required, Field&& field) const {
         if (v.is_object()) {
             std::array<bool, N> seen{};
             for (const auto& member : v.members) {
                 std::size_t index = 0;
                 while (index < N && fields[index] != member.key) ++index;
                 if (index == N) continue;  // unknown members are ignored
-                if (seen[index]) return fail(error_at(json::duplicate_field(member.key), skip_space(member.key_end)));
+                if (seen[index])
+                    return fail(
+                        error_at(json::duplicate_field(member.key), skip_space(member.key_end)));
                 seen[index] = true;
                 if (auto r = field(index, member.value); !r) return r;
             }
@@ -116,7 +127,8 @@ private:
                 if (index == N) {
                     return fail(ScreenTemplateError{
                         ScreenTemplateError::Kind::Json,
-                        json::with_position("trailing characters", json::peek_position(text_, v.items[index].start))});
+                        json::with_position("trailing characters",
+                                            json::peek_position(text_, v.items[index].start))});
                 }
                 if (auto r = field(index, v.items[index]); !r) return r;
             }
@@ -146,10 +158,12 @@ private:
 
     Result<std::uint16_t, ScreenTemplateError> u16(const Value& v) const {
         if (v.kind == Kind::Uint) {
-            if (v.uint_value > 0xFFFF) return fail(error_at(json::invalid_value(json::describe_found(v), "u16"), v.end));
+            if (v.uint_value > 0xFFFF)
+                return fail(error_at(json::invalid_value(json::describe_found(v), "u16"), v.end));
             return static_cast<std::uint16_t>(v.uint_value);
         }
-        if (v.kind == Kind::Int) return fail(error_at(json::invalid_value(json::describe_found(v), "u16"), v.end));
+        if (v.kind == Kind::Int)
+            return fail(error_at(json::invalid_value(json::describe_found(v), "u16"), v.end));
         return fail(wrong_type(v, "u16"));
     }
 
@@ -163,12 +177,17 @@ private:
     Result<Position, ScreenTemplateError> position(const Value& v) const {
         std::optional<std::uint16_t> x, y;
         std::optional<std::optional<std::uint16_t>> width, height;
-        auto field = [&](std::size_t index, const Value& value) -> Result<void, ScreenTemplateError> {
+        auto field = [&](std::size_t index,
+                         const Value& value) -> Result<void, ScreenTemplateError> {
             switch (index) {
-                case 0: return assign(x, u16(value));
-                case 1: return assign(y, u16(value));
-                case 2: return assign(width, optional_u16(value));
-                default: return assign(height, optional_u16(value));
+                case 0:
+                    return assign(x, u16(value));
+                case 1:
+                    return assign(y, u16(value));
+                case 2:
+                    return assign(width, optional_u16(value));
+                default:
+                    return assign(height, optional_u16(value));
             }
         };
         static constexpr std::array<std::string_view, 4> kFields{"x", "y", "width", "height"};
@@ -189,45 +208,58 @@ private:
 
     // A name, or an object with exactly one member so named whose value is null.
     Result<WidgetCondition, ScreenTemplateError> condition(const Value& v) const {
-        auto named = [&](std::string_view name, std::size_t end) -> Result<WidgetCondition, ScreenTemplateError> {
+        auto named = [&](std::string_view name,
+                         std::size_t end) -> Result<WidgetCondition, ScreenTemplateError> {
             if (name == "always") return WidgetCondition::Always;
             if (name == "user_is_admin") return WidgetCondition::UserIsAdmin;
             if (name == "never") return WidgetCondition::Never;
-            return fail(error_at(json::unknown_variant(name, {"always", "user_is_admin", "never"}), end));
+            return fail(
+                error_at(json::unknown_variant(name, {"always", "user_is_admin", "never"}), end));
         };
         if (v.is_string()) return named(v.string, v.end);
         if (!v.is_object()) {
-            return fail(ScreenTemplateError{ScreenTemplateError::Kind::Json,
-                                            json::with_position("expected value", json::peek_position(text_, v.start))});
+            return fail(ScreenTemplateError{
+                ScreenTemplateError::Kind::Json,
+                json::with_position("expected value", json::peek_position(text_, v.start))});
         }
         if (v.members.empty()) {
-            return fail(ScreenTemplateError{ScreenTemplateError::Kind::Json,
-                                            json::with_position("expected value", json::peek_position(text_, v.end - 1))});
+            return fail(ScreenTemplateError{
+                ScreenTemplateError::Kind::Json,
+                json::with_position("expected value", json::peek_position(text_, v.end - 1))});
         }
         const auto& member = v.members.front();
         auto result = named(member.key, member.key_end);
         if (!result) return result;
         if (!member.value.is_null()) return fail(wrong_type(member.value, "unit"));
-        if (v.members.size() > 1) return fail(error_at("expected value", skip_space(member.value.end)));
+        if (v.members.size() > 1)
+            return fail(error_at("expected value", skip_space(member.value.end)));
         return result;
     }
 
     Result<Widget, ScreenTemplateError> widget(const Value& v) const {
         std::optional<std::string> type, id;
         Widget out;
-        auto field = [&](std::size_t index, const Value& value) -> Result<void, ScreenTemplateError> {
+        auto field = [&](std::size_t index,
+                         const Value& value) -> Result<void, ScreenTemplateError> {
             switch (index) {
-                case 0: return assign(type, string(value));
-                case 1: return assign(id, string(value));
-                case 2: return store(out.label_key, optional_string(value));
-                case 3: return store(out.position, optional_position(value));
-                case 4: return store(out.children, widget_list(value));
-                case 5: return store(out.action, optional_string(value));
-                default: return store(out.condition, condition(value));
+                case 0:
+                    return assign(type, string(value));
+                case 1:
+                    return assign(id, string(value));
+                case 2:
+                    return store(out.label_key, optional_string(value));
+                case 3:
+                    return store(out.position, optional_position(value));
+                case 4:
+                    return store(out.children, widget_list(value));
+                case 5:
+                    return store(out.action, optional_string(value));
+                default:
+                    return store(out.condition, condition(value));
             }
         };
-        static constexpr std::array<std::string_view, 7> kFields{"type",     "id",     "label_key", "position",
-                                                                 "children", "action", "condition"};
+        static constexpr std::array<std::string_view, 7> kFields{
+            "type", "id", "label_key", "position", "children", "action", "condition"};
         if (auto r = structure(v, "Widget", kFields, 2, field); !r) return fail(r.error());
         if (v.is_object()) {
             if (!type) return fail(missing(v, "type"));
@@ -264,7 +296,9 @@ private:
 
 Result<ScreenTemplate, ScreenTemplateError> parse_screen_template(std::string_view text) {
     auto tree = json::parse(text);
-    if (!tree) return fail(ScreenTemplateError{ScreenTemplateError::Kind::Json, json::display_parse_error(tree.error())});
+    if (!tree)
+        return fail(ScreenTemplateError{ScreenTemplateError::Kind::Json,
+                                        json::display_parse_error(tree.error())});
     return Reader(text).screen(*tree);
 }
 

@@ -16,8 +16,8 @@ namespace tarnwick::tmpl {
 bool widget_visible(const Widget& widget, bool viewer_is_admin);
 
 // Three header lines, then the widgets the viewer would see as an indented tree.
-std::string render_screen_text(const ScreenTemplate& screen, const Catalog& catalog, bool viewer_is_admin,
-                               bool monochrome);
+std::string render_screen_text(const ScreenTemplate& screen, const Catalog& catalog,
+                               bool viewer_is_admin, bool monochrome);
 
 void print_widget_tree(std::string& out, const std::vector<Widget>& widgets, const Catalog& catalog,
                        bool viewer_is_admin, unsigned depth);

@@ -118,14 +118,16 @@ bool ComponentMap::charge_expansion(std::size_t text_size) {
     return true;
 }
 
-Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition, ComponentMap& map) {
+Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition,
+                                               ComponentMap& map) {
     auto name = unprefixed_attribute(definition, "name");
     if (!name) {
         return fail(TwmlError::message("define-component missing name"));
     }
     ComponentDef def;
     def.name = std::move(*name);
-    for (std::string& prop : split_comma_list(unprefixed_attribute(definition, "props").value_or(""))) {
+    for (std::string& prop :
+         split_comma_list(unprefixed_attribute(definition, "props").value_or(""))) {
         def.props.insert(std::move(prop));
     }
     for (const pugi::xml_attribute& attribute : definition.attributes()) {
@@ -175,8 +177,10 @@ std::string remove_leftover_slots(std::string_view text) {
     return out;
 }
 
-Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance, ComponentMap& map,
-                                                          const PropMap& outer_props, std::size_t depth) {
+Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance,
+                                                          ComponentMap& map,
+                                                          const PropMap& outer_props,
+                                                          std::size_t depth) {
     auto is = unprefixed_attribute(instance, "is");
     if (!is) {
         return fail(TwmlError::message("component missing is="));
@@ -196,7 +200,8 @@ Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& 
         if (!def->props.contains(attribute_name)) {
             return fail(TwmlError::make(TwmlError::Kind::UnknownProp, attribute_name, name));
         }
-        props.insert_or_assign(std::move(attribute_name), substitute_props(attribute.value(), outer_props));
+        props.insert_or_assign(std::move(attribute_name),
+                               substitute_props(attribute.value(), outer_props));
     }
     for (const std::string& prop : def->props) {
         if (!props.contains(prop)) {

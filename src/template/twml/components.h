@@ -42,7 +42,9 @@ public:
     // Replaces an earlier definition of the same name.
     void insert(ComponentDef definition);
     const ComponentDef* find(std::string_view name) const;
-    const std::map<std::string, ComponentDef, std::less<>>& definitions() const { return definitions_; }
+    const std::map<std::string, ComponentDef, std::less<>>& definitions() const {
+        return definitions_;
+    }
 
     // Charges one expansion of `text_size` bytes; false once the budget is spent.
     bool charge_expansion(std::size_t text_size);
@@ -56,8 +58,10 @@ private:
 Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition, ComponentMap& map);
 
 // Expands one "component" element standing at `depth` into nodes.
-Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance, ComponentMap& map,
-                                                          const PropMap& outer_props, std::size_t depth);
+Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance,
+                                                          ComponentMap& map,
+                                                          const PropMap& outer_props,
+                                                          std::size_t depth);
 
 // Replaces every "{name}" by the prop's value, prop by prop in ascending order.
 std::string substitute_props(std::string_view text, const PropMap& props);

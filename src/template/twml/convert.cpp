@@ -12,7 +12,8 @@ using Nodes = std::vector<TwmlNode>;
 // Attribute reader for one element with the props of its scope.
 class Attributes {
 public:
-    Attributes(const pugi::xml_node& element, const PropMap& props) : element_(element), props_(props) {}
+    Attributes(const pugi::xml_node& element, const PropMap& props)
+        : element_(element), props_(props) {}
 
     std::optional<std::string> get(const char* name) const {
         auto value = unprefixed_attribute(element_, name);
@@ -21,7 +22,9 @@ public:
         }
         return substitute_props(*value, props_);
     }
-    std::string text_or(const char* name, std::string fallback) const { return get(name).value_or(std::move(fallback)); }
+    std::string text_or(const char* name, std::string fallback) const {
+        return get(name).value_or(std::move(fallback));
+    }
     bool flag(const char* name) const { return parse_bool_attr(get(name).value_or("")); }
     std::optional<std::size_t> count(const char* name) const {
         auto value = get(name);
@@ -81,7 +84,8 @@ Result<Nodes, TwmlError> convert_field(const Attributes& attrs) {
 // Adjacent text and CDATA pieces count as one text node.
 std::string element_text(const pugi::xml_node& element) {
     std::string text;
-    for (pugi::xml_node child = element.first_child(); child && is_text_node(child); child = child.next_sibling()) {
+    for (pugi::xml_node child = element.first_child(); child && is_text_node(child);
+         child = child.next_sibling()) {
         text += child.value();
     }
     return std::string(trim(text));
@@ -89,8 +93,8 @@ std::string element_text(const pugi::xml_node& element) {
 
 }  // namespace
 
-Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, ComponentMap& map, const PropMap& props,
-                                         std::size_t depth) {
+Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, ComponentMap& map,
+                                         const PropMap& props, std::size_t depth) {
     if (depth > MAX_TWML_DEPTH) {
         return fail(TwmlError::make(TwmlError::Kind::NestingTooDeep));
     }
@@ -173,8 +177,8 @@ Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, Componen
     return fail(TwmlError::make(TwmlError::Kind::UnknownTag, std::string(name)));
 }
 
-Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, ComponentMap& map, const PropMap& props,
-                                          std::size_t depth) {
+Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, ComponentMap& map,
+                                          const PropMap& props, std::size_t depth) {
     Nodes nodes;
     for (pugi::xml_node child : element.children()) {
         if (child.type() != pugi::node_element) {
@@ -191,7 +195,8 @@ Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, Compone
     return nodes;
 }
 
-Result<void, TwmlError> check_duplicate_field_ids(const TwmlNode& node, std::set<std::string>& seen) {
+Result<void, TwmlError> check_duplicate_field_ids(const TwmlNode& node,
+                                                  std::set<std::string>& seen) {
     const std::vector<TwmlNode>* children = nullptr;
     if (const auto* main = node.get<TwmlNode::Main>()) {
         children = &main->children;

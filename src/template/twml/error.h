@@ -19,11 +19,11 @@ struct TwmlError {
         MissingRequiredSlot,  // first: slot name
         MissingRequiredProp,  // first: prop name
         NestingTooDeep,
-        ImportPathEscape,     // first: the import's href
-        UnknownCapability,    // first: the rejected text
-        UnknownFieldType,     // first: the rejected text
-        DuplicateFieldId,     // first: the field id
-        Message,              // first: the whole message
+        ImportPathEscape,   // first: the import's href
+        UnknownCapability,  // first: the rejected text
+        UnknownFieldType,   // first: the rejected text
+        DuplicateFieldId,   // first: the field id
+        Message,            // first: the whole message
     };
 
     Kind kind = Kind::Message;

@@ -7,12 +7,12 @@
 
 #include <fmt/format.h>
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace tarnwick::tmpl {
@@ -23,7 +23,8 @@ std::vector<std::string_view> path_components(std::string_view path) {
     std::size_t pos = 0;
     while (pos <= path.size()) {
         std::size_t slash = path.find('/', pos);
-        std::string_view piece = path.substr(pos, slash == std::string_view::npos ? std::string_view::npos : slash - pos);
+        std::string_view piece = path.substr(
+            pos, slash == std::string_view::npos ? std::string_view::npos : slash - pos);
         if (!piece.empty()) {
             components.push_back(piece);
         }
@@ -86,7 +87,8 @@ private:
 // a link swapped in after the containment check cannot lead outside.
 Result<std::string, std::string> read_inside(const std::string& folder, std::string_view file) {
     std::vector<std::string_view> below = path_components(file);
-    below.erase(below.begin(), below.begin() + static_cast<std::ptrdiff_t>(path_components(folder).size()));
+    below.erase(below.begin(),
+                below.begin() + static_cast<std::ptrdiff_t>(path_components(folder).size()));
     if (below.empty()) {
         return fail(system_error_text(EISDIR));
     }
@@ -96,14 +98,16 @@ Result<std::string, std::string> read_inside(const std::string& folder, std::str
     }
     for (std::size_t i = 0; i + 1 < below.size(); ++i) {
         std::string name(below[i]);
-        int next = ::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int next =
+            ::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0) {
             return fail(system_error_text(errno));
         }
         dir.reset(next);
     }
     std::string name(below.back());
-    Fd fd(::openat(dir.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    Fd fd(::openat(dir.get(), name.c_str(),
+                   O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         return fail(system_error_text(errno));
     }
@@ -145,7 +149,8 @@ Result<void, TwmlError> register_definitions(const pugi::xml_node& element, Comp
 }
 
 Result<void, TwmlError> follow_import(const pugi::xml_node& import, const std::string& template_dir,
-                                      const std::string& base_dir, ComponentMap& map, std::size_t depth) {
+                                      const std::string& base_dir, ComponentMap& map,
+                                      std::size_t depth) {
     auto href_value = unprefixed_attribute(import, "href");
     if (!href_value) {
         return fail(TwmlError::message("import missing href"));
@@ -207,10 +212,13 @@ bool path_within(std::string_view path, std::string_view folder) {
     return true;
 }
 
-Result<void, TwmlError> resolve_imports(const pugi::xml_node& element, const std::string& template_dir,
-                                        const std::string& base_dir, ComponentMap& map, std::size_t depth) {
+Result<void, TwmlError> resolve_imports(const pugi::xml_node& element,
+                                        const std::string& template_dir,
+                                        const std::string& base_dir, ComponentMap& map,
+                                        std::size_t depth) {
     if (depth > MAX_TWML_DEPTH) {
-        return fail(TwmlError::message(fmt::format("import nesting exceeds max depth {}", MAX_TWML_DEPTH)));
+        return fail(
+            TwmlError::message(fmt::format("import nesting exceeds max depth {}", MAX_TWML_DEPTH)));
     }
     for (pugi::xml_node child : element.children()) {
         if (child.type() != pugi::node_element) {

@@ -15,8 +15,10 @@ namespace tarnwick::tmpl {
 
 // Follows the "import" and registers the "define-component" children of
 // `element`, whose children stand at import depth `depth`.
-Result<void, TwmlError> resolve_imports(const pugi::xml_node& element, const std::string& template_dir,
-                                        const std::string& base_dir, ComponentMap& map, std::size_t depth);
+Result<void, TwmlError> resolve_imports(const pugi::xml_node& element,
+                                        const std::string& template_dir,
+                                        const std::string& base_dir, ComponentMap& map,
+                                        std::size_t depth);
 
 // True when `path` equals `folder` or lies below it, compared component by
 // component (both canonical).

@@ -22,7 +22,8 @@ std::string import_base(const std::string& page_path, const std::string& templat
 
 }  // namespace
 
-Result<TwmlPage, TwmlError> load_page(const std::string& page_path, const std::string& template_dir) {
+Result<TwmlPage, TwmlError> load_page(const std::string& page_path,
+                                      const std::string& template_dir) {
     auto text = read_utf8_file(page_path);
     if (!text) {
         return fail(TwmlError::make(TwmlError::Kind::Io, std::move(text.error().detail)));
@@ -36,7 +37,8 @@ Result<TwmlPage, TwmlError> load_page(const std::string& page_path, const std::s
     // Imports come before any look at the root, so a broken import is reported
     // even for a document that is no page.
     ComponentMap components;
-    auto imported = resolve_imports(root, template_dir, import_base(page_path, template_dir), components, 0);
+    auto imported =
+        resolve_imports(root, template_dir, import_base(page_path, template_dir), components, 0);
     if (!imported) {
         return fail(std::move(imported.error()));
     }

@@ -12,6 +12,7 @@ namespace tarnwick::tmpl {
 
 // `template_dir` is the search folder in which the page was found; imported
 // files must lie inside it.
-Result<TwmlPage, TwmlError> load_page(const std::string& page_path, const std::string& template_dir);
+Result<TwmlPage, TwmlError> load_page(const std::string& page_path,
+                                      const std::string& template_dir);
 
 }  // namespace tarnwick::tmpl

@@ -15,8 +15,8 @@ std::vector<std::string> split_comma_list(std::string_view value) {
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = value.find(',', start);
-        std::string_view piece = trim(value.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                                                           : comma - start));
+        std::string_view piece = trim(value.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (!piece.empty()) {
             pieces.emplace_back(piece);
         }

@@ -13,9 +13,9 @@ namespace {
 // Comments and processing instructions are kept as nodes so that "the first
 // child" means what the document says; white-space text is kept so that a slot
 // holding a line break is not mistaken for an empty one.
-constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute |
-                                   pugi::parse_eol | pugi::parse_comments | pugi::parse_pi |
-                                   pugi::parse_ws_pcdata |
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes |
+                                   pugi::parse_wconv_attribute | pugi::parse_eol |
+                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata |
                                    // Keeps text outside the root as nodes, so it can be refused.
                                    pugi::parse_fragment;
 
@@ -53,7 +53,8 @@ TwmlError parse_error(std::string_view text, std::string_view description, std::
                            fmt::format("{} at {}", description, position_of(text, offset)));
 }
 
-std::optional<TwmlError> check_duplicate_attributes(std::string_view text, const pugi::xml_node& root) {
+std::optional<TwmlError> check_duplicate_attributes(std::string_view text,
+                                                    const pugi::xml_node& root) {
     std::optional<TwmlError> error;
     auto check = [&](const pugi::xml_node& node) {
         if (error || node.type() != pugi::node_element) {
@@ -77,7 +78,8 @@ std::optional<TwmlError> check_duplicate_attributes(std::string_view text, const
 
 Result<XmlDocument, TwmlError> parse_xml(std::string_view text) {
     auto document = std::make_unique<pugi::xml_document>();
-    pugi::xml_parse_result result = document->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    pugi::xml_parse_result result =
+        document->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
     if (!result) {
         return fail(parse_error(text, result.description(), result.offset));
     }
@@ -98,13 +100,15 @@ Result<XmlDocument, TwmlError> parse_xml(std::string_view text) {
                 }
                 break;
             case pugi::node_cdata:
-                return fail(parse_error(text, "Unexpected text outside the document element", child.offset_debug()));
+                return fail(parse_error(text, "Unexpected text outside the document element",
+                                        child.offset_debug()));
             default:
                 break;
         }
     }
     if (!root) {
-        return fail(parse_error(text, "No document element found", static_cast<std::ptrdiff_t>(text.size())));
+        return fail(parse_error(text, "No document element found",
+                                static_cast<std::ptrdiff_t>(text.size())));
     }
     if (auto duplicate = check_duplicate_attributes(text, root)) {
         return fail(std::move(*duplicate));
@@ -143,7 +147,8 @@ std::optional<std::string> unprefixed_attribute(const pugi::xml_node& element, c
     return std::string(attribute.value());
 }
 
-void for_each_descendant(const pugi::xml_node& node, const std::function<void(const pugi::xml_node&)>& visit) {
+void for_each_descendant(const pugi::xml_node& node,
+                         const std::function<void(const pugi::xml_node&)>& visit) {
     pugi::xml_node current = node.first_child();
     while (current) {
         visit(current);
@@ -227,11 +232,21 @@ std::string escape_xml(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;

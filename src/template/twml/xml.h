@@ -41,7 +41,8 @@ bool is_text_node(const pugi::xml_node& node);
 
 // Calls `visit` for every descendant of `node` in document order (not for
 // `node` itself). Iterative, so deep documents cannot exhaust the stack.
-void for_each_descendant(const pugi::xml_node& node, const std::function<void(const pugi::xml_node&)>& visit);
+void for_each_descendant(const pugi::xml_node& node,
+                         const std::function<void(const pugi::xml_node&)>& visit);
 
 // Appends the node: elements by local name with escaped attributes in document
 // order ("/>" right after the last attribute when empty), text escaped,

@@ -108,16 +108,20 @@ void Block::render(Rect area, Buffer& buf) const {
     const bool right = has_border(borders_, Borders::Right);
     const bool bottom = has_border(borders_, Borders::Bottom);
     if (left) {
-        for (std::uint16_t y = area.top(); y < area.bottom(); ++y) put(buf, area.x, y, set.vertical, border_style_);
+        for (std::uint16_t y = area.top(); y < area.bottom(); ++y)
+            put(buf, area.x, y, set.vertical, border_style_);
     }
     if (top) {
-        for (std::uint16_t x = area.left(); x < area.right(); ++x) put(buf, x, area.y, set.horizontal, border_style_);
+        for (std::uint16_t x = area.left(); x < area.right(); ++x)
+            put(buf, x, area.y, set.horizontal, border_style_);
     }
     if (right) {
-        for (std::uint16_t y = area.top(); y < area.bottom(); ++y) put(buf, last_x, y, set.vertical, border_style_);
+        for (std::uint16_t y = area.top(); y < area.bottom(); ++y)
+            put(buf, last_x, y, set.vertical, border_style_);
     }
     if (bottom) {
-        for (std::uint16_t x = area.left(); x < area.right(); ++x) put(buf, x, last_y, set.horizontal, border_style_);
+        for (std::uint16_t x = area.left(); x < area.right(); ++x)
+            put(buf, x, last_y, set.horizontal, border_style_);
     }
     if (right && bottom) put(buf, last_x, last_y, set.bottom_right, border_style_);
     if (right && top) put(buf, last_x, area.y, set.top_right, border_style_);
@@ -133,13 +137,15 @@ void Block::render(Rect area, Buffer& buf) const {
 void Block::render_titles(TitlePosition position, Rect area, Buffer& buf) const {
     const std::uint16_t left_border = has_border(borders_, Borders::Left) ? 1 : 0;
     const std::uint16_t right_border = has_border(borders_, Borders::Right) ? 1 : 0;
-    const Rect strip{saturating_add(area.x, left_border),
-                     position == TitlePosition::Top ? area.y : static_cast<std::uint16_t>(area.bottom() - 1),
-                     saturating_sub(saturating_sub(area.width, left_border), right_border), 1};
+    const Rect strip{
+        saturating_add(area.x, left_border),
+        position == TitlePosition::Top ? area.y : static_cast<std::uint16_t>(area.bottom() - 1),
+        saturating_sub(saturating_sub(area.width, left_border), right_border), 1};
     auto titles_with = [&](Alignment alignment) {
         std::vector<const Line*> out;
         for (const Title& t : titles_) {
-            if (t.position == position && t.line.alignment.value_or(title_alignment_) == alignment) {
+            if (t.position == position &&
+                t.line.alignment.value_or(title_alignment_) == alignment) {
                 out.push_back(&t.line);
             }
         }
@@ -166,10 +172,12 @@ void Block::render_titles(TitlePosition position, Rect area, Buffer& buf) const 
 
     auto centre_titles = titles_with(Alignment::Center);
     std::uint16_t total = 0;
-    for (const Line* line : centre_titles) total = saturating_add(total, saturating_add(width_of(line), 1));
+    for (const Line* line : centre_titles)
+        total = saturating_add(total, saturating_add(width_of(line), 1));
     total = saturating_sub(total, 1);
     rest = strip;
-    rest.x = saturating_add(rest.x, static_cast<std::uint16_t>(saturating_sub(rest.width, total) / 2));
+    rest.x =
+        saturating_add(rest.x, static_cast<std::uint16_t>(saturating_sub(rest.width, total) / 2));
     for (const Line* line : centre_titles) {
         if (rest.is_empty()) break;
         std::uint16_t w = width_of(line);

@@ -68,7 +68,8 @@ std::pair<std::uint16_t, std::uint16_t> Buffer::set_line(std::uint16_t x, std::u
     std::uint16_t remaining = max_width;
     for (const Span& span : line.spans) {
         if (remaining == 0) break;
-        auto [end_x, end_y] = set_stringn(x, y, span.content, remaining, line.style.patch(span.style));
+        auto [end_x, end_y] =
+            set_stringn(x, y, span.content, remaining, line.style.patch(span.style));
         remaining = saturating_sub(remaining, saturating_sub(end_x, x));
         x = end_x;
     }

@@ -9,7 +9,9 @@ namespace {
 
 using Kind = Constraint::Kind;
 
-bool is_grower(const Constraint& c) { return c.kind == Kind::Min || c.kind == Kind::Fill; }
+bool is_grower(const Constraint& c) {
+    return c.kind == Kind::Min || c.kind == Kind::Fill;
+}
 
 // Sizes from exact segment lengths: boundaries are rounded (half away from
 // zero) and capped at the span.
@@ -41,7 +43,9 @@ std::vector<std::uint16_t> fit_big_enough(std::uint16_t length, const std::vecto
         if (is_grower(cs[i]) && (cs[i].kind == Kind::Min || cs[i].value > 0)) growers.push_back(i);
     }
     if (!growers.empty() && leftover > 0) {
-        auto weight = [&](std::size_t i) { return cs[i].kind == Kind::Min ? 1.0 : static_cast<double>(cs[i].value); };
+        auto weight = [&](std::size_t i) {
+            return cs[i].kind == Kind::Min ? 1.0 : static_cast<double>(cs[i].value);
+        };
         // Find the level λ where Σ max(base, λ·w) = Σ base + leftover: raise
         // the growers whose base is below the level, smallest ratio first.
         std::vector<std::size_t> order = growers;
@@ -72,8 +76,8 @@ std::vector<std::uint16_t> fit_big_enough(std::uint16_t length, const std::vecto
 void share_run(std::vector<std::uint16_t>& sizes, std::size_t first, std::size_t n, long total) {
     long previous = 0;
     for (std::size_t k = 1; k <= n; ++k) {
-        long boundary = (2 * static_cast<long>(k) * total + static_cast<long>(n)) /
-                        (2 * static_cast<long>(n));
+        long boundary =
+            (2 * static_cast<long>(k) * total + static_cast<long>(n)) / (2 * static_cast<long>(n));
         sizes[first + k - 1] = static_cast<std::uint16_t>(boundary - previous);
         previous = boundary;
     }
@@ -177,11 +181,13 @@ std::vector<std::uint16_t> split_sizes(std::uint16_t length,
         }
     }
     if (base_hundredths <= 100LL * length) return fit_big_enough(length, constraints, base);
-    if (only_lengths_and_min && mins <= 1) return fit_lengths_and_min(length, constraints, min_index);
+    if (only_lengths_and_min && mins <= 1)
+        return fit_lengths_and_min(length, constraints, min_index);
     return fit_by_priority(length, constraints, base);
 }
 
-std::vector<Rect> split(Rect area, Direction direction, const std::vector<Constraint>& constraints) {
+std::vector<Rect> split(Rect area, Direction direction,
+                        const std::vector<Constraint>& constraints) {
     const bool horizontal = direction == Direction::Horizontal;
     std::vector<std::uint16_t> sizes =
         split_sizes(horizontal ? area.width : area.height, constraints);

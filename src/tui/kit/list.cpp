@@ -97,7 +97,8 @@ void List::render(Rect area, Buffer& buf, ListState& state) const {
     state.offset = first;
 
     const std::string symbol = highlight_symbol_.value_or("");
-    const auto symbol_width = static_cast<std::uint16_t>(std::min<std::size_t>(display_width(symbol), 0xFFFF));
+    const auto symbol_width =
+        static_cast<std::uint16_t>(std::min<std::size_t>(display_width(symbol), 0xFFFF));
     const std::string blank(symbol_width, ' ');
     const bool indent = spacing_ == HighlightSpacing::Always ||
                         (spacing_ == HighlightSpacing::WhenSelected && state.selected.has_value());

@@ -28,8 +28,8 @@ struct ListItem {
     Style style;
 
     ListItem(Text t, Style s = {}) : content(std::move(t)), style(s) {}  // NOLINT
-    ListItem(const char* t) : content(t) {}                               // NOLINT
-    ListItem(std::string t) : content(std::string_view(t)) {}             // NOLINT
+    ListItem(const char* t) : content(t) {}                              // NOLINT
+    ListItem(std::string t) : content(std::string_view(t)) {}            // NOLINT
 };
 
 // When the rows are indented by the highlight symbol's width.

@@ -51,7 +51,8 @@ void Paragraph::render(Rect area, Buffer& buf) const {
         Style line_style = text_.style.patch(line.style);
         for (const Span& span : line.spans) {
             Style style = line_style.patch(span.style);
-            for (const Grapheme& g : graphemes(span.content)) in.graphemes.push_back({g.symbol, style, g.width});
+            for (const Grapheme& g : graphemes(span.content))
+                in.graphemes.push_back({g.symbol, style, g.width});
         }
         input.push_back(std::move(in));
     }

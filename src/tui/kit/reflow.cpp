@@ -105,8 +105,8 @@ std::vector<LaidOutLine> wrap_words(const std::vector<InputLine>& lines, std::ui
     return out;
 }
 
-std::vector<LaidOutLine> truncate_lines(const std::vector<InputLine>& lines, std::uint16_t max_width,
-                                        std::uint16_t offset) {
+std::vector<LaidOutLine> truncate_lines(const std::vector<InputLine>& lines,
+                                        std::uint16_t max_width, std::uint16_t offset) {
     std::vector<LaidOutLine> out;
     for (const InputLine& input : lines) {
         LaidOutLine laid{{}, 0, input.alignment};

@@ -50,9 +50,13 @@ constexpr Modifier operator-(Modifier a, Modifier b) {
     return static_cast<Modifier>(static_cast<std::uint16_t>(a) &
                                  static_cast<std::uint16_t>(~static_cast<std::uint16_t>(b)));
 }
-constexpr Modifier& operator|=(Modifier& a, Modifier b) { return a = a | b; }
+constexpr Modifier& operator|=(Modifier& a, Modifier b) {
+    return a = a | b;
+}
 // True when every modifier of `wanted` is in `set`.
-constexpr bool contains(Modifier set, Modifier wanted) { return (set & wanted) == wanted; }
+constexpr bool contains(Modifier set, Modifier wanted) {
+    return (set & wanted) == wanted;
+}
 
 struct Style {
     std::optional<Color> fg;

@@ -5,7 +5,9 @@
 namespace tarnwick::tui {
 namespace {
 
-Rect full(Size s) { return {0, 0, s.width, s.height}; }
+Rect full(Size s) {
+    return {0, 0, s.width, s.height};
+}
 
 bool no_color_requested() {
     const char* value = std::getenv("NO_COLOR");
@@ -22,7 +24,10 @@ Result<Terminal, IoError> Terminal::create(Backend& backend) {
 }
 
 Terminal::Terminal(Backend& backend, Size size, DrawOptions options)
-    : backend_(&backend), size_(size), options_(options), buffers_{Buffer(full(size)), Buffer(full(size))} {}
+    : backend_(&backend),
+      size_(size),
+      options_(options),
+      buffers_{Buffer(full(size)), Buffer(full(size))} {}
 
 Terminal::Terminal(Terminal&& other) noexcept
     : backend_(other.backend_),

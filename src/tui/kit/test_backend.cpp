@@ -147,19 +147,44 @@ void TestBackend::apply_sgr(std::string_view params) {
             continue;
         }
         switch (code) {
-            case 0: pen_ = Style::reset(); break;
-            case 1: pen_ = pen_.add(Modifier::Bold); break;
-            case 2: pen_ = pen_.add(Modifier::Dim); break;
-            case 3: pen_ = pen_.add(Modifier::Italic); break;
-            case 4: pen_ = pen_.add(Modifier::Underlined); break;
-            case 7: pen_ = pen_.add(Modifier::Reversed); break;
-            case 22: pen_ = pen_.remove(Modifier::Bold | Modifier::Dim); break;
-            case 23: pen_ = pen_.remove(Modifier::Italic); break;
-            case 24: pen_ = pen_.remove(Modifier::Underlined); break;
-            case 27: pen_ = pen_.remove(Modifier::Reversed); break;
-            case 39: pen_ = pen_.with_fg(Color::Reset); break;
-            case 49: pen_ = pen_.with_bg(Color::Reset); break;
-            default: break;
+            case 0:
+                pen_ = Style::reset();
+                break;
+            case 1:
+                pen_ = pen_.add(Modifier::Bold);
+                break;
+            case 2:
+                pen_ = pen_.add(Modifier::Dim);
+                break;
+            case 3:
+                pen_ = pen_.add(Modifier::Italic);
+                break;
+            case 4:
+                pen_ = pen_.add(Modifier::Underlined);
+                break;
+            case 7:
+                pen_ = pen_.add(Modifier::Reversed);
+                break;
+            case 22:
+                pen_ = pen_.remove(Modifier::Bold | Modifier::Dim);
+                break;
+            case 23:
+                pen_ = pen_.remove(Modifier::Italic);
+                break;
+            case 24:
+                pen_ = pen_.remove(Modifier::Underlined);
+                break;
+            case 27:
+                pen_ = pen_.remove(Modifier::Reversed);
+                break;
+            case 39:
+                pen_ = pen_.with_fg(Color::Reset);
+                break;
+            case 49:
+                pen_ = pen_.with_bg(Color::Reset);
+                break;
+            default:
+                break;
         }
     }
 }

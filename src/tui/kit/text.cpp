@@ -81,7 +81,9 @@ void render_spans(const std::vector<Span>& spans, Rect area, Buffer& buf, std::s
 
 }  // namespace
 
-std::size_t Span::width() const { return display_width(content); }
+std::size_t Span::width() const {
+    return display_width(content);
+}
 
 Line Line::styled(std::string text, Style s) {
     Line line(std::move(text));
@@ -107,7 +109,9 @@ std::size_t Line::width() const {
     return w;
 }
 
-void Line::render(Rect area, Buffer& buf) const { render_aligned(area, buf, std::nullopt); }
+void Line::render(Rect area, Buffer& buf) const {
+    render_aligned(area, buf, std::nullopt);
+}
 
 void Line::render_aligned(Rect area, Buffer& buf, std::optional<Alignment> parent) const {
     area = area.intersection(buf.area());

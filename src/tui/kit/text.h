@@ -22,7 +22,7 @@ struct Span {
 
     Span() = default;
     Span(std::string text, Style s = {}) : content(std::move(text)), style(s) {}  // NOLINT
-    Span(const char* text, Style s = {}) : content(text), style(s) {}  // NOLINT
+    Span(const char* text, Style s = {}) : content(text), style(s) {}             // NOLINT
 
     std::size_t width() const;
 };
@@ -34,9 +34,9 @@ struct Line {
 
     Line() = default;
     Line(std::string text) : spans{Span(std::move(text))} {}  // NOLINT
-    Line(const char* text) : spans{Span(text)} {}              // NOLINT
-    Line(Span span) : spans{std::move(span)} {}                // NOLINT
-    Line(std::vector<Span> s) : spans(std::move(s)) {}         // NOLINT
+    Line(const char* text) : spans{Span(text)} {}             // NOLINT
+    Line(Span span) : spans{std::move(span)} {}               // NOLINT
+    Line(std::vector<Span> s) : spans(std::move(s)) {}        // NOLINT
 
     // A line of one unstyled span whose line style is `s`.
     static Line styled(std::string text, Style s);
@@ -61,11 +61,11 @@ struct Text {
     Text() = default;
     // Split into lines at "\n" (a "\r" before it is dropped, a final line end
     // adds no line, an empty string is one empty line).
-    Text(std::string_view text);  // NOLINT
-    Text(const char* text) : Text(std::string_view(text)) {}  // NOLINT
+    Text(std::string_view text);                                     // NOLINT
+    Text(const char* text) : Text(std::string_view(text)) {}         // NOLINT
     Text(const std::string& text) : Text(std::string_view(text)) {}  // NOLINT
-    Text(Line line) : lines{std::move(line)} {}               // NOLINT
-    Text(std::vector<Line> l) : lines(std::move(l)) {}        // NOLINT
+    Text(Line line) : lines{std::move(line)} {}                      // NOLINT
+    Text(std::vector<Line> l) : lines(std::move(l)) {}               // NOLINT
 
     Text with_style(Style s) const;
     Text aligned(Alignment a) const;

@@ -13,13 +13,17 @@ constexpr std::string_view kBlank = " ";
 constexpr char32_t kZeroWidthJoiner = 0x200D;
 constexpr char32_t kEmojiPresentation = 0xFE0F;
 
-bool is_control(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+bool is_control(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
 
 int boundclass(char32_t cp) {
     return utf8proc_get_property(static_cast<utf8proc_int32_t>(cp))->boundclass;
 }
 
-int char_width(char32_t cp) { return utf8proc_charwidth(static_cast<utf8proc_int32_t>(cp)); }
+int char_width(char32_t cp) {
+    return utf8proc_charwidth(static_cast<utf8proc_int32_t>(cp));
+}
 
 // Width of one cluster of code points. Emoji sequences (presentation selector,
 // skin tones, joined emoji, flags) take two columns as a whole.

@@ -5,8 +5,8 @@
 
 #include "core/config.h"
 #include "core/result.h"
-#include "tui/kit/rect.h"
 #include "tui/io_error.h"
+#include "tui/kit/rect.h"
 
 #include <string_view>
 
@@ -17,7 +17,8 @@ struct Catalog;
 namespace tarnwick::tui {
 
 // True for yes. The question arrives already translated; it starts on No.
-Result<bool, IoError> confirm_dialog(std::string_view message, AutoMode color, const Catalog& catalog);
+Result<bool, IoError> confirm_dialog(std::string_view message, AutoMode color,
+                                     const Catalog& catalog);
 
 // The dialog's box on a screen of the given size.
 Rect confirm_box(std::uint16_t columns, std::uint16_t rows);

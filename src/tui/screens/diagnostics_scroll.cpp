@@ -65,7 +65,8 @@ std::string diagnostics_row_text(std::size_t number, std::string_view line) {
     return fmt::format(" {:>3} │ {}", number, line);
 }
 
-std::string diagnostics_count_text(std::size_t line_count, std::size_t first_line, std::size_t body_height) {
+std::string diagnostics_count_text(std::size_t line_count, std::size_t first_line,
+                                   std::size_t body_height) {
     if (line_count == 0) {
         return "0/0";
     }

@@ -28,7 +28,8 @@ std::size_t diagnostics_first_line(const DiagnosticsScroll& scroll, std::size_t 
 std::string diagnostics_row_text(std::size_t number, std::string_view line);
 
 // "{n}/{n}  lines {first}–{last}", or "0/0" with no lines.
-std::string diagnostics_count_text(std::size_t line_count, std::size_t first_line, std::size_t body_height);
+std::string diagnostics_count_text(std::size_t line_count, std::size_t first_line,
+                                   std::size_t body_height);
 
 // Key page for a terminal of the given height.
 std::size_t diagnostics_page(std::uint16_t terminal_rows);

@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::string_view kNoLines = "  (no diagnostic lines yet)";
 
-Style on_black(Color fg) { return Style{}.with_fg(fg).with_bg(Color::Black); }
+Style on_black(Color fg) {
+    return Style{}.with_fg(fg).with_bg(Color::Black);
+}
 
 void draw_row(Buffer& buf, Rect area, std::uint16_t row, std::string text, Style style) {
     if (row >= area.height) {
@@ -27,7 +29,8 @@ void draw_row(Buffer& buf, Rect area, std::uint16_t row, std::string text, Style
 
 }  // namespace
 
-void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content, const DiagnosticsScroll& scroll) {
+void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
+                      const DiagnosticsScroll& scroll) {
     const Color accent = content.mono ? Color::White : Color::Cyan;
     const Color title = content.mono ? Color::White : Color::LightCyan;
     const Style base = on_black(Color::White);
@@ -35,7 +38,8 @@ void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
     Block().style(base).render(area, buf);
     const Block frame = Block::bordered().border_style(on_black(accent));
     frame.render(area, buf);
-    const auto parts = split_vertical(frame.inner(area), {Constraint::length(2), Constraint::min(4), Constraint::length(2)});
+    const auto parts = split_vertical(
+        frame.inner(area), {Constraint::length(2), Constraint::min(4), Constraint::length(2)});
     const Rect header = parts[0];
     const Rect body = parts[1];
     const Rect footer = parts[2];
@@ -60,8 +64,8 @@ void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
     }
     draw_row(buf, footer, 0, std::move(rule), on_black(accent));
     if (footer.height >= 2) {
-        const std::string text =
-            fmt::format(" {}   ·   {}", content.help, diagnostics_count_text(count, start, body.height));
+        const std::string text = fmt::format(" {}   ·   {}", content.help,
+                                             diagnostics_count_text(count, start, body.height));
         draw_row(buf, footer, 1, text, base.add(Modifier::Bold));
     }
 }
@@ -69,34 +73,50 @@ void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
 std::optional<DiagnosticsMove> diagnostics_key_move(const KeyEvent& key) {
     switch (key.code) {
         case Key::Enter:
-        case Key::Esc: return std::nullopt;
-        case Key::F: return key.number == 1 ? std::nullopt : std::optional(DiagnosticsMove::None);
-        case Key::Up: return DiagnosticsMove::LineUp;
-        case Key::Down: return DiagnosticsMove::LineDown;
-        case Key::PageUp: return DiagnosticsMove::PageUp;
-        case Key::PageDown: return DiagnosticsMove::PageDown;
-        case Key::Home: return DiagnosticsMove::Top;
-        case Key::End: return DiagnosticsMove::Bottom;
+        case Key::Esc:
+            return std::nullopt;
+        case Key::F:
+            return key.number == 1 ? std::nullopt : std::optional(DiagnosticsMove::None);
+        case Key::Up:
+            return DiagnosticsMove::LineUp;
+        case Key::Down:
+            return DiagnosticsMove::LineDown;
+        case Key::PageUp:
+            return DiagnosticsMove::PageUp;
+        case Key::PageDown:
+            return DiagnosticsMove::PageDown;
+        case Key::Home:
+            return DiagnosticsMove::Top;
+        case Key::End:
+            return DiagnosticsMove::Bottom;
         case Key::Char:
             switch (key.ch) {
-                case U'q': return std::nullopt;
-                case U'k': return DiagnosticsMove::LineUp;
-                case U'j': return DiagnosticsMove::LineDown;
-                case U'G': return DiagnosticsMove::Bottom;
-                default: return DiagnosticsMove::None;
+                case U'q':
+                    return std::nullopt;
+                case U'k':
+                    return DiagnosticsMove::LineUp;
+                case U'j':
+                    return DiagnosticsMove::LineDown;
+                case U'G':
+                    return DiagnosticsMove::Bottom;
+                default:
+                    return DiagnosticsMove::None;
             }
-        default: return DiagnosticsMove::None;
+        default:
+            return DiagnosticsMove::None;
     }
 }
 
-Result<void, IoError> diagnostics_view(Terminal& terminal, std::string_view title, std::string_view subtitle,
-                                       const std::vector<std::string>& lines, bool mono, std::string_view help,
-                                       const EventSource& events) {
+Result<void, IoError> diagnostics_view(Terminal& terminal, std::string_view title,
+                                       std::string_view subtitle,
+                                       const std::vector<std::string>& lines, bool mono,
+                                       std::string_view help, const EventSource& events) {
     const DiagnosticsContent content{title, subtitle, lines, mono, help};
     DiagnosticsScroll scroll;
     for (;;) {
         (void)terminal.autoresize();
-        auto drawn = terminal.draw([&](Frame& frame) { draw_diagnostics(frame.buffer(), frame.area(), content, scroll); });
+        auto drawn = terminal.draw(
+            [&](Frame& frame) { draw_diagnostics(frame.buffer(), frame.area(), content, scroll); });
         if (!drawn) {
             return fail(drawn.error());
         }

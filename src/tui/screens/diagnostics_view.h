@@ -32,15 +32,18 @@ struct DiagnosticsContent {
 };
 
 // One frame of the view into the whole area.
-void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content, const DiagnosticsScroll& scroll);
+void draw_diagnostics(Buffer& buf, Rect area, const DiagnosticsContent& content,
+                      const DiagnosticsScroll& scroll);
 
 // The key's move, or nullopt for the keys that close the view.
 std::optional<DiagnosticsMove> diagnostics_key_move(const KeyEvent& key);
 
 // Runs the view until a closing key; the first drawing, waiting, reading or
 // size error ends it with that error.
-Result<void, IoError> diagnostics_view(Terminal& terminal, std::string_view title, std::string_view subtitle,
-                                       const std::vector<std::string>& lines, bool mono, std::string_view help,
+Result<void, IoError> diagnostics_view(Terminal& terminal, std::string_view title,
+                                       std::string_view subtitle,
+                                       const std::vector<std::string>& lines, bool mono,
+                                       std::string_view help,
                                        const EventSource& events = poll_terminal_event);
 
 }  // namespace tarnwick::tui

@@ -1,8 +1,8 @@
 #include "tui/screens/login_error_box.h"
 
 #include "tui/kit/block.h"
-#include "tui/kit/paragraph.h"
 #include "tui/kit/clear.h"
+#include "tui/kit/paragraph.h"
 
 #include <fmt/format.h>
 
@@ -26,16 +26,17 @@ std::string login_error_text(const LoginFailure& failure, const Catalog& catalog
     }
     if (failure.password_len) {
         text += '\n';
-        text += translate_arg(catalog, "login.error.password_len", "n", std::to_string(*failure.password_len));
+        text += translate_arg(catalog, "login.error.password_len", "n",
+                              std::to_string(*failure.password_len));
         if (*failure.password_len == 0) {
             text += '\n';
             text += translate(catalog, "login.error.empty_password");
         }
     }
     text += "\n\n";
-    text += failure.attempts_left > 0
-                ? translate_arg(catalog, "login.error.attempts_left", "n", std::to_string(failure.attempts_left))
-                : translate(catalog, "login.error.no_attempts");
+    text += failure.attempts_left > 0 ? translate_arg(catalog, "login.error.attempts_left", "n",
+                                                      std::to_string(failure.attempts_left))
+                                      : translate(catalog, "login.error.no_attempts");
     if (failure.detail) {
         text += "\n\n";
         text += translate(catalog, "login.error.detail_label");
@@ -70,7 +71,8 @@ void draw_login_error_box(Buffer& buf, Rect screen, const LoginFailure& failure,
     const Block frame = Block::bordered()
                             .border_style(Style{}.with_fg(error))
                             .style(text_style)
-                            .title(Line(Span(fmt::format(" {} ", failure.title), Style{}.with_fg(error).add(Modifier::Bold))));
+                            .title(Line(Span(fmt::format(" {} ", failure.title),
+                                             Style{}.with_fg(error).add(Modifier::Bold))));
     Paragraph(Text(std::string_view(login_error_text(failure, catalog))))
         .block(frame)
         .style(text_style)

@@ -8,13 +8,16 @@ namespace {
 
 constexpr std::size_t kMaxListRows = 8;
 
-std::uint16_t u16(std::size_t v) { return static_cast<std::uint16_t>(std::min<std::size_t>(v, 0xFFFF)); }
+std::uint16_t u16(std::size_t v) {
+    return static_cast<std::uint16_t>(std::min<std::size_t>(v, 0xFFFF));
+}
 
 }  // namespace
 
 SignInRows sign_in_rows(Rect area, bool user_list_shown, std::size_t entries) {
     SignInRows rows;
-    rows.panel = Rect{saturating_add(area.x, 1), area.y, std::max<std::uint16_t>(saturating_sub(area.width, 1), 20),
+    rows.panel = Rect{saturating_add(area.x, 1), area.y,
+                      std::max<std::uint16_t>(saturating_sub(area.width, 1), 20),
                       std::max<std::uint16_t>(area.height, 6)};
     // Inside all four borders.
     rows.inner = Rect{saturating_add(rows.panel.x, 1), saturating_add(rows.panel.y, 1),

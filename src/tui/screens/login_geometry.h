@@ -11,8 +11,8 @@
 namespace tarnwick::tui {
 
 struct SignInRows {
-    Rect panel;  // the framed panel (may reach past the area it was given)
-    Rect inner;  // inside its borders
+    Rect panel;               // the framed panel (may reach past the area it was given)
+    Rect inner;               // inside its borders
     std::uint16_t x = 0;      // column of every line
     std::uint16_t width = 0;  // width of every line
     std::optional<std::uint16_t> prompt_row;
@@ -29,8 +29,8 @@ struct SignInRows {
 SignInRows sign_in_rows(Rect area, bool user_list_shown, std::size_t entries);
 
 struct DropDown {
-    Rect area;               // including its borders
-    std::size_t rows = 0;    // visible entries
+    Rect area;             // including its borders
+    std::size_t rows = 0;  // visible entries
 };
 
 // The language drop-down above the footer, from the language field `field`;

@@ -41,20 +41,31 @@ struct Palette {
     }
 };
 
-Style on_black(Color fg) { return Style{}.with_fg(fg).with_bg(Color::Black); }
-Style black_bg() { return Style{}.with_bg(Color::Black); }
-Style plain() { return on_black(Color::White); }
+Style on_black(Color fg) {
+    return Style{}.with_fg(fg).with_bg(Color::Black);
+}
+Style black_bg() {
+    return Style{}.with_bg(Color::Black);
+}
+Style plain() {
+    return on_black(Color::White);
+}
 
-Rect row_rect(std::uint16_t x, std::uint16_t y, std::uint16_t width) { return Rect{x, y, width, 1}; }
+Rect row_rect(std::uint16_t x, std::uint16_t y, std::uint16_t width) {
+    return Rect{x, y, width, 1};
+}
 
 void draw_text(Buffer& buf, Rect area, std::string text, Style style) {
     Paragraph(Text(std::string_view(text))).style(style).render(area, buf);
 }
 
-std::string_view arrow(bool open) { return open ? "▲" : "▼"; }
+std::string_view arrow(bool open) {
+    return open ? "▲" : "▼";
+}
 
 std::string selected_language_name(const LoginState& state) {
-    return state.lang_sel < state.languages.size() ? state.languages[state.lang_sel].native_name : "English";
+    return state.lang_sel < state.languages.size() ? state.languages[state.lang_sel].native_name
+                                                   : "English";
 }
 
 std::string prefixed(bool selected, std::string_view text) {
@@ -72,13 +83,16 @@ Style markup_style(const MarkupSpan& span) {
     return s;
 }
 
-std::string user_field_text(const LoginState& state, const Catalog& catalog, const tmpl::LoginTemplate& page) {
+std::string user_field_text(const LoginState& state, const Catalog& catalog,
+                            const tmpl::LoginTemplate& page) {
     const std::string label = translate(catalog, page.user_label_key);
     const bool focused = state.focus == LoginFocus::User;
     if (state.listed_user_selected()) {
-        return fmt::format(" {}: {} {} ", label, state.users[state.user_sel], arrow(state.user_list_open));
+        return fmt::format(" {}: {} {} ", label, state.users[state.user_sel],
+                           arrow(state.user_list_open));
     }
-    std::string shown = state.typed_user.empty() && focused ? translate(catalog, "login.user_type") : state.typed_user;
+    std::string shown = state.typed_user.empty() && focused ? translate(catalog, "login.user_type")
+                                                            : state.typed_user;
     const std::string_view cursor = focused ? kCursor : std::string_view();
     if (state.list_mode) {
         return fmt::format(" {}: {}{} {} ", label, shown, cursor, arrow(state.user_list_open));
@@ -86,8 +100,8 @@ std::string user_field_text(const LoginState& state, const Catalog& catalog, con
     return fmt::format(" {}: {}{} ", label, shown, cursor);
 }
 
-void draw_language_drop_down(Buffer& buf, const LoginState& state, Rect field, Rect footer, const Palette& colors,
-                             const Catalog& catalog, LoginHitAreas& areas) {
+void draw_language_drop_down(Buffer& buf, const LoginState& state, Rect field, Rect footer,
+                             const Palette& colors, const Catalog& catalog, LoginHitAreas& areas) {
     const std::size_t n = state.languages.size();
     const auto drop = language_drop_down(field, footer, n);
     if (!drop) {
@@ -97,18 +111,23 @@ void draw_language_drop_down(Buffer& buf, const LoginState& state, Rect field, R
     std::vector<ListItem> items;
     for (std::size_t i = start; i < std::min(n, start + drop->rows); ++i) {
         const LocaleInfo& lang = state.languages[i];
-        items.emplace_back(prefixed(i == state.lang_sel, fmt::format("{} ({})", lang.native_name, lang.tag)));
+        items.emplace_back(
+            prefixed(i == state.lang_sel, fmt::format("{} ({})", lang.native_name, lang.tag)));
     }
     const std::string label = translate(catalog, "login.languages_list");
-    const std::string title = n > drop->rows ? fmt::format(" {} · {}/{} ", label, state.lang_sel + 1, n)
-                                             : fmt::format(" {} ", label);
+    const std::string title = n > drop->rows
+                                  ? fmt::format(" {} · {}/{} ", label, state.lang_sel + 1, n)
+                                  : fmt::format(" {} ", label);
     Clear{}.render(drop->area, buf);
     ListState list_state;
     if (state.lang_sel >= start && state.lang_sel < start + drop->rows) {
         list_state.selected = state.lang_sel - start;
     }
     List(std::move(items))
-        .block(Block::bordered().border_style(Style{}.with_fg(colors.accent)).style(black_bg()).title(Line(title)))
+        .block(Block::bordered()
+                   .border_style(Style{}.with_fg(colors.accent))
+                   .style(black_bg())
+                   .title(Line(title)))
         .highlight_style(colors.highlight)
         .render(drop->area, buf, list_state);
     areas.lang_list = drop->area;
@@ -118,11 +137,13 @@ void draw_language_drop_down(Buffer& buf, const LoginState& state, Rect field, R
 
 }  // namespace
 
-void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<MarkupSpan>>& welcome, bool mono,
-                        const Catalog& catalog) {
+void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<MarkupSpan>>& welcome,
+                        bool mono, const Catalog& catalog) {
     const Palette colors(mono);
     const Style panel = Style{}.with_fg(Color::Black).with_bg(colors.accent);
-    const Block block = Block::bordered().border_style(Style{}.with_fg(colors.title).with_bg(colors.accent)).style(panel);
+    const Block block = Block::bordered()
+                            .border_style(Style{}.with_fg(colors.title).with_bg(colors.accent))
+                            .style(panel);
     block.render(area, buf);
     const Rect inner = block.inner(area);
     const Rect text_area{saturating_add(inner.x, 1), saturating_add(inner.y, 1),
@@ -131,7 +152,8 @@ void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<Ma
 
     std::vector<Line> lines;
     if (welcome.empty()) {
-        lines.emplace_back(Span(translate(catalog, "login.welcome.title"), panel.add(Modifier::Bold)));
+        lines.emplace_back(
+            Span(translate(catalog, "login.welcome.title"), panel.add(Modifier::Bold)));
         lines.emplace_back(Span(std::string(), panel));
         lines.emplace_back(Span(translate(catalog, "login.welcome.body"), panel));
     }
@@ -148,8 +170,8 @@ void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<Ma
     Paragraph(Text(std::move(lines))).style(panel).wrap(Wrap{false}).render(text_area, buf);
 }
 
-LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state, bool mono, const Catalog& catalog,
-                                 const tmpl::LoginTemplate& page) {
+LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state, bool mono,
+                                 const Catalog& catalog, const tmpl::LoginTemplate& page) {
     const Palette colors(mono);
     const bool list_shown = state.list_mode && state.user_list_open;
     const std::size_t entries = state.users.size() + 1;
@@ -166,7 +188,8 @@ LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state
 
     if (rows.prompt_row) {
         draw_text(buf, row_rect(rows.x, *rows.prompt_row, rows.width),
-                  fmt::format(" {} ", translate(catalog, "login.sign_in_prompt")), on_black(colors.title));
+                  fmt::format(" {} ", translate(catalog, "login.sign_in_prompt")),
+                  on_black(colors.title));
     }
 
     const Rect user_field = row_rect(rows.x, rows.user_row, rows.width);
@@ -181,7 +204,8 @@ LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state
         for (std::size_t i = 0; i < state.users.size(); ++i) {
             items.emplace_back(prefixed(i == selected, state.users[i]));
         }
-        items.emplace_back(prefixed(selected == state.users.size(), translate(catalog, "login.user_other")));
+        items.emplace_back(
+            prefixed(selected == state.users.size(), translate(catalog, "login.user_other")));
         ListState list_state;
         list_state.offset = start;
         list_state.selected = selected;
@@ -208,7 +232,8 @@ LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state
         areas.password_field = field;
     }
     if (rows.hint_row) {
-        draw_text(buf, row_rect(rows.x, *rows.hint_row, rows.width), fmt::format(" {} ", translate(catalog, "login.panel_hint")),
+        draw_text(buf, row_rect(rows.x, *rows.hint_row, rows.width),
+                  fmt::format(" {} ", translate(catalog, "login.panel_hint")),
                   on_black(Color::DarkGray));
     }
     return areas;
@@ -220,16 +245,17 @@ LoginHitAreas draw_login_screen(Buffer& buf, Rect screen, const LoginState& stat
     Block().style(plain()).render(screen, buf);
     const Block outer = Block::bordered().border_style(on_black(colors.accent)).style(black_bg());
     outer.render(screen, buf);
-    const auto parts =
-        split_vertical(outer.inner(screen), {Constraint::length(3), Constraint::min(10), Constraint::length(4)});
+    const auto parts = split_vertical(
+        outer.inner(screen), {Constraint::length(3), Constraint::min(10), Constraint::length(4)});
     const Rect header = parts[0];
     const Rect body = parts[1];
     const Rect footer = parts[2];
 
-    const Block header_block = Block().borders(Borders::Bottom).border_style(on_black(colors.accent)).style(black_bg());
+    const Block header_block =
+        Block().borders(Borders::Bottom).border_style(on_black(colors.accent)).style(black_bg());
     header_block.render(header, buf);
-    const auto header_parts =
-        split_horizontal(header_block.inner(header), {Constraint::percentage(45), Constraint::percentage(55)});
+    const auto header_parts = split_horizontal(
+        header_block.inner(header), {Constraint::percentage(45), Constraint::percentage(55)});
     draw_text(buf, header_parts[0], fmt::format(" {} ", translate(catalog, "brand.name")),
               on_black(colors.title).add(Modifier::Bold));
     if (!state.addresses.empty()) {
@@ -245,20 +271,22 @@ LoginHitAreas draw_login_screen(Buffer& buf, Rect screen, const LoginState& stat
             .render(header_parts[1], buf);
     }
 
-    const auto body_parts = body.width < kStackBelowWidth
-                                ? split_vertical(body, {Constraint::percentage(38), Constraint::percentage(62)})
-                                : split_horizontal(body, {Constraint::percentage(48), Constraint::percentage(52)});
+    const auto body_parts =
+        body.width < kStackBelowWidth
+            ? split_vertical(body, {Constraint::percentage(38), Constraint::percentage(62)})
+            : split_horizontal(body, {Constraint::percentage(48), Constraint::percentage(52)});
     draw_welcome_panel(buf, body_parts[0], state.welcome, mono, catalog);
     LoginHitAreas areas = draw_sign_in_panel(buf, body_parts[1], state, mono, catalog, page);
 
-    const Block footer_block = Block().borders(Borders::Top).border_style(on_black(colors.accent)).style(black_bg());
+    const Block footer_block =
+        Block().borders(Borders::Top).border_style(on_black(colors.accent)).style(black_bg());
     footer_block.render(footer, buf);
-    const auto footer_parts =
-        split_horizontal(footer_block.inner(footer), {Constraint::percentage(45), Constraint::percentage(55)});
+    const auto footer_parts = split_horizontal(
+        footer_block.inner(footer), {Constraint::percentage(45), Constraint::percentage(55)});
     const Rect lang_field = footer_parts[0];
     draw_text(buf, lang_field,
-              fmt::format(" {}: {} {} ", translate(catalog, page.language_label_key), selected_language_name(state),
-                          arrow(state.lang_list_open)),
+              fmt::format(" {}: {} {} ", translate(catalog, page.language_label_key),
+                          selected_language_name(state), arrow(state.lang_list_open)),
               state.focus == LoginFocus::Lang ? colors.highlight : plain());
     areas.lang_field = lang_field;
     const std::string help = fmt::format("{}  {}:{} ", translate(catalog, page.help_key),
@@ -279,8 +307,11 @@ LoginHitAreas draw_login_screen(Buffer& buf, Rect screen, const LoginState& stat
     return areas;
 }
 
-std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas, const MouseEvent& event) {
-    const auto in = [&](const std::optional<Rect>& r) { return r && rect_contains(*r, event.column, event.row); };
+std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas,
+                                 const MouseEvent& event) {
+    const auto in = [&](const std::optional<Rect>& r) {
+        return r && rect_contains(*r, event.column, event.row);
+    };
 
     if (event.kind == MouseEventKind::ScrollDown || event.kind == MouseEventKind::ScrollUp) {
         const int delta = event.kind == MouseEventKind::ScrollDown ? 1 : -1;
@@ -305,8 +336,8 @@ std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas, 
         return "error_dismiss";
     }
     if (state.user_list_open && areas.user_list) {
-        if (const auto index =
-                list_item_index(*areas.user_list, event.row, areas.user_list_start, areas.user_list_len)) {
+        if (const auto index = list_item_index(*areas.user_list, event.row, areas.user_list_start,
+                                               areas.user_list_len)) {
             if (*index != state.user_sel) {
                 state.password.clear();
             }
@@ -317,8 +348,8 @@ std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas, 
         }
     }
     if (state.lang_list_open && areas.lang_list) {
-        if (const auto index =
-                list_item_index(*areas.lang_list, event.row, areas.lang_list_start, areas.lang_list_len)) {
+        if (const auto index = list_item_index(*areas.lang_list, event.row, areas.lang_list_start,
+                                               areas.lang_list_len)) {
             state.lang_sel = *index;
             state.lang_list_open = false;
             state.focus = LoginFocus::User;

@@ -32,12 +32,12 @@ struct LoginHitAreas {
     friend bool operator==(const LoginHitAreas&, const LoginHitAreas&) = default;
 };
 
-void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<MarkupSpan>>& welcome, bool mono,
-                        const Catalog& catalog);
+void draw_welcome_panel(Buffer& buf, Rect area, const std::vector<std::vector<MarkupSpan>>& welcome,
+                        bool mono, const Catalog& catalog);
 
 // Fills the user fields of the hit areas.
-LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state, bool mono, const Catalog& catalog,
-                                 const tmpl::LoginTemplate& page);
+LoginHitAreas draw_sign_in_panel(Buffer& buf, Rect area, const LoginState& state, bool mono,
+                                 const Catalog& catalog, const tmpl::LoginTemplate& page);
 
 // The whole screen of one turn, returning the areas the next mouse event is
 // judged against.
@@ -48,6 +48,7 @@ LoginHitAreas draw_login_screen(Buffer& buf, Rect screen, const LoginState& stat
 // "lang_scroll", "scroll_ignored", "ignored", "error_miss", "error_dismiss",
 // "user_list_select", "lang_list_select", "lang_field_toggle",
 // "user_field_toggle", "pass_field_focus", "dropdown_close", "miss").
-std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas, const MouseEvent& event);
+std::string_view login_mouse_hit(LoginState& state, const LoginHitAreas& areas,
+                                 const MouseEvent& event);
 
 }  // namespace tarnwick::tui

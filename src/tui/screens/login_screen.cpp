@@ -24,7 +24,8 @@ void trace_mouse(std::string_view action, const MouseEvent& event) {
     if (std::getenv("TARNWICK_MOUSE_TRACE") == nullptr) {
         return;
     }
-    const std::string line = fmt::format("MOUSE_TRACE login act={} col={} row={}\n", action, event.column, event.row);
+    const std::string line =
+        fmt::format("MOUSE_TRACE login act={} col={} row={}\n", action, event.column, event.row);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
@@ -38,7 +39,8 @@ LoginState start_state(LoginScreenArgs& args) {
 
 }  // namespace
 
-LoginResult login_screen(LoginScreenArgs args, const ScreenIo& io, const EventSource& diagnostics_events) {
+LoginResult login_screen(LoginScreenArgs args, const ScreenIo& io,
+                         const EventSource& diagnostics_events) {
     LoginState state = start_state(args);
     Catalog catalog;
     LoginHitAreas areas;
@@ -52,20 +54,24 @@ LoginResult login_screen(LoginScreenArgs args, const ScreenIo& io, const EventSo
         }
         // Built anew every turn, so a language change or an edited message file shows at once.
         catalog = select_catalog(args.locales_dir, tag, state.languages, args.fallback_tag);
-        areas = draw_login_screen(frame.buffer(), frame.area(), state, ctx.depth == ColorDepth::Mono, catalog,
-                                  args.page);
+        areas = draw_login_screen(frame.buffer(), frame.area(), state,
+                                  ctx.depth == ColorDepth::Mono, catalog, args.page);
     };
     handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) -> ScreenStep<LoginEnd> {
         switch (handle_login_key(state, key, args.page)) {
-            case LoginKeyOutcome::Continue: break;
-            case LoginKeyOutcome::Submit: return std::optional<LoginEnd>(LoginEnd{login_request(state)});
-            case LoginKeyOutcome::Leave: return std::optional<LoginEnd>(LoginEnd{});
+            case LoginKeyOutcome::Continue:
+                break;
+            case LoginKeyOutcome::Submit:
+                return std::optional<LoginEnd>(LoginEnd{login_request(state)});
+            case LoginKeyOutcome::Leave:
+                return std::optional<LoginEnd>(LoginEnd{});
             case LoginKeyOutcome::Diagnostics: {
-                const DiagnosticsModel snapshot = args.diagnostics ? args.diagnostics() : DiagnosticsModel{};
+                const DiagnosticsModel snapshot =
+                    args.diagnostics ? args.diagnostics() : DiagnosticsModel{};
                 // The view's errors are not the form's: the next turn redraws whatever happened.
-                (void)diagnostics_view(ctx.terminal, snapshot.title, snapshot.subtitle, snapshot.lines,
-                                       ctx.depth == ColorDepth::Mono, translate(catalog, "diag.help"),
-                                       diagnostics_events);
+                (void)diagnostics_view(ctx.terminal, snapshot.title, snapshot.subtitle,
+                                       snapshot.lines, ctx.depth == ColorDepth::Mono,
+                                       translate(catalog, "diag.help"), diagnostics_events);
                 break;
             }
         }

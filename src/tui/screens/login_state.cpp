@@ -13,7 +13,22 @@ constexpr std::string_view kDefaultTag = "en-US";
 constexpr long kLanguagePage = 8;
 
 // The keys the form tells apart; modifiers are never looked at.
-enum class Act { Tab, BackTab, Up, Down, Home, End, PageUp, PageDown, Enter, Backspace, Esc, F1, Char, Other };
+enum class Act {
+    Tab,
+    BackTab,
+    Up,
+    Down,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Enter,
+    Backspace,
+    Esc,
+    F1,
+    Char,
+    Other
+};
 
 struct Pressed {
     Act key = Act::Other;
@@ -22,24 +37,40 @@ struct Pressed {
 
 Pressed classify(const KeyEvent& event) {
     switch (event.code) {
-        case Key::Tab: return {Act::Tab};
-        case Key::BackTab: return {Act::BackTab};
-        case Key::Up: return {Act::Up};
-        case Key::Down: return {Act::Down};
-        case Key::Home: return {Act::Home};
-        case Key::End: return {Act::End};
-        case Key::PageUp: return {Act::PageUp};
-        case Key::PageDown: return {Act::PageDown};
-        case Key::Enter: return {Act::Enter};
-        case Key::Backspace: return {Act::Backspace};
-        case Key::Esc: return {Act::Esc};
-        case Key::F: return event.number == 1 ? Pressed{Act::F1} : Pressed{Act::Other};
-        case Key::Char: return {Act::Char, event.ch};
-        default: return {Act::Other};
+        case Key::Tab:
+            return {Act::Tab};
+        case Key::BackTab:
+            return {Act::BackTab};
+        case Key::Up:
+            return {Act::Up};
+        case Key::Down:
+            return {Act::Down};
+        case Key::Home:
+            return {Act::Home};
+        case Key::End:
+            return {Act::End};
+        case Key::PageUp:
+            return {Act::PageUp};
+        case Key::PageDown:
+            return {Act::PageDown};
+        case Key::Enter:
+            return {Act::Enter};
+        case Key::Backspace:
+            return {Act::Backspace};
+        case Key::Esc:
+            return {Act::Esc};
+        case Key::F:
+            return event.number == 1 ? Pressed{Act::F1} : Pressed{Act::Other};
+        case Key::Char:
+            return {Act::Char, event.ch};
+        default:
+            return {Act::Other};
     }
 }
 
-bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+bool is_control(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
 
 bool is_name_char(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -86,9 +117,14 @@ void type_user_char(LoginState& state, char32_t c, const tmpl::LoginTemplate& pa
 
 void type_char(LoginState& state, char32_t c, const tmpl::LoginTemplate& page) {
     switch (state.focus) {
-        case LoginFocus::User: type_user_char(state, c, page); return;
-        case LoginFocus::Pass: append_password_char(state, c, page.password_max_length); return;
-        case LoginFocus::Lang: return;
+        case LoginFocus::User:
+            type_user_char(state, c, page);
+            return;
+        case LoginFocus::Pass:
+            append_password_char(state, c, page.password_max_length);
+            return;
+        case LoginFocus::Lang:
+            return;
     }
 }
 
@@ -251,24 +287,31 @@ LoginKeyOutcome input_mode_key(LoginState& state, Pressed p, const tmpl::LoginTe
         return LoginKeyOutcome::Continue;
     }
     switch (state.focus) {
-        case LoginFocus::User: return user_key(state, p, page);
-        case LoginFocus::Pass: return pass_key(state, p, page);
-        case LoginFocus::Lang: return lang_key(state, p);
+        case LoginFocus::User:
+            return user_key(state, p, page);
+        case LoginFocus::Pass:
+            return pass_key(state, p, page);
+        case LoginFocus::Lang:
+            return lang_key(state, p);
     }
     return LoginKeyOutcome::Continue;
 }
 
 LoginKeyOutcome error_mode_key(LoginState& state, Pressed p) {
     switch (p.key) {
-        case Act::F1: return LoginKeyOutcome::Diagnostics;
+        case Act::F1:
+            return LoginKeyOutcome::Diagnostics;
         case Act::Enter:
-        case Act::Esc: dismiss_login_error(state); break;
+        case Act::Esc:
+            dismiss_login_error(state);
+            break;
         case Act::Char:
             if (p.ch == U' ' || p.ch == U'o' || p.ch == U'O') {
                 dismiss_login_error(state);
             }
             break;
-        default: break;
+        default:
+            break;
     }
     return LoginKeyOutcome::Continue;
 }
@@ -289,9 +332,12 @@ LoginState initial_login_state(LoginStart start) {
         english.native_name = "English";
         state.languages.push_back(std::move(english));
     }
-    const auto found = std::find_if(state.languages.begin(), state.languages.end(),
-                                    [&](const LocaleInfo& l) { return l.tag == start.current_tag; });
-    state.lang_sel = found == state.languages.end() ? 0 : static_cast<std::size_t>(found - state.languages.begin());
+    const auto found =
+        std::find_if(state.languages.begin(), state.languages.end(),
+                     [&](const LocaleInfo& l) { return l.tag == start.current_tag; });
+    state.lang_sel = found == state.languages.end()
+                         ? 0
+                         : static_cast<std::size_t>(found - state.languages.begin());
     state.addresses = std::move(start.addresses);
     state.attempts = start.attempts;
     state.list_mode = start.list_mode;
@@ -334,7 +380,8 @@ std::string selected_tag(const LoginState& state) {
     return std::string(kDefaultTag);
 }
 
-LoginKeyOutcome handle_login_key(LoginState& state, const KeyEvent& key, const tmpl::LoginTemplate& page) {
+LoginKeyOutcome handle_login_key(LoginState& state, const KeyEvent& key,
+                                 const tmpl::LoginTemplate& page) {
     if (key.kind != KeyEventKind::Press) {
         return LoginKeyOutcome::Continue;
     }

@@ -61,7 +61,8 @@ std::string selected_tag(const LoginState& state);
 // What a key asks of the screen beyond the state change it made.
 enum class LoginKeyOutcome { Continue, Submit, Leave, Diagnostics };
 
-LoginKeyOutcome handle_login_key(LoginState& state, const KeyEvent& key, const tmpl::LoginTemplate& page);
+LoginKeyOutcome handle_login_key(LoginState& state, const KeyEvent& key,
+                                 const tmpl::LoginTemplate& page);
 
 // The request of a submit: the current name, a copy of the password, the tag.
 LoginRequest login_request(const LoginState& state);

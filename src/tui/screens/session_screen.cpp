@@ -41,21 +41,24 @@ struct MenuState {
     }
 };
 
-void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_view title, std::string_view subtitle) {
+void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_view title,
+          std::string_view subtitle) {
     const Style accent = roles.accent;
     const Style on_black = Style{}.with_bg(Color::Black);
     const Rect area = frame.area();
     frame.render_widget(Block().style(Style{}.with_fg(Color::White).with_bg(Color::Black)), area);
     const Block outer = Block::bordered().border_style(accent).style(on_black);
     frame.render_widget(outer, area);
-    const auto rows = split_vertical(outer.inner(area),
-                                     {Constraint::length(4), Constraint::min(5), Constraint::length(3)});
+    const auto rows = split_vertical(
+        outer.inner(area), {Constraint::length(4), Constraint::min(5), Constraint::length(3)});
 
     const Block header = Block().borders(Borders::Bottom).border_style(accent);
     frame.render_widget(header, rows[0]);
-    const auto header_rows = split_vertical(header.inner(rows[0]), {Constraint::length(1), Constraint::length(1)});
+    const auto header_rows =
+        split_vertical(header.inner(rows[0]), {Constraint::length(1), Constraint::length(1)});
     const Style brand = roles.title.add(Modifier::Bold);
-    frame.render_widget(Paragraph(Text(Line(Span(fmt::format(" {} ", translate(state.catalog, "brand.name")), brand)))),
+    frame.render_widget(Paragraph(Text(Line(Span(
+                            fmt::format(" {} ", translate(state.catalog, "brand.name")), brand)))),
                         header_rows[0]);
     frame.render_widget(Paragraph(Text(fmt::format(" {}", subtitle)))
                             .style(Style{}.with_fg(Color::White).with_bg(Color::Black))
@@ -66,8 +69,9 @@ void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_v
     if (state.help_shown) {
         const Block box = Block::bordered().border_style(accent).title(
             Line(fmt::format(" {} ", translate(state.catalog, "session.help_title"))));
-        frame.render_widget(Paragraph(Text(translate(state.catalog, "session.help"))).wrap(Wrap{true}).block(box),
-                            body);
+        frame.render_widget(
+            Paragraph(Text(translate(state.catalog, "session.help"))).wrap(Wrap{true}).block(box),
+            body);
         state.list_area = Rect{};
     } else {
         const std::size_t count = state.items.size();
@@ -89,7 +93,8 @@ void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_v
     }
 
     const Block footer = Block().borders(Borders::Top).border_style(accent);
-    const std::string footer_text = state.status.empty() ? translate(state.catalog, "session.help") : state.status;
+    const std::string footer_text =
+        state.status.empty() ? translate(state.catalog, "session.help") : state.status;
     frame.render_widget(Paragraph(Text(footer_text))
                             .block(footer)
                             .style(accent.with_bg(Color::Black).add(Modifier::Bold))
@@ -100,22 +105,29 @@ void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_v
 
 using Step = ScreenStep<tmpl::MenuAction>;
 
-Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const DiagnosticsProvider& diagnostics) {
+Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx,
+            const DiagnosticsProvider& diagnostics) {
     switch (key.code) {
         case Key::Enter:
             if (state.selection < state.items.size()) {
                 if (auto action = state.activate(state.selection)) return action;
             }
             return std::nullopt;
-        case Key::Up: state.move_up(); return std::nullopt;
-        case Key::Down: state.move_down(); return std::nullopt;
-        case Key::Esc: break;
+        case Key::Up:
+            state.move_up();
+            return std::nullopt;
+        case Key::Down:
+            state.move_down();
+            return std::nullopt;
+        case Key::Esc:
+            break;
         case Key::F:
             if (key.number == 1) {
                 const DiagnosticsModel model = diagnostics();
                 // The view's own errors do not end the menu.
                 (void)diagnostics_view(ctx.terminal, model.title, model.subtitle, model.lines,
-                                       ctx.depth == ColorDepth::Mono, translate(state.catalog, "diag.help"));
+                                       ctx.depth == ColorDepth::Mono,
+                                       translate(state.catalog, "diag.help"));
             }
             return std::nullopt;
         case Key::Char:
@@ -124,7 +136,8 @@ Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const Dia
             if (key.ch == U'?') state.help_shown = !state.help_shown;
             if (key.ch == U'q') break;
             return std::nullopt;
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
     // q or Esc: close the help box first.
     if (state.help_shown) {
@@ -137,31 +150,45 @@ Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx, const Dia
 Step on_mouse(const MouseEvent& mouse, MenuState& state) {
     if (state.help_shown || state.items.empty()) return std::nullopt;
     switch (mouse.kind) {
-        case MouseEventKind::ScrollUp: state.move_up(); return std::nullopt;
-        case MouseEventKind::ScrollDown: state.move_down(); return std::nullopt;
+        case MouseEventKind::ScrollUp:
+            state.move_up();
+            return std::nullopt;
+        case MouseEventKind::ScrollDown:
+            state.move_down();
+            return std::nullopt;
         case MouseEventKind::Down: {
             if (mouse.button != MouseButton::Left) return std::nullopt;
             const std::size_t rows = saturating_sub(state.list_area.height, 2);
             const std::size_t start = list_window_start(state.items.size(), rows, state.selection);
-            const auto index = list_item_index(state.list_area, mouse.row, start, state.items.size());
+            const auto index =
+                list_item_index(state.list_area, mouse.row, start, state.items.size());
             if (!index) return std::nullopt;
             return state.activate(*index);
         }
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
 }  // namespace
 
 Result<tmpl::MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
-                                           const std::vector<tmpl::MenuItem>& items, AutoMode color,
-                                           std::optional<std::string_view> status, const Catalog& catalog,
-                                           const DiagnosticsProvider& diagnostics) {
+                                                 const std::vector<tmpl::MenuItem>& items,
+                                                 AutoMode color,
+                                                 std::optional<std::string_view> status,
+                                                 const Catalog& catalog,
+                                                 const DiagnosticsProvider& diagnostics) {
     MenuState state{items, catalog, 0, false, std::string(status.value_or("")), {}};
     ScreenHandlers<tmpl::MenuAction> handlers;
-    handlers.draw = [&](Frame& frame, ScreenContext& ctx) { draw(frame, state, ctx.roles, title, subtitle); };
-    handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) { return on_key(key, state, ctx, diagnostics); };
-    handlers.on_mouse = [&](const MouseEvent& mouse, ScreenContext&) { return on_mouse(mouse, state); };
+    handlers.draw = [&](Frame& frame, ScreenContext& ctx) {
+        draw(frame, state, ctx.roles, title, subtitle);
+    };
+    handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) {
+        return on_key(key, state, ctx, diagnostics);
+    };
+    handlers.on_mouse = [&](const MouseEvent& mouse, ScreenContext&) {
+        return on_mouse(mouse, state);
+    };
     return run_screen(color, handlers);
 }
 

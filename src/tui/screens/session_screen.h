@@ -27,8 +27,10 @@ using DiagnosticsProvider = std::function<DiagnosticsModel()>;
 // box; F1 opens the diagnostics view. `status` replaces the key help in the
 // footer when not empty.
 Result<tmpl::MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
-                                           const std::vector<tmpl::MenuItem>& items, AutoMode color,
-                                           std::optional<std::string_view> status, const Catalog& catalog,
-                                           const DiagnosticsProvider& diagnostics);
+                                                 const std::vector<tmpl::MenuItem>& items,
+                                                 AutoMode color,
+                                                 std::optional<std::string_view> status,
+                                                 const Catalog& catalog,
+                                                 const DiagnosticsProvider& diagnostics);
 
 }  // namespace tarnwick::tui

@@ -18,9 +18,12 @@ std::uint16_t terminal_color_count() {
 ColorDepth color_depth(AutoMode mode) {
     const std::uint16_t colors = terminal_color_count();
     switch (mode) {
-        case AutoMode::Always: return ColorDepth::Color16;
-        case AutoMode::Never: return ColorDepth::Mono;
-        case AutoMode::Auto: break;
+        case AutoMode::Always:
+            return ColorDepth::Color16;
+        case AutoMode::Never:
+            return ColorDepth::Mono;
+        case AutoMode::Auto:
+            break;
     }
     return colors < 8 ? ColorDepth::Mono : ColorDepth::Color16;
 }

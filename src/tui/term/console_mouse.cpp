@@ -20,7 +20,8 @@ std::vector<MouseEvent> console_mouse_edges(ConsoleMouseSeen& seen,
                                             const platform::ConsoleMouseReport& report) {
     std::vector<MouseEvent> events;
     auto add = [&](MouseEventKind kind, MouseButton button = MouseButton::Left) {
-        events.push_back(MouseEvent{kind, button, to_cell(report.x), to_cell(report.y), kNoModifiers});
+        events.push_back(
+            MouseEvent{kind, button, to_cell(report.x), to_cell(report.y), kNoModifiers});
     };
     bool was1 = (seen.buttons & kConsoleButton1) != 0;
     bool now1 = (report.buttons & kConsoleButton1) != 0;

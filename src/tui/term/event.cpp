@@ -16,41 +16,70 @@ KeyModifiers normalised_modifiers(const KeyEvent& k) {
 
 const char* key_name(Key code) {
     switch (code) {
-        case Key::Char: return "Char";
-        case Key::F: return "F";
-        case Key::Enter: return "Enter";
-        case Key::Tab: return "Tab";
-        case Key::BackTab: return "BackTab";
-        case Key::Backspace: return "Backspace";
-        case Key::Esc: return "Esc";
-        case Key::Up: return "Up";
-        case Key::Down: return "Down";
-        case Key::Left: return "Left";
-        case Key::Right: return "Right";
-        case Key::Home: return "Home";
-        case Key::End: return "End";
-        case Key::PageUp: return "PageUp";
-        case Key::PageDown: return "PageDown";
-        case Key::Insert: return "Insert";
-        case Key::Delete: return "Delete";
-        case Key::KeypadBegin: return "KeypadBegin";
-        case Key::CapsLock: return "CapsLock";
-        case Key::ScrollLock: return "ScrollLock";
-        case Key::NumLock: return "NumLock";
-        case Key::PrintScreen: return "PrintScreen";
-        case Key::Pause: return "Pause";
-        case Key::Menu: return "Menu";
-        case Key::Media: return "Media";
-        case Key::Modifier: return "Modifier";
+        case Key::Char:
+            return "Char";
+        case Key::F:
+            return "F";
+        case Key::Enter:
+            return "Enter";
+        case Key::Tab:
+            return "Tab";
+        case Key::BackTab:
+            return "BackTab";
+        case Key::Backspace:
+            return "Backspace";
+        case Key::Esc:
+            return "Esc";
+        case Key::Up:
+            return "Up";
+        case Key::Down:
+            return "Down";
+        case Key::Left:
+            return "Left";
+        case Key::Right:
+            return "Right";
+        case Key::Home:
+            return "Home";
+        case Key::End:
+            return "End";
+        case Key::PageUp:
+            return "PageUp";
+        case Key::PageDown:
+            return "PageDown";
+        case Key::Insert:
+            return "Insert";
+        case Key::Delete:
+            return "Delete";
+        case Key::KeypadBegin:
+            return "KeypadBegin";
+        case Key::CapsLock:
+            return "CapsLock";
+        case Key::ScrollLock:
+            return "ScrollLock";
+        case Key::NumLock:
+            return "NumLock";
+        case Key::PrintScreen:
+            return "PrintScreen";
+        case Key::Pause:
+            return "Pause";
+        case Key::Menu:
+            return "Menu";
+        case Key::Media:
+            return "Media";
+        case Key::Modifier:
+            return "Modifier";
     }
     return "?";
 }
 
 const char* button_name(MouseButton b) {
     switch (b) {
-        case MouseButton::Left: return "Left";
-        case MouseButton::Right: return "Right";
-        case MouseButton::Middle: return "Middle";
+        case MouseButton::Left:
+            return "Left";
+        case MouseButton::Right:
+            return "Right";
+        case MouseButton::Middle:
+            return "Middle";
     }
     return "?";
 }
@@ -85,14 +114,22 @@ bool operator==(const MouseEvent& a, const MouseEvent& b) {
 
 std::string mouse_kind_name(const MouseEvent& event) {
     switch (event.kind) {
-        case MouseEventKind::Down: return fmt::format("Down({})", button_name(event.button));
-        case MouseEventKind::Up: return fmt::format("Up({})", button_name(event.button));
-        case MouseEventKind::Drag: return fmt::format("Drag({})", button_name(event.button));
-        case MouseEventKind::Moved: return "Moved";
-        case MouseEventKind::ScrollDown: return "ScrollDown";
-        case MouseEventKind::ScrollUp: return "ScrollUp";
-        case MouseEventKind::ScrollLeft: return "ScrollLeft";
-        case MouseEventKind::ScrollRight: return "ScrollRight";
+        case MouseEventKind::Down:
+            return fmt::format("Down({})", button_name(event.button));
+        case MouseEventKind::Up:
+            return fmt::format("Up({})", button_name(event.button));
+        case MouseEventKind::Drag:
+            return fmt::format("Drag({})", button_name(event.button));
+        case MouseEventKind::Moved:
+            return "Moved";
+        case MouseEventKind::ScrollDown:
+            return "ScrollDown";
+        case MouseEventKind::ScrollUp:
+            return "ScrollUp";
+        case MouseEventKind::ScrollLeft:
+            return "ScrollLeft";
+        case MouseEventKind::ScrollRight:
+            return "ScrollRight";
     }
     return "?";
 }

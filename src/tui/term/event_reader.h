@@ -7,10 +7,10 @@
 // queued. A read that ends inside a sequence waits up to 25 ms for the rest,
 // so a sequence split by a slow line still decodes whole.
 
-#include "tui/term/event.h"
-#include "tui/term/input_decoder.h"
 #include "tui/io_error.h"
 #include "tui/kit/backend.h"
+#include "tui/term/event.h"
+#include "tui/term/input_decoder.h"
 #include "tui/term/terminal.h"
 
 #include <chrono>

@@ -21,13 +21,25 @@ struct Parsed {
     std::optional<Event> event;
 };
 
-Parsed need_more() { return {Status::NeedMore, std::nullopt}; }
-Parsed invalid() { return {Status::Invalid, std::nullopt}; }
-Parsed done(Event e) { return {Status::Done, std::move(e)}; }
-Parsed swallowed() { return {Status::Done, std::nullopt}; }
-Parsed key(Key code, KeyModifiers m = kNoModifiers) { return done(KeyEvent::key(code, m)); }
+Parsed need_more() {
+    return {Status::NeedMore, std::nullopt};
+}
+Parsed invalid() {
+    return {Status::Invalid, std::nullopt};
+}
+Parsed done(Event e) {
+    return {Status::Done, std::move(e)};
+}
+Parsed swallowed() {
+    return {Status::Done, std::nullopt};
+}
+Parsed key(Key code, KeyModifiers m = kNoModifiers) {
+    return done(KeyEvent::key(code, m));
+}
 
-auto byte(std::string_view b, std::size_t i) { return static_cast<unsigned char>(b[i]); }
+auto byte(std::string_view b, std::size_t i) {
+    return static_cast<unsigned char>(b[i]);
+}
 
 std::vector<std::string_view> split(std::string_view s, char sep) {
     std::vector<std::string_view> parts;
@@ -116,9 +128,12 @@ KeyState state_from_mask(std::uint8_t mask) {
 
 KeyEventKind kind_from_code(std::uint8_t code) {
     switch (code) {
-        case 2: return KeyEventKind::Repeat;
-        case 3: return KeyEventKind::Release;
-        default: return KeyEventKind::Press;
+        case 2:
+            return KeyEventKind::Repeat;
+        case 3:
+            return KeyEventKind::Release;
+        default:
+            return KeyEventKind::Press;
     }
 }
 
@@ -161,12 +176,24 @@ std::optional<MouseEvent> mouse_from_cb(unsigned cb) {
         e.button = button;
     };
     switch (number) {
-        case 0: with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Left); break;
-        case 1: with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Middle); break;
-        case 2: with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Right); break;
-        case 3: with(motion ? MouseEventKind::Moved : MouseEventKind::Up); break;
-        case 4: with(motion ? MouseEventKind::Moved : MouseEventKind::ScrollUp); break;
-        case 5: with(motion ? MouseEventKind::Moved : MouseEventKind::ScrollDown); break;
+        case 0:
+            with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Left);
+            break;
+        case 1:
+            with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Middle);
+            break;
+        case 2:
+            with(motion ? MouseEventKind::Drag : MouseEventKind::Down, MouseButton::Right);
+            break;
+        case 3:
+            with(motion ? MouseEventKind::Moved : MouseEventKind::Up);
+            break;
+        case 4:
+            with(motion ? MouseEventKind::Moved : MouseEventKind::ScrollUp);
+            break;
+        case 5:
+            with(motion ? MouseEventKind::Moved : MouseEventKind::ScrollDown);
+            break;
         case 6:
             if (motion) return std::nullopt;
             with(MouseEventKind::ScrollLeft);
@@ -175,7 +202,8 @@ std::optional<MouseEvent> mouse_from_cb(unsigned cb) {
             if (motion) return std::nullopt;
             with(MouseEventKind::ScrollRight);
             break;
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
     if (cb & 4u) e.modifiers |= kShift;
     if (cb & 8u) e.modifiers |= kAlt;
@@ -267,18 +295,30 @@ Parsed parse_special_key(std::string_view body) {
         k.code = Key::F;
         k.number = static_cast<std::uint8_t>(number);
     };
-    if (n == 1 || n == 7) k.code = Key::Home;
-    else if (n == 2) k.code = Key::Insert;
-    else if (n == 3) k.code = Key::Delete;
-    else if (n == 4 || n == 8) k.code = Key::End;
-    else if (n == 5) k.code = Key::PageUp;
-    else if (n == 6) k.code = Key::PageDown;
-    else if (n >= 11 && n <= 15) f(n - 10);
-    else if (n >= 17 && n <= 21) f(n - 11);
-    else if (n >= 23 && n <= 26) f(n - 12);
-    else if (n >= 28 && n <= 29) f(n - 15);
-    else if (n >= 31 && n <= 34) f(n - 17);
-    else return invalid();
+    if (n == 1 || n == 7)
+        k.code = Key::Home;
+    else if (n == 2)
+        k.code = Key::Insert;
+    else if (n == 3)
+        k.code = Key::Delete;
+    else if (n == 4 || n == 8)
+        k.code = Key::End;
+    else if (n == 5)
+        k.code = Key::PageUp;
+    else if (n == 6)
+        k.code = Key::PageDown;
+    else if (n >= 11 && n <= 15)
+        f(n - 10);
+    else if (n >= 17 && n <= 21)
+        f(n - 11);
+    else if (n >= 23 && n <= 26)
+        f(n - 12);
+    else if (n >= 28 && n <= 29)
+        f(n - 15);
+    else if (n >= 31 && n <= 34)
+        f(n - 17);
+    else
+        return invalid();
     k.kind = kind;
     k.state = state;
     return done(k);
@@ -302,17 +342,38 @@ Parsed parse_modifier_key(std::string_view b) {
     }
     KeyEvent k = KeyEvent::key(Key::Up, m);
     switch (b.back()) {
-        case 'A': k.code = Key::Up; break;
-        case 'B': k.code = Key::Down; break;
-        case 'C': k.code = Key::Right; break;
-        case 'D': k.code = Key::Left; break;
-        case 'F': k.code = Key::End; break;
-        case 'H': k.code = Key::Home; break;
-        case 'P': k = KeyEvent::function(1, m); break;
-        case 'Q': k = KeyEvent::function(2, m); break;
-        case 'R': k = KeyEvent::function(3, m); break;
-        case 'S': k = KeyEvent::function(4, m); break;
-        default: return invalid();
+        case 'A':
+            k.code = Key::Up;
+            break;
+        case 'B':
+            k.code = Key::Down;
+            break;
+        case 'C':
+            k.code = Key::Right;
+            break;
+        case 'D':
+            k.code = Key::Left;
+            break;
+        case 'F':
+            k.code = Key::End;
+            break;
+        case 'H':
+            k.code = Key::Home;
+            break;
+        case 'P':
+            k = KeyEvent::function(1, m);
+            break;
+        case 'Q':
+            k = KeyEvent::function(2, m);
+            break;
+        case 'R':
+            k = KeyEvent::function(3, m);
+            break;
+        case 'S':
+            k = KeyEvent::function(4, m);
+            break;
+        default:
+            return invalid();
     }
     k.kind = kind;
     return done(k);
@@ -328,29 +389,51 @@ std::optional<KeyEvent> functional_key(std::uint32_t cp) {
     static constexpr char32_t kKeypadChars[] = {U'.', U'/', U'*', U'-', U'+'};
     if (cp >= 57409 && cp <= 57413) return keypad(KeyEvent::character(kKeypadChars[cp - 57409]));
     switch (cp) {
-        case 57414: return keypad(KeyEvent::key(Key::Enter));
-        case 57415: return keypad(KeyEvent::character(U'='));
-        case 57416: return keypad(KeyEvent::character(U','));
-        case 57417: return keypad(KeyEvent::key(Key::Left));
-        case 57418: return keypad(KeyEvent::key(Key::Right));
-        case 57419: return keypad(KeyEvent::key(Key::Up));
-        case 57420: return keypad(KeyEvent::key(Key::Down));
-        case 57421: return keypad(KeyEvent::key(Key::PageUp));
-        case 57422: return keypad(KeyEvent::key(Key::PageDown));
-        case 57423: return keypad(KeyEvent::key(Key::Home));
-        case 57424: return keypad(KeyEvent::key(Key::End));
-        case 57425: return keypad(KeyEvent::key(Key::Insert));
-        case 57426: return keypad(KeyEvent::key(Key::Delete));
-        case 57427: return keypad(KeyEvent::key(Key::KeypadBegin));
-        case 57358: return KeyEvent::key(Key::CapsLock);
-        case 57359: return KeyEvent::key(Key::ScrollLock);
-        case 57360: return KeyEvent::key(Key::NumLock);
-        case 57361: return KeyEvent::key(Key::PrintScreen);
-        case 57362: return KeyEvent::key(Key::Pause);
-        case 57363: return KeyEvent::key(Key::Menu);
-        default: break;
+        case 57414:
+            return keypad(KeyEvent::key(Key::Enter));
+        case 57415:
+            return keypad(KeyEvent::character(U'='));
+        case 57416:
+            return keypad(KeyEvent::character(U','));
+        case 57417:
+            return keypad(KeyEvent::key(Key::Left));
+        case 57418:
+            return keypad(KeyEvent::key(Key::Right));
+        case 57419:
+            return keypad(KeyEvent::key(Key::Up));
+        case 57420:
+            return keypad(KeyEvent::key(Key::Down));
+        case 57421:
+            return keypad(KeyEvent::key(Key::PageUp));
+        case 57422:
+            return keypad(KeyEvent::key(Key::PageDown));
+        case 57423:
+            return keypad(KeyEvent::key(Key::Home));
+        case 57424:
+            return keypad(KeyEvent::key(Key::End));
+        case 57425:
+            return keypad(KeyEvent::key(Key::Insert));
+        case 57426:
+            return keypad(KeyEvent::key(Key::Delete));
+        case 57427:
+            return keypad(KeyEvent::key(Key::KeypadBegin));
+        case 57358:
+            return KeyEvent::key(Key::CapsLock);
+        case 57359:
+            return KeyEvent::key(Key::ScrollLock);
+        case 57360:
+            return KeyEvent::key(Key::NumLock);
+        case 57361:
+            return KeyEvent::key(Key::PrintScreen);
+        case 57362:
+            return KeyEvent::key(Key::Pause);
+        case 57363:
+            return KeyEvent::key(Key::Menu);
+        default:
+            break;
     }
-    if (cp >= 57376 && cp <= 57398) return KeyEvent::function(static_cast<std::uint8_t>(13 + (cp - 57376)));
+    if (cp >= 57376 && cp <= 57398)
+        return KeyEvent::function(static_cast<std::uint8_t>(13 + (cp - 57376)));
     if (cp >= 57428 && cp <= 57440) {
         KeyEvent k = KeyEvent::key(Key::Media);
         k.number = static_cast<std::uint8_t>(cp - 57428);
@@ -378,11 +461,16 @@ Parsed parse_csi_u(std::string_view body) {
         k = *special;
     } else if (*cp < 0x110000 && !(*cp >= 0xD800 && *cp <= 0xDFFF)) {
         char32_t c = *cp;
-        if (c == 0x1B) k = KeyEvent::key(Key::Esc);
-        else if (c == U'\r') k = KeyEvent::key(Key::Enter);
-        else if (c == U'\t') k = KeyEvent::key((m & kShift) ? Key::BackTab : Key::Tab);
-        else if (c == 0x7F) k = KeyEvent::key(Key::Backspace);
-        else k = KeyEvent::character(c);
+        if (c == 0x1B)
+            k = KeyEvent::key(Key::Esc);
+        else if (c == U'\r')
+            k = KeyEvent::key(Key::Enter);
+        else if (c == U'\t')
+            k = KeyEvent::key((m & kShift) ? Key::BackTab : Key::Tab);
+        else if (c == 0x7F)
+            k = KeyEvent::key(Key::Backspace);
+        else
+            k = KeyEvent::character(c);
     } else {
         return invalid();
     }
@@ -423,11 +511,16 @@ Parsed parse_numbered_csi(std::string_view b) {
     std::string_view body = b.substr(2, b.size() - 3);
     if (!is_valid_utf8(body)) return invalid();
     switch (last) {
-        case 'M': return parse_urxvt_mouse(body);
-        case '~': return parse_special_key(body);
-        case 'u': return parse_csi_u(body);
-        case 'R': return swallowed();  // a cursor position report (also CSI 1;m R)
-        default: return parse_modifier_key(b);
+        case 'M':
+            return parse_urxvt_mouse(body);
+        case '~':
+            return parse_special_key(body);
+        case 'u':
+            return parse_csi_u(body);
+        case 'R':
+            return swallowed();  // a cursor position report (also CSI 1;m R)
+        default:
+            return parse_modifier_key(b);
     }
 }
 
@@ -436,23 +529,39 @@ Parsed parse_csi(std::string_view b) {
     switch (b[2]) {
         case '[':
             if (b.size() == 3) return need_more();
-            if (b[3] >= 'A' && b[3] <= 'E') return done(KeyEvent::function(static_cast<std::uint8_t>(1 + b[3] - 'A')));
+            if (b[3] >= 'A' && b[3] <= 'E')
+                return done(KeyEvent::function(static_cast<std::uint8_t>(1 + b[3] - 'A')));
             return invalid();
-        case 'D': return key(Key::Left);
-        case 'C': return key(Key::Right);
-        case 'A': return key(Key::Up);
-        case 'B': return key(Key::Down);
-        case 'H': return key(Key::Home);
-        case 'F': return key(Key::End);
-        case 'Z': return key(Key::BackTab, kShift);
-        case 'M': return parse_x10_mouse(b);
-        case '<': return parse_sgr_mouse(b);
-        case 'I': return done(FocusGained{});
-        case 'O': return done(FocusLost{});
-        case ';': return parse_modifier_key(b);
-        case 'P': return done(KeyEvent::function(1));
-        case 'Q': return done(KeyEvent::function(2));
-        case 'S': return done(KeyEvent::function(4));
+        case 'D':
+            return key(Key::Left);
+        case 'C':
+            return key(Key::Right);
+        case 'A':
+            return key(Key::Up);
+        case 'B':
+            return key(Key::Down);
+        case 'H':
+            return key(Key::Home);
+        case 'F':
+            return key(Key::End);
+        case 'Z':
+            return key(Key::BackTab, kShift);
+        case 'M':
+            return parse_x10_mouse(b);
+        case '<':
+            return parse_sgr_mouse(b);
+        case 'I':
+            return done(FocusGained{});
+        case 'O':
+            return done(FocusLost{});
+        case ';':
+            return parse_modifier_key(b);
+        case 'P':
+            return done(KeyEvent::function(1));
+        case 'Q':
+            return done(KeyEvent::function(2));
+        case 'S':
+            return done(KeyEvent::function(4));
         case '?': {
             char last = b.back();
             // Keyboard-flags and device-attributes replies are consumed silently.
@@ -472,18 +581,30 @@ Parsed parse_event(std::string_view b, bool more_may_follow) {
             case 'O':
                 if (b.size() == 2) return need_more();
                 switch (b[2]) {
-                    case 'D': return key(Key::Left);
-                    case 'C': return key(Key::Right);
-                    case 'A': return key(Key::Up);
-                    case 'B': return key(Key::Down);
-                    case 'H': return key(Key::Home);
-                    case 'F': return key(Key::End);
-                    case 'P': case 'Q': case 'R': case 'S':
+                    case 'D':
+                        return key(Key::Left);
+                    case 'C':
+                        return key(Key::Right);
+                    case 'A':
+                        return key(Key::Up);
+                    case 'B':
+                        return key(Key::Down);
+                    case 'H':
+                        return key(Key::Home);
+                    case 'F':
+                        return key(Key::End);
+                    case 'P':
+                    case 'Q':
+                    case 'R':
+                    case 'S':
                         return done(KeyEvent::function(static_cast<std::uint8_t>(1 + b[2] - 'P')));
-                    default: return invalid();
+                    default:
+                        return invalid();
                 }
-            case '[': return parse_csi(b);
-            case kEsc: return key(Key::Esc);
+            case '[':
+                return parse_csi(b);
+            case kEsc:
+                return key(Key::Esc);
             default: {
                 Parsed inner = parse_event(b.substr(1), more_may_follow);
                 if (inner.status == Status::Done && inner.event) {
@@ -495,15 +616,22 @@ Parsed parse_event(std::string_view b, bool more_may_follow) {
     }
     switch (first) {
         case '\r':
-        case '\n': return key(Key::Enter);
-        case '\t': return key(Key::Tab);
+        case '\n':
+            return key(Key::Enter);
+        case '\t':
+            return key(Key::Tab);
         case 0x7F:
-        case 0x08: return key(Key::Backspace);
-        case 0x00: return done(KeyEvent::character(U' ', kControl));
-        default: break;
+        case 0x08:
+            return key(Key::Backspace);
+        case 0x00:
+            return done(KeyEvent::character(U' ', kControl));
+        default:
+            break;
     }
-    if (first >= 0x01 && first <= 0x1A) return done(KeyEvent::character(U'a' + (first - 1u), kControl));
-    if (first >= 0x1C && first <= 0x1F) return done(KeyEvent::character(U'4' + (first - 0x1Cu), kControl));
+    if (first >= 0x01 && first <= 0x1A)
+        return done(KeyEvent::character(U'a' + (first - 1u), kControl));
+    if (first >= 0x1C && first <= 0x1F)
+        return done(KeyEvent::character(U'4' + (first - 0x1Cu), kControl));
     return parse_utf8(b);
 }
 
@@ -520,7 +648,9 @@ void InputDecoder::push_byte(char c) {
         case Status::NeedMore:
             if (buffer_.size() > kMaxPendingBytes) buffer_.clear();
             return;
-        case Status::Invalid: buffer_.clear(); return;
+        case Status::Invalid:
+            buffer_.clear();
+            return;
         case Status::Done:
             if (result.event) events_.push_back(std::move(*result.event));
             buffer_.clear();

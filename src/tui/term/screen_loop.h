@@ -68,13 +68,13 @@ struct ScreenIo {
     std::function<IoResult(Backend&)> enter = [](Backend& b) { return enter_tui(b); };
     std::function<IoResult(Backend&)> leave = [](Backend& b) { return leave_tui(b); };
     std::function<std::optional<ConsoleMouse>()> open_mouse = [] { return open_console_mouse(); };
-    std::function<EventResult(std::optional<ConsoleMouse>&)> next = [](std::optional<ConsoleMouse>& m) {
-        return next_event(m);
-    };
+    std::function<EventResult(std::optional<ConsoleMouse>&)> next =
+        [](std::optional<ConsoleMouse>& m) { return next_event(m); };
 };
 
 template <class T>
-Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers, const ScreenIo& io = ScreenIo{}) {
+Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
+                              const ScreenIo& io = ScreenIo{}) {
     const ColorDepth depth = color_depth(color);
     Backend& backend = *io.backend;
     if (auto entered = io.enter(backend); !entered) return fail(entered.error());

@@ -19,7 +19,8 @@ std::optional<termios>& saved_settings() {
 }
 
 void make_raw(termios& t) {
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+    t.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
     t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
@@ -72,7 +73,9 @@ IoResult disable_raw_mode() {
     return {};
 }
 
-bool is_raw_mode_enabled() { return saved_settings().has_value(); }
+bool is_raw_mode_enabled() {
+    return saved_settings().has_value();
+}
 
 IoResult clear_screen(Backend& out) {
     for (std::string_view step : {"\x1b[2J", "\x1b[3J", "\x1b[1;1H", "\x1b[?25l"}) {

@@ -119,7 +119,8 @@ std::vector<MarkupLine> parse_welcome_markup(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t lf = text.find('\n', pos);
-        std::string_view line = text.substr(pos, lf == std::string_view::npos ? std::string_view::npos : lf - pos);
+        std::string_view line =
+            text.substr(pos, lf == std::string_view::npos ? std::string_view::npos : lf - pos);
         if (lf != std::string_view::npos && line.ends_with('\r')) {
             line.remove_suffix(1);
         }

@@ -16,7 +16,8 @@ std::vector<std::string> welcome_file_names(std::string_view tag) {
     std::vector<std::string> names;
     std::string_view t = is_valid_utf8(tag) ? trim(tag) : std::string_view{};
     // The tag becomes part of a path: it must not reach another folder.
-    bool usable = !t.empty() && t.find('/') == std::string_view::npos && t.find('\0') == std::string_view::npos;
+    bool usable = !t.empty() && t.find('/') == std::string_view::npos &&
+                  t.find('\0') == std::string_view::npos;
     if (usable) {
         names.push_back(fmt::format("welcome.{}.md", t));
         std::size_t separator = t.find('-');
@@ -31,7 +32,8 @@ std::vector<std::string> welcome_file_names(std::string_view tag) {
     return names;
 }
 
-std::vector<MarkupLine> load_welcome_text_from(const std::vector<std::string>& folders, std::string_view tag) {
+std::vector<MarkupLine> load_welcome_text_from(const std::vector<std::string>& folders,
+                                               std::string_view tag) {
     const std::vector<std::string> names = welcome_file_names(tag);
     for (const std::string& folder : folders) {
         for (const std::string& name : names) {

@@ -20,6 +20,7 @@ std::vector<std::string> welcome_file_names(std::string_view tag);
 // The first file (folders before names) that reads as UTF-8 and shows at
 // least one line; its load is written to the console log. Empty when none.
 std::vector<MarkupLine> load_welcome_text(const std::string& config_dir, std::string_view tag);
-std::vector<MarkupLine> load_welcome_text_from(const std::vector<std::string>& folders, std::string_view tag);
+std::vector<MarkupLine> load_welcome_text_from(const std::vector<std::string>& folders,
+                                               std::string_view tag);
 
 }  // namespace tarnwick::tui
