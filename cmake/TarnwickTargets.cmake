@@ -1,6 +1,7 @@
 # Shared target helpers: one static library per layer, sources found by glob.
 
-set(TARNWICK_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion)
+set(TARNWICK_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast
+  -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2 -Wcast-align -Wmissing-declarations)
 
 function(tarnwick_warnings target)
   target_compile_options(${target} PRIVATE ${TARNWICK_WARNINGS})

@@ -9,8 +9,17 @@
 
 namespace tarnwick {
 
+// A result nobody looks at is a bug, so the type itself is [[nodiscard]]: a
+// dropped result fails the -Werror build, and a deliberate drop says (void).
 template <class T, class E>
-using Result = tl::expected<T, E>;
+class [[nodiscard]] Result : public tl::expected<T, E> {
+public:
+    using tl::expected<T, E>::expected;
+    using tl::expected<T, E>::operator=;
+
+    Result(const tl::expected<T, E>& other) : tl::expected<T, E>(other) {}
+    Result(tl::expected<T, E>&& other) : tl::expected<T, E>(std::move(other)) {}
+};
 
 template <class E>
 using Unexpected = tl::unexpected<E>;

@@ -46,7 +46,8 @@ void prepare(const ShellLaunch& launch, Prepared& p) {
     if (setgid(static_cast<gid_t>(gid)) != 0) _exit(1);
     if (setuid(static_cast<uid_t>(uid)) != 0) _exit(1);
     if (geteuid() != static_cast<uid_t>(uid)) _exit(1);
-    (void)chdir(p.home.c_str());
+    // A home folder that cannot be entered falls back to the root, as login(1) does.
+    if (chdir(p.home.c_str()) != 0 && chdir("/") != 0) _exit(1);
     // The shell's standard error is the console, never the capture pipe: a
     // prompt must be visible and the user's errors must not reach the root log.
     (void)dup2(0, 2);

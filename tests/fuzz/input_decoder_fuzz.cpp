@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the input decoder, split into reads where the
 // first byte says, and checks what comes out is well-formed.
 #include "core/text.h"
+#include "fuzz/fuzz_target.h"
 #include "tui/term/input_decoder.h"
 
 #include <cstddef>

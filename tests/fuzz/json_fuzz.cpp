@@ -2,6 +2,7 @@
 // inside the text.
 #include "core/json/messages.h"
 #include "core/json/parser.h"
+#include "fuzz/fuzz_target.h"
 
 #include <cstdint>
 #include <cstdlib>

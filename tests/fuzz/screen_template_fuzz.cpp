@@ -1,6 +1,7 @@
 // Screen template parsing and validation on arbitrary bytes: no crash, no
 // hang, and every accepted template survives validation without surprises.
 
+#include "fuzz/fuzz_target.h"
 #include "template/screen/screen_template.h"
 
 #include "core/text.h"

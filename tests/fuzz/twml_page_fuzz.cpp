@@ -1,6 +1,7 @@
 // Any bytes as a TWML page in a scratch template folder: the loader returns a
 // page or an error with a text, and never crashes or runs away. The same bytes
 // are also the folder's lib.twml, so a page can import itself.
+#include "fuzz/fuzz_target.h"
 #include "template/login_page.h"
 #include "template/twml/twml.h"
 

@@ -6,6 +6,8 @@
 
 namespace tarnwick::tui {
 
+// Found by gtest through argument-dependent lookup.
+void PrintTo(const MarkupSpan& span, std::ostream* out);
 void PrintTo(const MarkupSpan& span, std::ostream* out) {
     *out << '"' << span.text << '"' << (span.bold ? " bold" : "")
          << (span.underline ? " underline" : "") << (span.italic ? " italic" : "")

@@ -7,8 +7,7 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz/fuzz_target.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
