@@ -2,6 +2,7 @@
 
 #include "core/read_file.h"
 #include "core/text.h"
+#include "core/unique_fd.h"
 #include "template/twml/page.h"
 #include "template/twml/xml.h"
 
@@ -60,28 +61,6 @@ std::string parent_folder(std::string_view path) {
     return slash == 0 ? std::string("/") : std::string(path.substr(0, slash));
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
 // Reads `file` (canonical, inside the canonical `folder`) by walking down from
 // the folder one component at a time without following any symbolic link, so
 // a link swapped in after the containment check cannot lead outside.
@@ -92,7 +71,7 @@ Result<std::string, std::string> read_inside(const std::string& folder, std::str
     if (below.empty()) {
         return fail(system_error_text(EISDIR));
     }
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) {
         return fail(system_error_text(errno));
     }
@@ -106,8 +85,8 @@ Result<std::string, std::string> read_inside(const std::string& folder, std::str
         dir.reset(next);
     }
     std::string name(below.back());
-    Fd fd(::openat(dir.get(), name.c_str(),
-                   O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    UniqueFd fd(::openat(dir.get(), name.c_str(),
+                         O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         return fail(system_error_text(errno));
     }
