@@ -83,6 +83,12 @@ Result<void, IoError> Terminal::show_cursor() {
     return {};
 }
 
+void Terminal::render_unsent(const std::function<void(Frame&)>& render) {
+    Frame frame(buffers_[current_]);
+    render(frame);
+    buffers_[current_].reset();
+}
+
 Result<void, IoError> Terminal::draw(const std::function<void(Frame&)>& render) {
     if (auto r = autoresize(); !r) return r;
 

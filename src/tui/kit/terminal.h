@@ -65,6 +65,10 @@ public:
     // silent on the line.
     Result<void, IoError> draw(const std::function<void(Frame&)>& render);
 
+    // Renders one frame without sending it, then forgets it: for a caller
+    // that needs only what rendering records (where things were drawn).
+    void render_unsent(const std::function<void(Frame&)>& render);
+
     // Clears the screen (ESC[2J) and forgets the previous frame, so the next
     // draw sends every non-blank cell.
     Result<void, IoError> clear();
