@@ -6,6 +6,7 @@
 //   tarnwick_net_probe [--as-nobody] overview
 //   tarnwick_net_probe [--as-nobody] write KEY VALUE [KEY VALUE ...]
 //   tarnwick_net_probe [--as-nobody] restart|slaac|disable IF
+//   tarnwick_net_probe [--as-nobody] restart-within MILLISECONDS IF
 //   tarnwick_net_probe [--as-nobody] static IF ADDRESS PREFIX GATEWAY
 
 #include <grp.h>
@@ -73,6 +74,10 @@ int main(int argc, char** argv) {
         return report(std::string("written"));
     }
     if (args.size() == 2 && command == "restart") return report(app::restart_interface(args[1]));
+    if (args.size() == 3 && command == "restart-within") {
+        return report(app::restart_interface(app::system_net_paths(), args[2],
+                                             std::chrono::milliseconds(std::stoi(args[1]))));
+    }
     if (args.size() == 2 && command == "slaac") return report(app::set_ipv6_slaac(args[1]));
     if (args.size() == 2 && command == "disable") return report(app::disable_ipv6(args[1]));
     if (args.size() == 5 && command == "static") {

@@ -165,6 +165,13 @@ TEST(NetSandbox, RestartsAnInterface) {
         EXPECT_EQ(sandbox.log(), c.log);
     }
 
+    // A service stopped at its time limit counts as failed.
+    Sandbox hanging;
+    EXPECT_EQ(hanging.run({"restart-within", "300", "em0"}, {{"TARNWICK_FAKE_SERVICE_HANG", "30"}}),
+              "ok\nservice netif restart failed (service did not finish within 300 ms and was "
+              "stopped); attempted ifconfig cycle\n");
+    EXPECT_EQ(hanging.log(), cycle);
+
     Sandbox no_commands;
     EXPECT_EQ(no_commands.run({"restart", "em0"}, {}, {"--path", no_commands.empty_folder()}),
               "error\nIO: No such file or directory (os error 2)\n");

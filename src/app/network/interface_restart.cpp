@@ -16,8 +16,9 @@ std::string command_line(std::string_view program, const std::vector<std::string
 
 // Why one command of the manual cycle failed, or nothing when it succeeded.
 std::optional<std::string> cycle_failure(std::string_view program,
-                                         const std::vector<std::string>& args) {
-    const auto result = platform::run_command(program, args);
+                                         const std::vector<std::string>& args,
+                                         const platform::CommandLimits& limits) {
+    const auto result = platform::run_command(program, args, limits);
     if (!result) return platform::display_command_error(result.error());
     if (result->success()) return std::nullopt;
     const std::string line = command_line(program, args);
@@ -35,24 +36,40 @@ std::optional<std::string> cycle_failure(std::string_view program,
 }  // namespace
 
 Result<std::string, NetError> restart_interface(const NetPaths& paths,
-                                                std::string_view interface_name) {
+                                                std::string_view interface_name,
+                                                std::chrono::milliseconds time_limit) {
     const std::string name(interface_name);
-    const auto service = platform::run_command("service", {"netif", "restart", name});
-    if (!service) return fail(NetError::io(system_error_text(service.error().errnum)));
-    if (service->success()) return "service netif restart " + name + ": ok";
-
-    const std::string err = service->err_text();
+    const platform::CommandLimits restart_limits{time_limit};
+    const auto service =
+        platform::run_command("service", {"netif", "restart", name}, restart_limits);
+    std::string err;
+    if (service && service->success()) return "service netif restart " + name + ": ok";
+    if (service) {
+        err = service->err_text();
+    } else if (service.error().kind == platform::CommandError::Kind::TimedOut) {
+        // It ran and was stopped, perhaps half way: the manual cycle follows.
+        err = platform::display_command_error(service.error());
+    } else {
+        return fail(NetError::io(system_error_text(service.error().errnum)));
+    }
     const std::string head = "service netif restart failed (" + std::string(trim(err)) + ")";
     // Every step runs even after one failed: an interface left down is worse
     // than a second error.
     std::vector<std::string> failures;
-    for (const auto& [program, args] :
-         std::vector<std::pair<std::string, std::vector<std::string>>>{
-             {"ifconfig", {name, "down"}},
-             {"ifconfig", {name, "up"}},
-             {paths.netif_script, {"start", name}},
-         }) {
-        if (auto failure = cycle_failure(program, args)) failures.push_back(std::move(*failure));
+    struct Step {
+        std::string program;
+        std::vector<std::string> args;
+        platform::CommandLimits limits;
+    };
+    const Step steps[] = {
+        {"ifconfig", {name, "down"}, {}},
+        {"ifconfig", {name, "up"}, {}},
+        {paths.netif_script, {"start", name}, restart_limits},
+    };
+    for (const Step& step : steps) {
+        if (auto failure = cycle_failure(step.program, step.args, step.limits)) {
+            failures.push_back(std::move(*failure));
+        }
     }
     if (failures.empty()) return head + "; attempted ifconfig cycle";
     std::string what;
