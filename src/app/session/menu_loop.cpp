@@ -1,10 +1,10 @@
 #include "app/session/menu_loop.h"
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "app/session/menu_actions.h"
+#include "core/administrator.h"
 #include "template/menu/menu_page.h"
 #include "template/menu/widget_menu.h"
 #include "tui/term/terminal.h"
@@ -15,7 +15,10 @@ namespace {
 class MenuLoop {
 public:
     MenuLoop(const SessionContext& ctx, LoginSuccess signed_in)
-        : ctx_(ctx), in_(std::move(signed_in)), admin_(session_is_admin(ctx.config, in_.user)) {}
+        : ctx_(ctx),
+          in_(std::move(signed_in)),
+          admin_(
+              session_is_admin(ctx.config.admin_users, in_.user.pam_user, in_.user.display_name)) {}
 
     Result<int, std::string> run() {
         const Catalog& catalog = in_.catalog;
@@ -56,16 +59,6 @@ private:
 };
 
 }  // namespace
-
-bool session_is_admin(const TarnwickConfig& config, const SignedIn& user) {
-    if (user.pam_user == "root") return true;
-    const auto& names = config.admin_users;
-    if (std::find(names.begin(), names.end(), user.pam_user) != names.end() ||
-        std::find(names.begin(), names.end(), user.display_name) != names.end()) {
-        return true;
-    }
-    return is_admin_user(names, user.pam_user);
-}
 
 Result<int, std::string> run_menu_loop(const SessionContext& ctx, LoginSuccess signed_in) {
     return MenuLoop(ctx, std::move(signed_in)).run();
