@@ -1,6 +1,10 @@
 #include "twml_fixture.h"
 
+#include "core/read_file.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace tarnwick::tmpl {
 namespace {
@@ -108,6 +112,20 @@ TEST(LoadPage, MissingFileIsAnIoError) {
     TemplateFolder folder;
     EXPECT_EQ(outcome(load_page(folder.path() + "/pages/none.twml", folder.path())),
               "IO: No such file or directory (os error 2)");
+}
+
+TEST(LoadPage, ReadsPagesAndImportsOnlyWithinTheCap) {
+    TemplateFolder folder;
+    const std::string padding(kMaxConfigFileBytes, ' ');
+    folder.mkdir("pages");
+    const std::string fifo = folder.path() + "/pages/fifo.twml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(outcome(load_page(fifo, folder.path())), "IO: Invalid argument (os error 22)");
+    EXPECT_EQ(outcome(folder.load("<screen id=\"p\"/>" + padding)),
+              "IO: file is larger than 1048576 bytes");
+    folder.write("large.twml", "<lib/>" + padding);
+    EXPECT_EQ(outcome(folder.load(R"(<screen id="p"><import href="large.twml"/></screen>)")),
+              "IO: file is larger than 1048576 bytes");
 }
 
 TEST(LoadPage, OrdersItsChecks) {
