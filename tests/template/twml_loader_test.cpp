@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <span>
+
 namespace tarnwick::tmpl {
 namespace {
 
@@ -14,6 +16,14 @@ struct ErrorCase {
     std::string page;
     std::string expected;
 };
+
+// Each page loaded in a fresh template folder.
+void expect_outcomes(std::span<const ErrorCase> cases) {
+    for (const auto& c : cases) {
+        TemplateFolder folder;
+        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
+    }
+}
 
 std::string nested_sections(int levels) {
     std::string open;
@@ -55,10 +65,7 @@ TEST(LoadPage, ReportsEachFaultWithItsText) {
          "duplicate field id: a"},
         {"17 levels", nested_sections(17), "nesting too deep"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, RefusesWhatIsNotWellFormed) {
@@ -89,10 +96,7 @@ TEST(LoadPage, RefusesWhatIsNotWellFormed) {
         {"external DTD", R"(<!DOCTYPE screen SYSTEM "/etc/passwd"><screen id="p"/>)",
          "XML parse: document type declaration not allowed at 1:38"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, ResolvesPredefinedEntitiesAndCharacterReferences) {
@@ -154,10 +158,7 @@ TEST(LoadPage, OrdersItsChecks) {
         {"children of menu first", page_with("<menu id=\"{x}\"><button/></menu>"),
          "unknown tag: button"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, ReadsRootAttributesWithDefaults) {
