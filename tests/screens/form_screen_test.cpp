@@ -81,7 +81,8 @@ protected:
             .rows = rows,
         });
         ASSERT_TRUE(s->started()) << s->error();
-        ASSERT_TRUE(s->wait_for_text("[View]")) << s->screen_text();
+        // The bottom-right corner is the last cell of the first frame.
+        ASSERT_TRUE(s->wait_for_text("┘")) << s->screen_text();
     }
     // Types bytes and waits until the footer line shows `footer`.
     void type_until(std::string_view bytes, std::string_view footer) {
