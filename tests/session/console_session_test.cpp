@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -82,6 +84,7 @@ protected:
         for (auto& a : extra_sandbox_args) options.args.push_back(a);
         options.args.push_back("--");
         for (auto& a : tarnwick_args) options.args.push_back(a);
+        options.env = extra_env_;
         options.env["TARNWICK_BIN"] = TARNWICK_BINARY;
         options.env["TERM"] = "xterm";
         options.env["LANG"] = std::nullopt;
@@ -126,6 +129,7 @@ protected:
     std::string console_log() const { return read_file(state_ / "log" / "tarnwick-console.log"); }
 
     tarnwick::test::ScratchDir scratch_;
+    std::map<std::string, std::optional<std::string>> extra_env_;
     fs::path state_;
     fs::path config_;
 };
@@ -310,6 +314,17 @@ TEST_F(ConsoleSession, DiagnosticsHidePasswordLines) {
     std::this_thread::sleep_for(300ms);
     s->write("\x1b");
     EXPECT_EQ(s->wait_exit(10s), 0);
+}
+
+// An ifconfig that never returns (with a child of its own holding its output
+// pipe) is stopped at the command time limit, and the login screen appears.
+TEST_F(ConsoleSession, HungCommandDoesNotKeepTheLoginScreenAway) {
+    extra_env_["TARNWICK_FAKE_IFCONFIG_HANG"] = "600";
+    auto s = start();
+    ASSERT_TRUE(s->wait_for_text("Password", 60s)) << s->screen_text();
+    EXPECT_NE(read_file(state_ / "fake-commands.log").find("ifconfig -a"), std::string::npos);
+    s->write("\x1b");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
 }
 
 }  // namespace
