@@ -1,11 +1,11 @@
 #include "app/network/network_state.h"
 
 #include "app/network/address_rules.h"
-#include "app/network/config_text.h"
 #include "app/network/ifconfig_listing.h"
 #include "app/network/netstat_routes.h"
 #include "app/network/rc_conf.h"
 #include "app/network/resolv_conf.h"
+#include "core/read_file.h"
 #include "core/text.h"
 #include "platform/command.h"
 
@@ -30,9 +30,9 @@ std::optional<std::string> default_gateway(const RcConf& conf, std::string_view 
 
 // A file's text, or nothing when it is missing, unreadable or not UTF-8.
 std::optional<std::string> file_text(const std::string& path) {
-    auto read = read_config_text(path);
-    if (!read || !*read) return std::nullopt;
-    return std::move((*read)->text);
+    auto read = read_text_file(path, kMaxConfigFileBytes);
+    if (!read) return std::nullopt;
+    return std::move(*read);
 }
 
 std::string hostname_output() {

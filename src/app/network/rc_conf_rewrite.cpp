@@ -2,14 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <optional>
 
-#include "app/network/config_text.h"
 #include "app/network/ifconfig_listing.h"
 #include "app/network/net_checks.h"
 #include "core/atomic_file.h"
+#include "core/read_file.h"
 #include "core/text.h"
 
 namespace tarnwick::app {
@@ -76,16 +77,18 @@ Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs
     if (auto ok = check_pairs(pairs); !ok) return ok;
 
     const std::string target = file_behind(paths.rc_conf);
-    auto read = read_config_text(target);
-    if (!read) return fail(NetError::io(read.error()));
-
+    auto read = read_text_file(target, kMaxConfigFileBytes);
     AtomicWriteOptions options;  // a new file: 0644, the process's owner
     std::string old_text;
-    if (*read) {
-        const struct stat& info = (*read)->info;
+    if (read) {
+        struct stat info {};
+        if (::stat(target.c_str(), &info) != 0) return fail(NetError::io(system_error_text(errno)));
         options.mode = info.st_mode & 07777;
         options.owner = FileOwner{info.st_uid, info.st_gid};
-        old_text = std::move((*read)->text);
+        old_text = std::move(*read);
+    } else if (read.error().kind != ReadFileError::Kind::System ||
+               read.error().os_error != ENOENT) {
+        return fail(NetError::io(display_read_file_error(read.error())));
     }
     const std::string new_text = rewrite_rc_conf_text(old_text, pairs);
 
