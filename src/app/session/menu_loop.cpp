@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/session/session_end.h"
 #include "app/session/shell_start.h"
 #include "core/diagnostics.h"
 #include "template/menu/menu_page.h"
@@ -62,7 +63,7 @@ public:
             if (!chosen) return end_with_error(chosen.error());
             switch (*chosen) {
                 case tmpl::MenuAction::SpawnShell:
-                    status_ = start_shell(in_.user.pam_user, catalog);
+                    status_ = start_shell(ctx_.tty_device, in_.user.pam_user, catalog);
                     break;
                 case tmpl::MenuAction::PowerMenu: {
                     auto outcome = power_menu();
@@ -121,12 +122,12 @@ private:
 
     Result<int, std::string> log_out() {
         tui::restore_terminal();
-        (void)close_pam_session(std::move(in_.pam));
+        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
         return 0;
     }
 
     Result<int, std::string> end_with_error(std::string text) {
-        end_pam_handle(in_.pam);
+        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
         return fail(std::move(text));
     }
 
