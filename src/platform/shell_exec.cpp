@@ -5,38 +5,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
+
+#include "platform/signals_ignored.h"
 
 namespace tarnwick::platform {
 namespace {
-
-// The signals a terminal sends to its foreground group, and those that stop a
-// background group touching it: none of them may end or stop this root
-// process while the user's shell holds the terminal.
-constexpr std::array<int, 5> kJobSignals = {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU};
-
-class JobSignalsIgnored {
-public:
-    JobSignalsIgnored() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        for (std::size_t i = 0; i < kJobSignals.size(); ++i) {
-            (void)::sigaction(kJobSignals[i], &ignore, &saved_[i]);
-        }
-    }
-    ~JobSignalsIgnored() {
-        for (std::size_t i = 0; i < kJobSignals.size(); ++i) {
-            (void)::sigaction(kJobSignals[i], &saved_[i], nullptr);
-        }
-    }
-    JobSignalsIgnored(const JobSignalsIgnored&) = delete;
-    JobSignalsIgnored& operator=(const JobSignalsIgnored&) = delete;
-
-private:
-    std::array<struct sigaction, kJobSignals.size()> saved_{};
-};
 
 // The foreground back to this process's group (SIGTTOU is ignored by now),
 // and whatever was typed for the shell but not read by it thrown away.
@@ -71,7 +45,10 @@ SpawnRequest shell_request(const ShellLaunch& launch) {
 
 Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch) {
     const SpawnRequest request = shell_request(launch);
-    const JobSignalsIgnored ignored;
+    // The signals a terminal sends to its foreground group, and those that
+    // stop a background group touching it: none of them may end or stop this
+    // root process while the user's shell holds the terminal.
+    const SignalsIgnored ignored{SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU};
     (void)::tcflush(0, TCIFLUSH);
     auto pid = spawn_process(request);
     if (!pid) {

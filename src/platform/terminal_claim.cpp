@@ -14,6 +14,7 @@
 
 #include "core/text.h"
 #include "core/unique_fd.h"
+#include "platform/signals_ignored.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -21,23 +22,6 @@ namespace {
 std::string step_error(std::string_view step, const std::string& path, int errnum) {
     return std::string(step) + " " + decode_lossy(path) + ": " + system_error_text(errnum);
 }
-
-// A hang-up signals the session of the terminal; this process may lead it.
-class HangupIgnored {
-public:
-    HangupIgnored() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        (void)::sigaction(SIGHUP, &ignore, &saved_);
-    }
-    ~HangupIgnored() { (void)::sigaction(SIGHUP, &saved_, nullptr); }
-    HangupIgnored(const HangupIgnored&) = delete;
-    HangupIgnored& operator=(const HangupIgnored&) = delete;
-
-private:
-    struct sigaction saved_ {};
-};
 
 // Opens the terminal without waiting for a carrier and without making it
 // the controlling terminal by accident.
@@ -92,7 +76,8 @@ Result<void, std::string> claim_terminal(const std::string& path) {
     if (::chown(path.c_str(), 0, 0) != 0) return fail(step_error("chown", path, errno));
     if (::chmod(path.c_str(), 0600) != 0) return fail(step_error("chmod", path, errno));
 
-    const HangupIgnored hangup_ignored;
+    // The hang-up signals the session of the terminal; this process may lead it.
+    const SignalsIgnored hangup_ignored{SIGHUP};
     if (auto revoked = revoke_terminal(path); !revoked) return fail(std::move(revoked.error()));
     const UniqueFd fresh = open_terminal(path);
     if (!fresh) return fail(step_error("open", path, errno));
