@@ -49,6 +49,9 @@ std::string display_config_error(const ConfigError& error);
 // key or a value of the wrong type is an error.
 Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir);
 
+// The content of a config.json: a Json or UnknownField error, or the record.
+Result<TarnwickConfig, ConfigError> parse_config(std::string_view text);
+
 // True for the built-in names root, admin, Admin, administrator,
 // Administrator, and for an exact entry of the configured list.
 bool is_admin_user(const std::vector<std::string>& admin_users, std::string_view name);
