@@ -43,11 +43,11 @@ bool is_json_space(char c) {
 
 // The decimal exponent of a non-zero JSON number's leading digit, saturated
 // far beyond the range of a double: tells an overflow from an underflow.
-long decimal_magnitude(std::string_view text) {
+std::int64_t decimal_magnitude(std::string_view text) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     const std::size_t e_pos = text.find_first_of("eE");
     const std::string_view mantissa = text.substr(0, e_pos);
-    long exponent = 0;
+    std::int64_t exponent = 0;
     if (e_pos != std::string_view::npos) {
         std::string_view digits = text.substr(e_pos + 1);
         bool negative = false;
@@ -56,16 +56,16 @@ long decimal_magnitude(std::string_view text) {
             digits.remove_prefix(1);
         }
         for (char c : digits) {
-            exponent = std::min(exponent * 10 + (c - '0'), 1'000'000'000L);
+            exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
         }
         if (negative) exponent = -exponent;
     }
     const std::size_t point = mantissa.find('.');
     const std::size_t int_digits = point == std::string_view::npos ? mantissa.size() : point;
     const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos) return std::numeric_limits<long>::min();
-    const long position = first < int_digits ? static_cast<long>(int_digits - first) - 1
-                                             : -static_cast<long>(first - int_digits);
+    if (first == std::string_view::npos) return std::numeric_limits<std::int64_t>::min();
+    const auto position = first < int_digits ? static_cast<std::int64_t>(int_digits - first) - 1
+                                             : -static_cast<std::int64_t>(first - int_digits);
     return exponent + position;
 }
 
@@ -131,9 +131,10 @@ public:
     bool Uint(unsigned) { return false; }
     bool Uint64(std::uint64_t) { return false; }
     bool Double(double) { return false; }
-    // Numbers are converted here: the library's own
-    // full-precision conversion crashes on some long mantissas with large
-    // negative exponents, and its fast one rounds wrongly.
+    // Numbers are converted here: the library's own full-precision
+    // conversion crashes on some long mantissas with large negative
+    // exponents (and gives wrong values past the double range), and its fast
+    // one rounds wrongly.
     bool RawNumber(const char* s, rapidjson::SizeType len, bool) {
         auto number = number_value(std::string_view(s, len));
         if (!number) {
