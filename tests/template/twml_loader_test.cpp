@@ -24,15 +24,15 @@ std::string nested_sections(int levels) {
 TEST(LoadPage, ReportsEachFaultWithItsText) {
     const ErrorCase cases[] = {
         {"not utf-8", "<screen id=\"\xFF\"/>", "IO: stream did not contain valid UTF-8"},
-        {"empty file", "", "XML parse: No document element found at 1:1"},
+        {"empty file", "", "XML parse: no element found at 1:1"},
         {"mismatched tag", "<screen id=\"p\">\n  <main></menu>\n</screen>",
-         "XML parse: Start-end tags mismatch at 2:11"},
+         "XML parse: mismatched tag at 2:11"},
         {"two roots", "<screen id=\"p\"/><screen id=\"q\"/>",
-         "XML parse: Unexpected element after the document element at 1:17"},
+         "XML parse: junk after document element at 1:17"},
         {"text after root", "<screen id=\"p\"/>x",
-         "XML parse: Unexpected text outside the document element at 1:17"},
+         "XML parse: junk after document element at 1:17"},
         {"attribute twice", "<screen id=\"p\" id=\"q\"/>",
-         "XML parse: Duplicate attribute id at 1:1"},
+         "XML parse: duplicate attribute at 1:16"},
         {"schema", "<screen id=\"p\" schema=\"2.1\"/>", "unsupported schema: 2.1"},
         {"root", "<page id=\"p\"/>", "document root must be <screen> for a page"},
         {"no id", "<screen/>", "screen missing id"},
@@ -55,6 +55,53 @@ TEST(LoadPage, ReportsEachFaultWithItsText) {
         TemplateFolder folder;
         EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
     }
+}
+
+TEST(LoadPage, RefusesWhatIsNotWellFormed) {
+    const ErrorCase cases[] = {
+        {"bare ampersand in a value", R"(<screen id="a & b"/>)",
+         "XML parse: not well-formed (invalid token) at 1:16"},
+        {"less-than in a value", R"(<screen id="a<b"/>)",
+         "XML parse: not well-formed (invalid token) at 1:14"},
+        {"undefined entity", R"(<screen id="p"><text>&nbsp;</text></screen>)",
+         "XML parse: undefined entity at 1:22"},
+        {"undefined entity in a value", R"(<screen id="&nbsp;"/>)",
+         "XML parse: undefined entity at 1:1"},
+        {"]]> in text", "<screen id=\"p\">\n  <text>a ]]> b</text>\n</screen>",
+         "XML parse: not well-formed (invalid token) at 2:13"},
+        {"character reference to NUL", R"(<screen id="p"><text>&#0;</text></screen>)",
+         "XML parse: reference to invalid character number at 1:22"},
+        {"surrogate character reference", R"(<screen id="&#xD800;"/>)",
+         "XML parse: reference to invalid character number at 1:13"},
+        {"undeclared element prefix", R"(<screen id="p"><t:main/></screen>)",
+         "XML parse: unbound prefix at 1:16"},
+        {"undeclared attribute prefix", R"(<screen id="p" x:id="q"/>)",
+         "XML parse: unbound prefix at 1:1"},
+        {"comment ending in --->", R"(<screen id="p"><!-- c ---></screen>)",
+         "XML parse: not well-formed (invalid token) at 1:25"},
+        {"DTD with an internal entity",
+         R"(<!DOCTYPE screen [<!ENTITY e "x">]><screen id="p"><text>&e;</text></screen>)",
+         "XML parse: document type declaration not allowed at 1:18"},
+        {"external DTD", R"(<!DOCTYPE screen SYSTEM "/etc/passwd"><screen id="p"/>)",
+         "XML parse: document type declaration not allowed at 1:38"},
+    };
+    for (const auto& c : cases) {
+        TemplateFolder folder;
+        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
+    }
+}
+
+TEST(LoadPage, ResolvesPredefinedEntitiesAndCharacterReferences) {
+    TemplateFolder folder;
+    auto page =
+        folder.load(R"(<screen id="&lt;&amp;&gt;&quot;&apos;&#65;&#x42;" title-key='&quot;&#xE9;'>)"
+                    R"(<main><text>&lt;b&gt; &amp; &#x2014; &apos;q&quot;</text></main></screen>)");
+    ASSERT_TRUE(page) << outcome(page);
+    EXPECT_EQ(page->id, "<&>\"'AB");
+    EXPECT_EQ(page->title_key, "\"\xC3\xA9");
+    const auto* main = page->nodes.at(0).get<TwmlNode::Main>();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(main->children.at(0).get<TwmlNode::Text>()->text, "<b> & \xE2\x80\x94 'q\"");
 }
 
 TEST(LoadPage, MissingFileIsAnIoError) {
@@ -110,7 +157,8 @@ TEST(LoadPage, ReadsRootAttributesWithDefaults) {
     page = folder.load(
         "<?xml version=\"1.0\"?><screen id=\"info\" schema=\"2.0\" require=\"network_write\" "
         "title-key=\"\" "
-        "title-bind=\"page.title\" width=\"80\" height=\"24\" x:id=\"ignored\"/>");
+        "title-bind=\"page.title\" width=\"80\" height=\"24\" xmlns:x=\"urn:x\" "
+        "x:id=\"ignored\"/>");
     ASSERT_TRUE(page) << outcome(page);
     EXPECT_EQ(page->id, "info");
     EXPECT_EQ(page->require, Capability::NetworkWrite);

@@ -69,15 +69,38 @@ TEST(WriteXmlNode, HandlesDeepDocuments) {
 }
 
 TEST(ParseXml, PositionsCountCharactersFromOne) {
-    EXPECT_EQ(rewrite("<a>\n\xC3\xA9\xC3\xA9<b></a>"), "XML parse: Start-end tags mismatch at 2:8");
-    EXPECT_EQ(rewrite("  "), "XML parse: No document element found at 1:3");
-    EXPECT_EQ(rewrite("<a><b x=\"1\" x=\"2\"/></a>"), "XML parse: Duplicate attribute x at 1:4");
+    EXPECT_EQ(rewrite("<a>\n\xC3\xA9\xC3\xA9<b></a>"), "XML parse: mismatched tag at 2:8");
+    EXPECT_EQ(rewrite("  "), "XML parse: no element found at 1:3");
+    EXPECT_EQ(rewrite("<a><b x=\"1\" x=\"2\"/></a>"), "XML parse: duplicate attribute at 1:13");
 }
 
-TEST(LocalName, DropsEverythingUpToTheLastColon) {
-    EXPECT_EQ(local_name("a:b:c"), "c");
-    EXPECT_EQ(local_name("plain"), "plain");
-    EXPECT_EQ(local_name("x:"), "");
+TEST(ParseXml, SplitsPrefixesAndLeavesOutNamespaceDeclarations) {
+    auto document =
+        parse_xml(R"(<p:a xmlns:p="urn:p" xmlns="urn:d" p:k="1" k="2" xml:lang="en"><b/></p:a>)");
+    ASSERT_TRUE(document) << display_twml_error(document.error());
+    XmlNode root = root_element(**document);
+    EXPECT_EQ(root.prefix(), "p");
+    EXPECT_EQ(root.local_name(), "a");
+    ASSERT_EQ(root.attributes().size(), 3U);
+    EXPECT_EQ(root.attributes()[0].prefix, "p");
+    EXPECT_EQ(root.attributes()[0].local_name, "k");
+    EXPECT_EQ(root.attributes()[1].prefix, "");
+    EXPECT_EQ(root.attributes()[2].prefix, "xml");
+    EXPECT_EQ(unprefixed_attribute(root, "k"), "2");
+    EXPECT_EQ(unprefixed_attribute(root, "lang"), std::nullopt);
+    // An element in the default namespace has no prefix.
+    EXPECT_EQ(root.first_child().prefix(), "");
+    EXPECT_EQ(root.first_child().local_name(), "b");
+}
+
+TEST(ParseXml, JoinsAdjacentTextAndKeepsCommentsAsNodes) {
+    auto document = parse_xml("<a>x &amp; <![CDATA[<y>]]>\r\nz<!-- c -->w</a>");
+    ASSERT_TRUE(document) << display_twml_error(document.error());
+    XmlNode first = root_element(**document).first_child();
+    ASSERT_TRUE(first.is_text());
+    EXPECT_EQ(first.value(), "x & <y>\nz");
+    EXPECT_EQ(first.next_sibling().kind(), XmlNode::Kind::Comment);
+    EXPECT_EQ(first.next_sibling().next_sibling().value(), "w");
 }
 
 }  // namespace

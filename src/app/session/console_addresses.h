@@ -20,8 +20,4 @@ std::vector<std::string> parse_console_addresses(std::string_view listing);
 // shown at the console.
 bool is_excluded_console_interface(std::string_view name);
 
-// Dotted IPv4 as ifconfig prints it: four decimal numbers 0-255, no sign, no
-// leading zero.
-bool is_dotted_ipv4(std::string_view text);
-
 }  // namespace tarnwick::app

@@ -35,16 +35,16 @@ void replace_all(std::string& text, std::string_view pattern, std::string_view r
     }
 }
 
-std::string fragment_of_children(const pugi::xml_node& element) {
+std::string fragment_of_children(const XmlNode& element) {
     std::string out = "<fragment>";
-    for (pugi::xml_node child : element.children()) {
+    for (XmlNode child : element.children()) {
         write_xml_node(child, out);
     }
     out += "</fragment>";
     return out;
 }
 
-std::string slot_name(const pugi::xml_node& slot) {
+std::string slot_name(const XmlNode& slot) {
     return unprefixed_attribute(slot, "name").value_or(std::string(kDefaultSlot));
 }
 
@@ -118,8 +118,7 @@ bool ComponentMap::charge_expansion(std::size_t text_size) {
     return true;
 }
 
-Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition,
-                                               ComponentMap& map) {
+Result<void, TwmlError> parse_define_component(const XmlNode& definition, ComponentMap& map) {
     auto name = unprefixed_attribute(definition, "name");
     if (!name) {
         return fail(TwmlError::message("define-component missing name"));
@@ -130,15 +129,15 @@ Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition,
          split_comma_list(unprefixed_attribute(definition, "props").value_or(""))) {
         def.props.insert(std::move(prop));
     }
-    for (const pugi::xml_attribute& attribute : definition.attributes()) {
+    for (const XmlAttribute& attribute : definition.attributes()) {
         std::string_view attribute_name = local_name(attribute);
-        if (!is_namespace_declaration(attribute) && attribute_name.starts_with(kDefaultPrefix)) {
+        if (attribute_name.starts_with(kDefaultPrefix)) {
             def.defaults.insert_or_assign(std::string(attribute_name.substr(kDefaultPrefix.size())),
-                                          std::string(attribute.value()));
+                                          std::string(attribute.value));
         }
     }
-    for_each_descendant(definition, [&](const pugi::xml_node& node) {
-        if (node.type() == pugi::node_element && local_name(node) == "slot" &&
+    for_each_descendant(definition, [&](const XmlNode& node) {
+        if (node.is_element() && local_name(node) == "slot" &&
             parse_bool_attr(unprefixed_attribute(node, "required").value_or(""))) {
             def.required_slots.insert(slot_name(node));
         }
@@ -177,7 +176,7 @@ std::string remove_leftover_slots(std::string_view text) {
     return out;
 }
 
-Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance,
+Result<std::vector<TwmlNode>, TwmlError> expand_component(const XmlNode& instance,
                                                           ComponentMap& map,
                                                           const PropMap& outer_props,
                                                           std::size_t depth) {
@@ -192,16 +191,16 @@ Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& 
     }
 
     PropMap props(def->defaults.begin(), def->defaults.end());
-    for (const pugi::xml_attribute& attribute : instance.attributes()) {
+    for (const XmlAttribute& attribute : instance.attributes()) {
         std::string attribute_name(local_name(attribute));
-        if (is_namespace_declaration(attribute) || attribute_name == "is") {
+        if (attribute_name == "is") {
             continue;
         }
         if (!def->props.contains(attribute_name)) {
             return fail(TwmlError::make(TwmlError::Kind::UnknownProp, attribute_name, name));
         }
         props.insert_or_assign(std::move(attribute_name),
-                               substitute_props(attribute.value(), outer_props));
+                               substitute_props(attribute.value, outer_props));
     }
     for (const std::string& prop : def->props) {
         if (!props.contains(prop)) {
@@ -211,8 +210,8 @@ Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& 
 
     std::map<std::string, std::string> slots;
     std::string loose;
-    for (pugi::xml_node child : instance.children()) {
-        if (child.type() != pugi::node_element) {
+    for (XmlNode child : instance.children()) {
+        if (!child.is_element()) {
             continue;
         }
         if (local_name(child) == "slot") {

@@ -6,7 +6,7 @@
 #include "template/twml/error.h"
 #include "template/twml/page.h"
 
-#include <pugixml.hpp>
+#include "template/twml/xml.h"
 
 #include <cstddef>
 #include <functional>
@@ -55,10 +55,10 @@ private:
     std::size_t bytes_left_ = kMaxExpandedBytes;
 };
 
-Result<void, TwmlError> parse_define_component(const pugi::xml_node& definition, ComponentMap& map);
+Result<void, TwmlError> parse_define_component(const XmlNode& definition, ComponentMap& map);
 
 // Expands one "component" element standing at `depth` into nodes.
-Result<std::vector<TwmlNode>, TwmlError> expand_component(const pugi::xml_node& instance,
+Result<std::vector<TwmlNode>, TwmlError> expand_component(const XmlNode& instance,
                                                           ComponentMap& map,
                                                           const PropMap& outer_props,
                                                           std::size_t depth);

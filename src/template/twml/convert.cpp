@@ -12,8 +12,7 @@ using Nodes = std::vector<TwmlNode>;
 // Attribute reader for one element with the props of its scope.
 class Attributes {
 public:
-    Attributes(const pugi::xml_node& element, const PropMap& props)
-        : element_(element), props_(props) {}
+    Attributes(const XmlNode& element, const PropMap& props) : element_(element), props_(props) {}
 
     std::optional<std::string> get(const char* name) const {
         auto value = unprefixed_attribute(element_, name);
@@ -43,7 +42,7 @@ public:
     }
 
 private:
-    const pugi::xml_node& element_;
+    const XmlNode& element_;
     const PropMap& props_;
 };
 
@@ -81,19 +80,14 @@ Result<Nodes, TwmlError> convert_field(const Attributes& attrs) {
 }
 
 // The text of a "text" element: its first child when that is text, trimmed.
-// Adjacent text and CDATA pieces count as one text node.
-std::string element_text(const pugi::xml_node& element) {
-    std::string text;
-    for (pugi::xml_node child = element.first_child(); child && is_text_node(child);
-         child = child.next_sibling()) {
-        text += child.value();
-    }
-    return std::string(trim(text));
+std::string element_text(const XmlNode& element) {
+    XmlNode first = element.first_child();
+    return first && first.is_text() ? std::string(trim(first.value())) : std::string();
 }
 
 }  // namespace
 
-Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, ComponentMap& map,
+Result<Nodes, TwmlError> convert_element(const XmlNode& element, ComponentMap& map,
                                          const PropMap& props, std::size_t depth) {
     if (depth > MAX_TWML_DEPTH) {
         return fail(TwmlError::make(TwmlError::Kind::NestingTooDeep));
@@ -177,11 +171,11 @@ Result<Nodes, TwmlError> convert_element(const pugi::xml_node& element, Componen
     return fail(TwmlError::make(TwmlError::Kind::UnknownTag, std::string(name)));
 }
 
-Result<Nodes, TwmlError> convert_children(const pugi::xml_node& element, ComponentMap& map,
+Result<Nodes, TwmlError> convert_children(const XmlNode& element, ComponentMap& map,
                                           const PropMap& props, std::size_t depth) {
     Nodes nodes;
-    for (pugi::xml_node child : element.children()) {
-        if (child.type() != pugi::node_element) {
+    for (XmlNode child : element.children()) {
+        if (!child.is_element()) {
             continue;
         }
         auto converted = convert_element(child, map, props, depth + 1);

@@ -115,9 +115,9 @@ TwmlError escape_error(const std::string& href) {
     return TwmlError::make(TwmlError::Kind::ImportPathEscape, href);
 }
 
-Result<void, TwmlError> register_definitions(const pugi::xml_node& element, ComponentMap& map) {
-    for (pugi::xml_node child : element.children()) {
-        if (child.type() == pugi::node_element && local_name(child) == "define-component") {
+Result<void, TwmlError> register_definitions(const XmlNode& element, ComponentMap& map) {
+    for (XmlNode child : element.children()) {
+        if (child.is_element() && local_name(child) == "define-component") {
             auto registered = parse_define_component(child, map);
             if (!registered) {
                 return registered;
@@ -127,7 +127,7 @@ Result<void, TwmlError> register_definitions(const pugi::xml_node& element, Comp
     return {};
 }
 
-Result<void, TwmlError> follow_import(const pugi::xml_node& import, const std::string& template_dir,
+Result<void, TwmlError> follow_import(const XmlNode& import, const std::string& template_dir,
                                       const std::string& base_dir, ComponentMap& map,
                                       std::size_t depth) {
     auto href_value = unprefixed_attribute(import, "href");
@@ -163,7 +163,7 @@ Result<void, TwmlError> follow_import(const pugi::xml_node& import, const std::s
     if (!document) {
         return fail(std::move(document.error()));
     }
-    pugi::xml_node root = root_element(**document);
+    XmlNode root = root_element(**document);
     if (local_name(root) == "define-component") {
         return parse_define_component(root, map);
     }
@@ -191,16 +191,15 @@ bool path_within(std::string_view path, std::string_view folder) {
     return true;
 }
 
-Result<void, TwmlError> resolve_imports(const pugi::xml_node& element,
-                                        const std::string& template_dir,
+Result<void, TwmlError> resolve_imports(const XmlNode& element, const std::string& template_dir,
                                         const std::string& base_dir, ComponentMap& map,
                                         std::size_t depth) {
     if (depth > MAX_TWML_DEPTH) {
         return fail(
             TwmlError::message(fmt::format("import nesting exceeds max depth {}", MAX_TWML_DEPTH)));
     }
-    for (pugi::xml_node child : element.children()) {
-        if (child.type() != pugi::node_element) {
+    for (XmlNode child : element.children()) {
+        if (!child.is_element()) {
             continue;
         }
         std::string_view name = local_name(child);

@@ -6,7 +6,7 @@
 #include "template/twml/components.h"
 #include "template/twml/error.h"
 
-#include <pugixml.hpp>
+#include "template/twml/xml.h"
 
 #include <cstddef>
 #include <string>
@@ -15,8 +15,7 @@ namespace tarnwick::tmpl {
 
 // Follows the "import" and registers the "define-component" children of
 // `element`, whose children stand at import depth `depth`.
-Result<void, TwmlError> resolve_imports(const pugi::xml_node& element,
-                                        const std::string& template_dir,
+Result<void, TwmlError> resolve_imports(const XmlNode& element, const std::string& template_dir,
                                         const std::string& base_dir, ComponentMap& map,
                                         std::size_t depth);
 

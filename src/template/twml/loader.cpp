@@ -32,7 +32,7 @@ Result<TwmlPage, TwmlError> load_page(const std::string& page_path,
     if (!document) {
         return fail(std::move(document.error()));
     }
-    pugi::xml_node root = root_element(**document);
+    XmlNode root = root_element(**document);
 
     // Imports come before any look at the root, so a broken import is reported
     // even for a document that is no page.
@@ -63,8 +63,8 @@ Result<TwmlPage, TwmlError> load_page(const std::string& page_path,
 
     const PropMap no_props;
     std::set<std::string> field_ids;
-    for (pugi::xml_node child : root.children()) {
-        if (child.type() != pugi::node_element) {
+    for (XmlNode child : root.children()) {
+        if (!child.is_element()) {
             continue;
         }
         std::string_view name = local_name(child);
