@@ -139,10 +139,11 @@ TEST(LoginScreenE2E, ErrorBoxThenTypedName) {
     Driver d({"--typed", "--failure", "Sign-in failed"});
     PtySession& s = *d.session;
     ASSERT_TRUE(s.started()) << s.error();
+    // The first frame may arrive in several reads: wait for each line of the box.
     ASSERT_TRUE(s.wait_for_text(" Sign-in failed ")) << s.screen_text();
-    EXPECT_TRUE(s.screen_contains("Tried as: alice"));
-    EXPECT_TRUE(s.screen_contains("No password was entered."));
-    EXPECT_TRUE(s.screen_contains("Attempts remaining: 2"));
+    EXPECT_TRUE(s.wait_for_text("Tried as: alice"));
+    EXPECT_TRUE(s.wait_for_text("No password was entered."));
+    EXPECT_TRUE(s.wait_for_text("Attempts remaining: 2"));
     s.write("x\t");
     settle(s);
     EXPECT_TRUE(s.screen_contains(" Sign-in failed "));

@@ -7,11 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "core/text.h"
+#include "support/scoped_env.h"
+#include "support/scratch_dir.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -22,23 +27,39 @@ CommandOutput run_sh(const std::string& script) {
     return result ? *result : CommandOutput{};
 }
 
-TEST(RunCommand, CapturesLargeOutputOnBothStreamsWithoutBlocking) {
-    // Each order fills one pipe far past its buffer while the other stays open.
+// Each order fills one pipe far past its buffer and past the cap while the
+// other stays open: the child still finishes, and each stream keeps its
+// first bytes up to the cap.
+TEST(RunCommand, CapsLargeOutputOnBothStreamsWithoutBlocking) {
     struct Case {
         const char* script;
+        std::size_t cap;
+        std::size_t out_size;
+        std::size_t err_size;
     };
     const Case cases[] = {
-        {"yes err | head -c 3000000 >&2; yes out | head -c 2000000"},
-        {"yes out | head -c 2000000; yes err | head -c 3000000 >&2"},
+        {"yes err | head -c 3000000 >&2; yes out | head -c 2000000", 1024 * 1024, 1024 * 1024,
+         1024 * 1024},
+        {"yes out | head -c 2000000; yes err | head -c 3000000 >&2", 1024 * 1024, 1024 * 1024,
+         1024 * 1024},
+        {"yes out | head -c 4000; yes err | head -c 100000 >&2", 4096, 4000, 4096},
+        {"printf 12345678", 8, 8, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
-        const CommandOutput output = run_sh(c.script);
-        EXPECT_TRUE(output.success());
-        EXPECT_EQ(output.out.size(), 2000000u);
-        EXPECT_EQ(output.err.size(), 3000000u);
-        EXPECT_EQ(output.out.substr(0, 8), "out\nout\n");
-        EXPECT_EQ(output.err.substr(0, 8), "err\nerr\n");
+        CommandLimits limits;
+        limits.output_cap = c.cap;
+        auto result = run_command("sh", {"-c", c.script}, limits);
+        ASSERT_TRUE(result.has_value()) << display_command_error(result.error());
+        EXPECT_TRUE(result->success());
+        EXPECT_EQ(result->out.size(), c.out_size);
+        EXPECT_EQ(result->err.size(), c.err_size);
+        if (c.out_size >= 8 && c.cap > 8) {
+            EXPECT_EQ(result->out.substr(0, 8), "out\nout\n");
+        }
+        if (c.err_size >= 8) {
+            EXPECT_EQ(result->err.substr(0, 8), "err\nerr\n");
+        }
     }
 }
 
@@ -167,6 +188,123 @@ TEST(RunCommandInheritingStreams, UsesOwnStreamsAndReportsStatus) {
     auto missing = run_command_inheriting_streams("/nonexistent/shutdown", {"-p", "now"});
     ASSERT_FALSE(missing.has_value());
     EXPECT_EQ(missing.error().errnum, ENOENT);
+}
+
+}  // namespace
+}  // namespace tarnwick::platform
+
+namespace tarnwick::platform {
+namespace {
+
+// True once no process with this id runs any more (gone, or a zombie that
+// nobody but init will reap).
+bool process_gone(pid_t pid, std::chrono::seconds within = std::chrono::seconds(20)) {
+    const auto until = std::chrono::steady_clock::now() + within;
+    while (std::chrono::steady_clock::now() < until) {
+        const std::string stat = test::read_file("/proc/" + std::to_string(pid) + "/stat");
+        const auto paren = stat.rfind(')');
+        if (stat.empty() || (paren != std::string::npos && stat.substr(paren + 2, 1) == "Z")) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// A command still running at its limit is killed with everything it started
+// (its process group), and the result says so.
+TEST(RunCommandLimits, TimeLimitKillsTheWholeProcessGroup) {
+    test::ScratchDir dir;
+    const std::string pid_file = dir.file("grandchild");
+    CommandLimits limits;
+    limits.time_limit = std::chrono::milliseconds(500);
+    // The grandchild holds the pipes too and the child waits for it.
+    auto captured = run_command(
+        "sh", {"-c", "sleep 600 & echo $! > " + pid_file + "; echo started; wait"}, limits);
+    ASSERT_FALSE(captured.has_value());
+    EXPECT_EQ(captured.error().kind, CommandError::Kind::TimedOut);
+    EXPECT_EQ(display_command_error(captured.error()),
+              "sh did not finish within 500 ms and was stopped");
+    const std::string grandchild = test::read_file(pid_file);
+    ASSERT_FALSE(grandchild.empty());
+    EXPECT_TRUE(process_gone(static_cast<pid_t>(std::stol(grandchild))));
+
+    limits.time_limit = std::chrono::seconds(1);
+    auto inherited = run_command_inheriting_streams("sleep", {"600"}, limits);
+    ASSERT_FALSE(inherited.has_value());
+    EXPECT_EQ(inherited.error().kind, CommandError::Kind::TimedOut);
+    EXPECT_EQ(display_command_error(inherited.error()),
+              "sleep did not finish within 1 s and was stopped");
+}
+
+// The child exits while a program it left running still holds its output
+// pipes: the result is the child's, long before that program ends (it would
+// otherwise run into the time limit).
+TEST(RunCommandLimits, StopsReadingWhenTheChildHasExited) {
+    CommandLimits limits;
+    limits.time_limit = std::chrono::seconds(60);
+    auto result = run_command("sh", {"-c", "sleep 600 & echo $!; echo to-err >&2; exit 4"}, limits);
+    ASSERT_TRUE(result.has_value()) << display_command_error(result.error());
+    const std::string out = result->out;
+    ASSERT_FALSE(out.empty());
+    const auto grandchild = static_cast<pid_t>(std::stol(out));
+    ::kill(grandchild, SIGKILL);
+    EXPECT_TRUE(result->status.exited);
+    EXPECT_EQ(result->status.code, 4);
+    EXPECT_EQ(result->err, "to-err\n");
+}
+
+TEST(CommandFiles, LooksOnlyInAbsoluteSearchPathEntries) {
+    struct Case {
+        const char* program;
+        std::optional<std::string_view> path;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {"ifconfig", "/sbin:/usr/sbin", {"/sbin/ifconfig", "/usr/sbin/ifconfig"}},
+        // Empty and relative entries would run a program from the working folder.
+        {"ifconfig", ":/sbin::.:bin:./x:/usr/bin/:", {"/sbin/ifconfig", "/usr/bin/ifconfig"}},
+        {"ifconfig", "", {}},
+        {"ifconfig", ".", {}},
+        {"id",
+         std::nullopt,
+         {"/sbin/id", "/bin/id", "/usr/sbin/id", "/usr/bin/id", "/usr/local/sbin/id",
+          "/usr/local/bin/id"}},
+        // A name with a slash is a path and never searched.
+        {"/etc/rc.d/netif", "/sbin", {"/etc/rc.d/netif"}},
+        {"./ifconfig", "/sbin", {"./ifconfig"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " in " + std::string(c.path.value_or("(unset)")));
+        EXPECT_EQ(command_files(c.program, c.path), c.files);
+    }
+}
+
+// The working folder holds a program of the name asked for; with PATH
+// unset, empty or naming "." it is never run.
+TEST(CommandFiles, NeverRunsAProgramFromTheWorkingFolder) {
+    test::ScratchDir dir;
+    dir.write("true", "#!/bin/sh\necho planted\n", 0755);
+    char old_cwd[4096];
+    ASSERT_NE(::getcwd(old_cwd, sizeof old_cwd), nullptr);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    for (const std::optional<std::string>& path :
+         {std::optional<std::string>(":"), std::optional<std::string>(".:/nonexistent"),
+          std::optional<std::string>()}) {
+        SCOPED_TRACE(path.value_or("(unset)"));
+        test::ScopedEnv env("PATH", path);
+        auto result = run_command("true", {});
+        if (path) {
+            ASSERT_FALSE(result.has_value());
+            EXPECT_EQ(result.error().errnum, ENOENT);
+        } else {
+            // Unset: the system's default folders, where the real one lives.
+            ASSERT_TRUE(result.has_value()) << display_command_error(result.error());
+            EXPECT_TRUE(result->success());
+            EXPECT_EQ(result->out, "");
+        }
+    }
+    ASSERT_EQ(::chdir(old_cwd), 0);
 }
 
 }  // namespace

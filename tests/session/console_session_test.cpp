@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -83,6 +85,7 @@ protected:
         for (auto& a : extra_sandbox_args) options.args.push_back(a);
         options.args.push_back("--");
         for (auto& a : tarnwick_args) options.args.push_back(a);
+        options.env = extra_env_;
         options.env["TARNWICK_BIN"] = TARNWICK_BINARY;
         options.env["TERM"] = "xterm";
         options.env["LANG"] = std::nullopt;
@@ -142,6 +145,7 @@ protected:
     std::string console_log() const { return read_file(state_ / "log" / "tarnwick-console.log"); }
 
     tarnwick::test::ScratchDir scratch_;
+    std::map<std::string, std::optional<std::string>> extra_env_;
     fs::path state_;
     fs::path config_;
 };
@@ -241,6 +245,45 @@ TEST_F(ConsoleSession, AdministratorSignsInAsRoot) {
         EXPECT_NE(line.find("\"root\""), std::string::npos) << line;
     }
     EXPECT_NE(auth[1].find("result=ok"), std::string::npos);
+}
+
+TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
+    // Pages that only require a session but offer power off and reboot
+    // without an item requirement: the entries show, choosing them is refused.
+    std::ofstream(config_ / "templates/pages/admin-menu.twml")
+        << R"(<screen id="admin-menu" require="session">
+  <main><menu id="main">
+    <item id="off" action="shutdown" label-key="action.power_off"/>
+    <item id="shell" action="shell" label-key="action.shell"/>
+    <item id="session" action="power" label-key="action.power"/>
+  </menu></main>
+</screen>)";
+    std::ofstream(config_ / "templates/pages/power-menu.twml")
+        << R"(<screen id="power-menu" require="session">
+  <main><menu id="power">
+    <item id="reboot" action="reboot" label-key="action.reboot"/>
+    <item id="back" action="back" label-key="action.back"/>
+  </menu></main>
+</screen>)";
+    auto s = start();
+    sign_in(*s, "alice", "alicepw");
+    ASSERT_TRUE(s->wait_for_text("Power off", 8s)) << s->screen_text();
+    std::this_thread::sleep_for(300ms);
+    s->write("\r");
+    const std::string refused = "Not authorized to change network configuration";
+    ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
+
+    // Another status in between, then the power menu's reboot.
+    s->write("j\r");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 8s)) << s->screen_text();
+    s->write("jj\r");
+    ASSERT_TRUE(s->wait_for_text("Reboot", 8s)) << s->screen_text();
+    s->write("\r");
+    ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
+    s->write("q");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
 }
 
 // What is typed into the name field may be a password typed too early: it
@@ -369,6 +412,17 @@ TEST_F(ConsoleSession, DiagnosticsHidePasswordLines) {
     const std::string shown = diagnostics_on_login_screen("earlier boot line");
     EXPECT_NE(shown.find("<redacted>"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("leaked"), std::string::npos) << shown;
+}
+
+// An ifconfig that never returns (with a child of its own holding its output
+// pipe) is stopped at the command time limit, and the login screen appears.
+TEST_F(ConsoleSession, HungCommandDoesNotKeepTheLoginScreenAway) {
+    extra_env_["TARNWICK_FAKE_IFCONFIG_HANG"] = "600";
+    auto s = start();
+    ASSERT_TRUE(s->wait_for_text("Password", 60s)) << s->screen_text();
+    EXPECT_NE(read_file(state_ / "fake-commands.log").find("ifconfig -a"), std::string::npos);
+    s->write("\x1b");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
 }
 
 }  // namespace

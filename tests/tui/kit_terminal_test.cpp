@@ -104,14 +104,98 @@ TEST(KitTerminal, LaterDrawsSendOnlyChanges) {
     };
     ASSERT_TRUE(terminal->draw(scene("one")));
     backend.take_bytes();
-    ASSERT_TRUE(terminal->draw(scene("one")));
-    EXPECT_EQ(backend.take_bytes(), std::string(kTrailer) + "\x1b[?25l");
     ASSERT_TRUE(terminal->draw(scene("ore")));
     EXPECT_EQ(backend.take_bytes(), std::string("\x1b[3;4Hr") + kTrailer + "\x1b[?25l");
     ASSERT_TRUE(terminal->draw(scene("")));
     EXPECT_EQ(backend.take_bytes(), std::string("\x1b[3;3H   ") + kTrailer + "\x1b[?25l");
     EXPECT_EQ(backend.row_text(0), "title     ");
     EXPECT_EQ(backend.row_text(2), "          ");
+}
+
+// A frame that changes no cell and leaves the cursor as it was writes
+// nothing; any change to either sends the cells, the trailer and the cursor.
+TEST(KitTerminal, UnchangedFramesAreSilent) {
+    using Cursor = std::optional<Position>;
+    enum class Between { Nothing, Clear, ShowCursor, HideCursor, RecordShown };
+    struct Case {
+        const char* name;
+        std::string before_text;
+        Cursor before_cursor;
+        Between between;
+        std::string text;
+        Cursor cursor;
+        std::string bytes;
+    } cases[] = {
+        {"same cells, cursor hidden", "ab", {}, Between::Nothing, "ab", {}, ""},
+        {"same cells, cursor at the same place", "ab", Position{2, 0}, Between::Nothing, "ab",
+         Position{2, 0}, ""},
+        {"cursor moved", "ab", Position{2, 0}, Between::Nothing, "ab", Position{3, 1},
+         std::string(kTrailer) + "\x1b[?25h\x1b[2;4H"},
+        {"cursor hidden again",
+         "ab",
+         Position{2, 0},
+         Between::Nothing,
+         "ab",
+         {},
+         std::string(kTrailer) + "\x1b[?25l"},
+        {"cursor shown",
+         "ab",
+         {},
+         Between::Nothing,
+         "ab",
+         Position{1, 1},
+         std::string(kTrailer) + "\x1b[?25h\x1b[2;2H"},
+        {"one cell changed, cursor kept", "ab", Position{2, 0}, Between::Nothing, "aB",
+         Position{2, 0}, std::string("\x1b[1;2HB") + kTrailer + "\x1b[?25h\x1b[1;3H"},
+        {"blank frame after a clear", "", {}, Between::Clear, "", {}, ""},
+        {"cursor placed again after a clear", "", Position{1, 0}, Between::Clear, "",
+         Position{1, 0}, std::string(kTrailer) + "\x1b[?25h\x1b[1;2H"},
+        {"cursor shown by the caller",
+         "ab",
+         {},
+         Between::ShowCursor,
+         "ab",
+         {},
+         std::string(kTrailer) + "\x1b[?25l"},
+        {"cursor hidden by the caller", "ab", Position{2, 0}, Between::HideCursor, "ab",
+         Position{2, 0}, std::string(kTrailer) + "\x1b[?25h\x1b[1;3H"},
+        {"cursor recorded as shown by the caller", "ab", Position{2, 0}, Between::RecordShown, "ab",
+         Position{2, 0}, std::string(kTrailer) + "\x1b[?25h\x1b[1;3H"},
+    };
+    for (const Case& c : cases) {
+        TestBackend backend(6, 2);
+        auto terminal = Terminal::create(backend);
+        ASSERT_TRUE(terminal) << c.name;
+        auto scene = [](const std::string& text, Cursor cursor) {
+            return [text, cursor](Frame& f) {
+                f.buffer().set_string(0, 0, text, {});
+                if (cursor) f.set_cursor_position(*cursor);
+            };
+        };
+        ASSERT_TRUE(terminal->draw(scene(c.before_text, c.before_cursor))) << c.name;
+        switch (c.between) {
+            case Between::Nothing:
+                break;
+            case Between::Clear:
+                ASSERT_TRUE(terminal->clear()) << c.name;
+                break;
+            case Between::ShowCursor:
+                ASSERT_TRUE(terminal->show_cursor()) << c.name;
+                break;
+            case Between::HideCursor:
+                ASSERT_TRUE(terminal->hide_cursor()) << c.name;
+                break;
+            case Between::RecordShown:
+                terminal->set_cursor_hidden(false);
+                break;
+        }
+        ASSERT_TRUE(backend.flush()) << c.name;
+        backend.take_bytes();
+        const int flushes = backend.flush_count();
+        ASSERT_TRUE(terminal->draw(scene(c.text, c.cursor))) << c.name;
+        EXPECT_EQ(backend.take_bytes(), c.bytes) << c.name;
+        EXPECT_EQ(backend.flush_count() > flushes, !c.bytes.empty()) << c.name;
+    }
 }
 
 TEST(KitTerminal, CursorShownWhereTheFrameSetsIt) {

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <string>
@@ -39,7 +40,8 @@ struct Script {
             return {};
         };
         io.open_mouse = [] { return std::optional<ConsoleMouse>(); };
-        io.next = [this](std::optional<ConsoleMouse>&) -> EventResult {
+        // Consecutive key steps make one turn; a check ends it.
+        io.next = [this](std::optional<ConsoleMouse>&, std::chrono::milliseconds) -> EventResult {
             if (steps.empty()) return fail(IoError{5});
             auto step = std::move(steps.front());
             steps.pop_front();
@@ -128,6 +130,30 @@ TEST(LoginScreen, DiagnosticsOnF1ThenEscLeaves) {
     EXPECT_NE(shown.find("   1 │ [1] hello"), std::string::npos) << shown;
     EXPECT_NE(shown.find(" Close it   ·   1/1  lines 1–1"), std::string::npos) << shown;
     EXPECT_TRUE(s.left);
+}
+
+// F1 right after a language pick, before any frame showed it, opens the view
+// with the help text of the language picked.
+TEST(LoginScreen, DiagnosticsHelpFollowsALanguagePickedInTheSameTurn) {
+    ScratchDir dir;
+    dir.write("locales/en-US/tarnwick.ftl", "diag.help = Close it\n");
+    dir.write("locales/fr-FR/tarnwick.ftl", "diag.help = Fermer\n");
+    Script s;
+    std::string shown;
+    EventSource view_events = [&](std::chrono::milliseconds) -> EventResult {
+        shown = screen(s.backend);
+        return std::optional<Event>(KeyEvent::key(Key::Esc));
+    };
+    s.key(KeyEvent::key(Key::BackTab));  // user field -> language list
+    s.key(KeyEvent::key(Key::Down));     // fr-FR
+    s.key(KeyEvent::function(1));
+    s.key(KeyEvent::key(Key::Esc));  // closes the list
+    s.key(KeyEvent::key(Key::Esc));  // leaves
+    LoginScreenArgs args = args_for(dir);
+    ASSERT_EQ(args.form.languages.size(), 2u);
+    const LoginResult result = login_screen(std::move(args), s.io(), view_events);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_NE(shown.find(" Fermer "), std::string::npos) << shown;
 }
 
 TEST(LoginScreen, ReadErrorEndsWithoutTeardown) {

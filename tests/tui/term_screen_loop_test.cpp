@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <string>
 
@@ -17,6 +18,7 @@ struct Harness {
     std::vector<std::string> log;
     std::optional<int> leave_error;
     int draws = 0;
+    std::vector<long> waits;  // the wait of every call, in milliseconds
 
     ScreenIo io() {
         ScreenIo io;
@@ -32,7 +34,11 @@ struct Harness {
             return b.flush();
         };
         io.open_mouse = [] { return std::nullopt; };
-        io.next = [this](std::optional<ConsoleMouse>&) -> EventResult {
+        // A nothing() in the script ends a turn: it stands for "no event within
+        // the wait" as well as for "no further event pending".
+        io.next = [this](std::optional<ConsoleMouse>&,
+                         std::chrono::milliseconds wait) -> EventResult {
+            waits.push_back(static_cast<long>(wait.count()));
             if (events.empty()) return fail(IoError{EIO});
             auto e = std::move(events.front());
             events.pop_front();
@@ -77,21 +83,21 @@ KeyEvent with_kind(KeyEvent k, KeyEventKind kind) {
     return k;
 }
 
-TEST(ScreenLoop, RedrawsEachTurnAndDispatchesOnlyKeyPresses) {
+TEST(ScreenLoop, DrawsOncePerTurnAndDispatchesOnlyKeyPresses) {
     Harness h;
-    h.events = {nothing(),
-                ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Release)),
-                ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Repeat)),
-                ev(FocusGained{}),
-                ev(PasteEvent{"\r"}),
-                ev(KeyEvent::key(Key::Enter))};
+    h.events = {nothing(),         ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Release)),
+                nothing(),         ev(with_kind(KeyEvent::key(Key::Enter), KeyEventKind::Repeat)),
+                ev(FocusGained{}), ev(PasteEvent{"\r"}),
+                nothing(),         ev(KeyEvent::key(Key::Enter))};
     auto handlers = h.screen();
     auto result = run_screen(AutoMode::Always, handlers, h.io());
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, "enter");
-    EXPECT_EQ(h.draws, 6);
+    EXPECT_EQ(h.draws, 4);
+    // The first call of a turn waits a turn's time; the rest take what is pending.
+    EXPECT_EQ(h.waits, (std::vector<long>{50, 50, 0, 50, 0, 0, 0, 50}));
     EXPECT_EQ(h.log, (std::vector<std::string>{"enter", "leave"}));
-    EXPECT_EQ(h.backend.row_text(0).substr(0, 6), "turn 6");
+    EXPECT_EQ(h.backend.row_text(0).substr(0, 6), "turn 4");
     // The cursor is shown once, by leave: dropping the terminal adds nothing.
     const std::string bytes = h.backend.bytes();
     EXPECT_EQ(bytes.substr(bytes.size() - 6), "\x1b[?25h");
@@ -112,6 +118,48 @@ TEST(ScreenLoop, MouseEventsGoToTheHitTestAndResizeResizesTheBuffers) {
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, "click 7");
     EXPECT_EQ(size_at_click, (Size{30, 6}));
+}
+
+// Keys of one burst are handled in order and drawn once; a mouse event after
+// them is hit-tested against a render of the state they left, which is never
+// sent; the result is the same as with a frame after every event.
+TEST(ScreenLoop, ABurstIsHandledInOrderAndDrawnOnce) {
+    Harness h;
+    const MouseEvent click{MouseEventKind::Down, MouseButton::Left, 1, 0, kNoModifiers};
+    h.events = {ev(KeyEvent::character('a')),
+                ev(KeyEvent::character('b')),
+                ev(KeyEvent::character('c')),
+                nothing(),
+                ev(KeyEvent::character('d')),
+                ev(click),
+                ev(click)};
+    std::string typed;
+    std::vector<std::string> hits;
+    std::string drawn;  // what the last render showed, as a hit test would record it
+    ScreenHandlers<std::string> handlers;
+    handlers.draw = [&](Frame& f, ScreenContext&) {
+        ++h.draws;
+        drawn = typed;
+        f.buffer().set_string(0, 0, typed, Style{});
+    };
+    handlers.on_key = [&](const KeyEvent& k, ScreenContext&) -> ScreenStep<std::string> {
+        typed += static_cast<char>(k.ch);
+        return std::optional<std::string>{};
+    };
+    handlers.on_mouse = [&](const MouseEvent&, ScreenContext&) -> ScreenStep<std::string> {
+        hits.push_back(drawn);
+        if (hits.size() == 2) return std::optional<std::string>(typed);
+        typed += '!';
+        return std::optional<std::string>{};
+    };
+    auto result = run_screen(AutoMode::Always, handlers, h.io());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, "abcd!");
+    EXPECT_EQ(hits, (std::vector<std::string>{"abcd", "abcd!"}));
+    // Frames sent: the first (empty) and the one after "abc"; the renders
+    // before each click (draws 3 and 4) wrote nothing.
+    EXPECT_EQ(h.draws, 4);
+    EXPECT_EQ(h.backend.row_text(0).substr(0, 4), "abc ");
 }
 
 TEST(ScreenLoop, ErrorsEndTheScreenWithoutLeaving) {

@@ -51,6 +51,7 @@ Terminal::Terminal(Terminal&& other) noexcept
       buffers_{std::move(other.buffers_[0]), std::move(other.buffers_[1])},
       current_(other.current_),
       cursor_hidden_(other.cursor_hidden_),
+      cursor_placed_(other.cursor_placed_),
       out_(std::move(other.out_)) {
     other.cursor_hidden_ = false;
 }
@@ -66,6 +67,7 @@ Result<void, IoError> Terminal::clear() {
     if (auto r = backend_->write("\x1b[2J"); !r) return r;
     if (auto r = backend_->flush(); !r) return r;
     buffers_[1 - current_].reset();
+    cursor_placed_.reset();
     return {};
 }
 
@@ -97,7 +99,14 @@ Result<void, IoError> Terminal::hide_cursor() {
 Result<void, IoError> Terminal::show_cursor() {
     if (auto r = backend_->show_cursor(); !r) return r;
     cursor_hidden_ = false;
+    cursor_placed_.reset();
     return {};
+}
+
+void Terminal::render_unsent(const std::function<void(Frame&)>& render) {
+    Frame frame(buffers_[current_]);
+    render(frame);
+    buffers_[current_].reset();
 }
 
 Result<void, IoError> Terminal::draw(const std::function<void(Frame&)>& render) {
@@ -111,22 +120,29 @@ Result<void, IoError> Terminal::draw_frame(const std::function<void(Frame&)>& re
     Frame frame(current);
     render(frame);
 
-    out_.clear();
-    append_draw_bytes(out_, buffers_[1 - current_].diff(current), options_);
-    if (auto r = backend_->write(out_); !r) return r;
-
-    if (auto cursor = frame.cursor_position()) {
-        if (auto r = show_cursor(); !r) return r;
+    const std::vector<CellUpdate> updates = buffers_[1 - current_].diff(current);
+    const std::optional<Position> cursor = frame.cursor_position();
+    const bool cursor_kept = cursor ? !cursor_hidden_ && cursor_placed_ == cursor : cursor_hidden_;
+    const bool silent = updates.empty() && cursor_kept;
+    if (!silent) {
         out_.clear();
-        append_move_to(out_, cursor->x, cursor->y);
+        append_draw_bytes(out_, updates, options_);
         if (auto r = backend_->write(out_); !r) return r;
-    } else {
-        if (auto r = hide_cursor(); !r) return r;
+
+        if (cursor) {
+            if (auto r = show_cursor(); !r) return r;
+            out_.clear();
+            append_move_to(out_, cursor->x, cursor->y);
+            if (auto r = backend_->write(out_); !r) return r;
+            cursor_placed_ = cursor;
+        } else {
+            if (auto r = hide_cursor(); !r) return r;
+        }
     }
 
     buffers_[1 - current_].reset();
     current_ = 1 - current_;
-    return backend_->flush();
+    return silent ? Result<void, IoError>{} : backend_->flush();
 }
 
 }  // namespace tarnwick::tui

@@ -61,8 +61,15 @@ public:
     ~Terminal();
 
     // Resizes first if the screen size changed, renders one frame, sends the
-    // changed cells, hides (or shows and places) the cursor and flushes.
+    // changed cells, hides (or shows and places) the cursor and flushes. A
+    // frame with no changed cell that leaves the cursor as it was (hidden, or
+    // shown at the same place) writes nothing at all, so an idle screen is
+    // silent on the line.
     Result<void, IoError> draw(const std::function<void(Frame&)>& render);
+
+    // Renders one frame without sending it, then forgets it: for a caller
+    // that needs only what rendering records (where things were drawn).
+    void render_unsent(const std::function<void(Frame&)>& render);
 
     // Clears the screen (ESC[2J) and forgets the previous frame, so the next
     // draw sends every non-blank cell.
@@ -77,7 +84,10 @@ public:
     bool cursor_hidden() const { return cursor_hidden_; }
     // Records the cursor as shown or hidden without writing anything (for a
     // caller that showed it by its own bytes).
-    void set_cursor_hidden(bool hidden) { cursor_hidden_ = hidden; }
+    void set_cursor_hidden(bool hidden) {
+        cursor_hidden_ = hidden;
+        cursor_placed_.reset();
+    }
 
     Size size() const { return size_; }
     Backend& backend() { return *backend_; }
@@ -93,6 +103,9 @@ private:
     Buffer buffers_[2];
     int current_ = 0;
     bool cursor_hidden_ = false;
+    // Where the last frame showed the cursor; reset by anything else that
+    // may have moved or shown it.
+    std::optional<Position> cursor_placed_;
     std::string out_;
 };
 

@@ -92,7 +92,10 @@ ScreenIo dialog_io() {
         return out.flush();
     };
     io.open_mouse = [] { return std::optional<ConsoleMouse>{}; };
-    io.next = [](std::optional<ConsoleMouse>&) { return poll_terminal_event(kTurn); };
+    io.turn = kTurn;
+    io.next = [](std::optional<ConsoleMouse>&, std::chrono::milliseconds wait) {
+        return poll_terminal_event(wait);
+    };
     return io;
 }
 

@@ -68,6 +68,10 @@ LoginResult login_screen(LoginScreenArgs args, const ScreenIo& io,
             case LoginKeyOutcome::Diagnostics: {
                 const DiagnosticsModel snapshot =
                     args.diagnostics ? args.diagnostics() : DiagnosticsModel{};
+                // Keys earlier in this turn may have picked another language since the last
+                // frame: its help text is that of the language selected now.
+                catalog = select_catalog(args.locales_dir, selected_tag(state), state.languages,
+                                         args.fallback_tag);
                 // The view's errors are not the form's: the next turn redraws whatever happened.
                 (void)diagnostics_view(ctx.terminal, snapshot.title, snapshot.subtitle,
                                        snapshot.lines, ctx.depth == ColorDepth::Mono,

@@ -21,13 +21,18 @@ std::optional<MouseEvent> console_event(std::optional<ConsoleMouse>& mouse) {
 }  // namespace
 
 EventResult next_event(std::optional<ConsoleMouse>& mouse) {
-    if (auto e = console_event(mouse)) return std::optional<Event>{*e};
-    return poll_terminal_event(kEventWait);
+    return next_event(mouse, kEventWait);
 }
 
-EventResult next_event(std::optional<ConsoleMouse>& mouse, EventReader& reader) {
+EventResult next_event(std::optional<ConsoleMouse>& mouse, std::chrono::milliseconds wait) {
     if (auto e = console_event(mouse)) return std::optional<Event>{*e};
-    return reader.poll_event(kEventWait);
+    return poll_terminal_event(wait);
+}
+
+EventResult next_event(std::optional<ConsoleMouse>& mouse, EventReader& reader,
+                       std::chrono::milliseconds wait) {
+    if (auto e = console_event(mouse)) return std::optional<Event>{*e};
+    return reader.poll_event(wait);
 }
 
 }  // namespace tarnwick::tui

@@ -19,7 +19,12 @@ inline constexpr std::chrono::milliseconds kEventWait{50};
 // event is traced on standard error.
 EventResult next_event(std::optional<ConsoleMouse>& mouse);
 
+// The same with another wait for the terminal; zero takes only an event that
+// is already pending.
+EventResult next_event(std::optional<ConsoleMouse>& mouse, std::chrono::milliseconds wait);
+
 // The same over a given terminal reader (tests, nested readers).
-EventResult next_event(std::optional<ConsoleMouse>& mouse, EventReader& reader);
+EventResult next_event(std::optional<ConsoleMouse>& mouse, EventReader& reader,
+                       std::chrono::milliseconds wait = kEventWait);
 
 }  // namespace tarnwick::tui

@@ -6,12 +6,18 @@
 //   3. open the console mouse (absent off FreeBSD);
 //   4. create the double-buffered terminal and clear it;
 //   5. each turn: resize if the size changed (errors ignored), draw a frame,
-//      wait up to 50 ms for one event and dispatch it: key presses to
-//      on_key (repeats and releases are dropped), mouse events to on_mouse,
-//      a resize resizes the buffers; focus and paste change nothing;
+//      wait up to 50 ms for an event, then take every further event that is
+//      already pending, and dispatch them in order: key presses to on_key
+//      (repeats and releases are dropped), mouse events to on_mouse, a resize
+//      resizes the buffers; focus and paste change nothing. A burst of input
+//      thus costs one frame, not one per event; the frames skipped are ones
+//      nobody could have seen. A mouse event that follows other events of
+//      the same turn is hit-tested against a frame rendered (not sent) for
+//      the state those events left, as if each had been drawn;
 //   6. a handler's result ends the screen: leave_tui, then the terminal is
 //      dropped (the cursor already shown) and the console mouse closed; a
-//      failing leave_tui is returned instead of the result;
+//      failing leave_tui is returned instead of the result. Events still
+//      pending stay with the reader for the next screen;
 //   7. an error of drawing, reading or a handler ends the screen at once:
 //      no leave_tui, the terminal stays in its modes until the caller runs
 //      restore_terminal.
@@ -26,8 +32,10 @@
 //   };
 //   auto result = run_screen(cli.color, h);
 //
-// A handler may draw a dialog on the same terminal (the diagnostics view) via
-// ctx.terminal and read events with next_event(ctx.mouse).
+// A key handler must not depend on what drawing computes (it may run several
+// times between two frames); a mouse handler may. A handler may draw a dialog
+// on the same terminal (the diagnostics view) via ctx.terminal and read
+// events with next_event(ctx.mouse).
 
 #include "core/config.h"
 #include "tui/kit/terminal.h"
@@ -35,6 +43,7 @@
 #include "tui/term/next_event.h"
 #include "tui/term/terminal.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <type_traits>
@@ -68,8 +77,13 @@ struct ScreenIo {
     std::function<IoResult(Backend&)> enter = [](Backend& b) { return enter_tui(b); };
     std::function<IoResult(Backend&)> leave = [](Backend& b) { return leave_tui(b); };
     std::function<std::optional<ConsoleMouse>()> open_mouse = [] { return open_console_mouse(); };
-    std::function<EventResult(std::optional<ConsoleMouse>&)> next =
-        [](std::optional<ConsoleMouse>& m) { return next_event(m); };
+    // The longest wait for the first event of a turn.
+    std::chrono::milliseconds turn = kEventWait;
+    // The next event within `wait`; a zero wait takes only one already pending.
+    std::function<EventResult(std::optional<ConsoleMouse>&, std::chrono::milliseconds)> next =
+        [](std::optional<ConsoleMouse>& m, std::chrono::milliseconds wait) {
+            return next_event(m, wait);
+        };
 };
 
 template <class T>
@@ -85,31 +99,42 @@ Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
     if (auto cleared = terminal.clear(); !cleared) return fail(cleared.error());
     ScreenContext ctx{terminal, mouse, depth, color_roles(depth)};
 
+    const auto render = [&](Frame& frame) {
+        if (handlers.draw) handlers.draw(frame, ctx);
+    };
     while (true) {
         (void)terminal.autoresize();
-        auto drawn = terminal.draw([&](Frame& frame) {
-            if (handlers.draw) handlers.draw(frame, ctx);
-        });
-        if (!drawn) return fail(drawn.error());
+        if (auto drawn = terminal.draw(render); !drawn) return fail(drawn.error());
 
-        auto next = io.next(mouse);
-        if (!next) return fail(next.error());
-        if (!*next) continue;
+        bool rendered = true;  // the handlers' state is what the last render saw
+        for (auto wait = io.turn;; wait = std::chrono::milliseconds{0}) {
+            auto next = io.next(mouse, wait);
+            if (!next) return fail(next.error());
+            if (!*next) break;
 
-        ScreenStep<T> step = std::optional<T>{};
-        if (const auto* key = std::get_if<KeyEvent>(&**next)) {
-            if (key->is_press() && handlers.on_key) step = handlers.on_key(*key, ctx);
-        } else if (const auto* m = std::get_if<MouseEvent>(&**next)) {
-            if (handlers.on_mouse) step = handlers.on_mouse(*m, ctx);
-        } else if (const auto* r = std::get_if<ResizeEvent>(&**next)) {
-            (void)terminal.resize(Size{r->columns, r->rows});
+            ScreenStep<T> step = std::optional<T>{};
+            if (const auto* key = std::get_if<KeyEvent>(&**next)) {
+                if (key->is_press() && handlers.on_key) {
+                    step = handlers.on_key(*key, ctx);
+                    rendered = false;
+                }
+            } else if (const auto* m = std::get_if<MouseEvent>(&**next)) {
+                if (handlers.on_mouse) {
+                    if (!rendered) terminal.render_unsent(render);
+                    step = handlers.on_mouse(*m, ctx);
+                    rendered = false;
+                }
+            } else if (const auto* r = std::get_if<ResizeEvent>(&**next)) {
+                (void)terminal.resize(Size{r->columns, r->rows});
+                rendered = false;
+            }
+            if (!step) return fail(step.error());
+            if (!*step) continue;
+
+            if (auto left = io.leave(backend); !left) return fail(left.error());
+            terminal.set_cursor_hidden(false);
+            return std::move(**step);
         }
-        if (!step) return fail(step.error());
-        if (!*step) continue;
-
-        if (auto left = io.leave(backend); !left) return fail(left.error());
-        terminal.set_cursor_hidden(false);
-        return std::move(**step);
     }
 }
 
