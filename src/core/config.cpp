@@ -220,7 +220,11 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
     ::close(fd);
     if (!bytes) return fail(ConfigError{ConfigErrorKind::Io, {}, bytes.error()});
 
-    const auto tree = json::parse(*bytes);
+    return parse_config(*bytes);
+}
+
+Result<TarnwickConfig, ConfigError> parse_config(std::string_view text) {
+    const auto tree = json::parse(text);
     if (!tree)
         return fail(ConfigError{ConfigErrorKind::Json, json::display_parse_error(tree.error())});
     return map_config(*tree);
