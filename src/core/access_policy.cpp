@@ -1,7 +1,6 @@
 #include "core/access_policy.h"
 
-#include <array>
-#include <utility>
+#include "core/menu_action.h"
 
 namespace tarnwick {
 namespace {
@@ -36,21 +35,8 @@ AccessGrant user_access(bool is_admin) {
 }
 
 bool authorize_action(std::string_view action, bool is_admin) {
-    static constexpr std::array<std::pair<std::string_view, Capability>, 9> kActions{{
-        {"spawn_shell", Capability::Session},
-        {"system_info", Capability::Session},
-        {"network_status", Capability::Session},
-        {"power_menu", Capability::Session},
-        {"logout", Capability::Session},
-        {"power_off", Capability::Power},
-        {"reboot", Capability::Power},
-        {"network_apply", Capability::NetworkWrite},
-        {"make_static", Capability::NetworkWrite},
-    }};
-    for (const auto& [name, required] : kActions) {
-        if (name == action) return user_access(is_admin).holds(required);
-    }
-    return false;
+    const auto required = named_action_capability(action);
+    return required && user_access(is_admin).holds(*required);
 }
 
 }  // namespace tarnwick

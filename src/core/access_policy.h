@@ -23,7 +23,8 @@ struct AccessGrant {
 AccessGrant user_access(bool is_admin);
 
 // Whether the named action (exact, case-sensitive) is known and its required
-// capability is granted; unknown actions are refused.
+// capability is granted; unknown actions are refused. The names and their
+// capabilities are those of the action table (core/menu_action.h).
 bool authorize_action(std::string_view action, bool is_admin);
 
 }  // namespace tarnwick

@@ -226,14 +226,4 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
     return map_config(*tree);
 }
 
-bool is_admin_user(const std::vector<std::string>& admin_users, std::string_view name) {
-    for (std::string_view builtin : {"root", "admin", "Admin", "administrator", "Administrator"}) {
-        if (name == builtin) return true;
-    }
-    for (const auto& entry : admin_users) {
-        if (entry == name) return true;
-    }
-    return false;
-}
-
 }  // namespace tarnwick

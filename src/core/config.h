@@ -2,6 +2,7 @@
 // config.json of the configuration folder: the settings record, its strict
 // loader and the load error.
 
+#include "core/administrator.h"
 #include "core/result.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ std::string_view auto_mode_name(AutoMode mode);
 
 struct TarnwickConfig {
     AutoMode color = AutoMode::Auto;
-    std::vector<std::string> admin_users{"root", "administrator", "admin"};
+    std::vector<std::string> admin_users = default_admin_users();
     std::string templates_dir = "templates";  // joined onto the configuration folder
     std::string plugins_dir = "plugins.d";    // kept, not read
     std::string locale_fallback = "en-US";
@@ -48,9 +49,5 @@ std::string display_config_error(const ConfigError& error);
 // Reads <config_dir>/config.json. Absent keys take their defaults; an unknown
 // key or a value of the wrong type is an error.
 Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir);
-
-// True for the built-in names root, admin, Admin, administrator,
-// Administrator, and for an exact entry of the configured list.
-bool is_admin_user(const std::vector<std::string>& admin_users, std::string_view name);
 
 }  // namespace tarnwick

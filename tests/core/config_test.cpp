@@ -257,25 +257,5 @@ TEST(AutoModeNames, ParseExactlyAndRoundTrip) {
     EXPECT_EQ(static_cast<int>(AutoMode::Never), 2);
 }
 
-TEST(IsAdminUser, KnowsTheBuiltInNamesAndTheExactList) {
-    const std::vector<std::string> defaults = TarnwickConfig{}.admin_users;
-    const struct {
-        std::vector<std::string> list;
-        const char* name;
-        bool admin;
-    } cases[] = {
-        {{}, "Admin", true},
-        {{}, "Administrator", true},
-        {{}, "root", true},
-        {defaults, "ADMINISTRATOR", false},
-        {defaults, "Root", false},
-        {{"alice"}, "alice", true},
-        {{"alice"}, "Alice", false},
-        {{"alice"}, "", false},
-        {{""}, "", true},
-    };
-    for (const auto& c : cases) EXPECT_EQ(is_admin_user(c.list, c.name), c.admin) << c.name;
-}
-
 }  // namespace
 }  // namespace tarnwick

@@ -276,5 +276,29 @@ TEST(LowercaseFull, MapsWholeTexts) {
     }
 }
 
+TEST(UppercaseFull, MapsWholeTexts) {
+    const struct {
+        std::string_view text, expected;
+    } cases[] = {
+        {"Straße", "STRASSE"},  // one character becomes two
+        {"ﬃ", "FFI"},
+        {"ŉ", "ʼN"},
+        {"ΐ", "\xCE\x99\xCC\x88\xCC\x81"},  // Ι, combining diaeresis, acute
+        {"ᾳ", "\xCE\x91\xCE\x99"},          // capital alpha, capital iota
+        {"ǆ", "Ǆ"},
+        {"ⅻ", "Ⅻ"},
+        {"français", "FRANÇAIS"},
+        {"ı", "I"},
+        {"a\xFF"
+         "b",
+         "A\xFF"
+         "B"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(uppercase_full(c.text), c.expected) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -231,6 +231,45 @@ TEST_F(ConsoleSession, AdministratorSignsInAsRoot) {
     EXPECT_NE(auth[1].find("result=ok"), std::string::npos);
 }
 
+TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
+    // Pages that only require a session but offer power off and reboot
+    // without an item requirement: the entries show, choosing them is refused.
+    std::ofstream(config_ / "templates/pages/admin-menu.twml")
+        << R"(<screen id="admin-menu" require="session">
+  <main><menu id="main">
+    <item id="off" action="shutdown" label-key="action.power_off"/>
+    <item id="shell" action="shell" label-key="action.shell"/>
+    <item id="session" action="power" label-key="action.power"/>
+  </menu></main>
+</screen>)";
+    std::ofstream(config_ / "templates/pages/power-menu.twml")
+        << R"(<screen id="power-menu" require="session">
+  <main><menu id="power">
+    <item id="reboot" action="reboot" label-key="action.reboot"/>
+    <item id="back" action="back" label-key="action.back"/>
+  </menu></main>
+</screen>)";
+    auto s = start();
+    sign_in(*s, "alice", "alicepw");
+    ASSERT_TRUE(s->wait_for_text("Power off", 8s)) << s->screen_text();
+    std::this_thread::sleep_for(300ms);
+    s->write("\r");
+    const std::string refused = "Not authorized to change network configuration";
+    ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
+
+    // Another status in between, then the power menu's reboot.
+    s->write("j\r");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 8s)) << s->screen_text();
+    s->write("jj\r");
+    ASSERT_TRUE(s->wait_for_text("Reboot", 8s)) << s->screen_text();
+    s->write("\r");
+    ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
+    s->write("q");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
+}
+
 TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77) {
     auto s = start();
     sign_in(*s, "alice", "wrong1");

@@ -40,8 +40,32 @@ TEST(ParseMenuAction, VariantsKeepTheirOrderAndNames) {
     EXPECT_EQ(static_cast<int>(tmpl::MenuAction::SpawnShell), 0);
     EXPECT_EQ(static_cast<int>(tmpl::MenuAction::None), 9);
     EXPECT_EQ(sizeof(tmpl::MenuAction), 1u);
-    EXPECT_EQ(tmpl::menu_action_name(tmpl::MenuAction::PowerMenu), "PowerMenu");
-    EXPECT_EQ(tmpl::menu_action_name(tmpl::MenuAction::None), "None");
+    const std::pair<tmpl::MenuAction, std::string_view> names[] = {
+        {tmpl::MenuAction::SpawnShell, "SpawnShell"},
+        {tmpl::MenuAction::SystemInfo, "SystemInfo"},
+        {tmpl::MenuAction::NetworkStatus, "NetworkStatus"},
+        {tmpl::MenuAction::PowerMenu, "PowerMenu"},
+        {tmpl::MenuAction::PowerOff, "PowerOff"},
+        {tmpl::MenuAction::Reboot, "Reboot"},
+        {tmpl::MenuAction::Quit, "Quit"},
+        {tmpl::MenuAction::Back, "Back"},
+        {tmpl::MenuAction::Logout, "Logout"},
+        {tmpl::MenuAction::None, "None"},
+    };
+    for (const auto& [action, name] : names) {
+        EXPECT_EQ(tmpl::menu_action_name(action), name);
+    }
+    // A value outside the enum reads as None rather than past the table.
+    EXPECT_EQ(tmpl::menu_action_name(static_cast<tmpl::MenuAction>(200)), "None");
+}
+
+TEST(ParseMenuAction, EveryTemplateNameOfTheTableParsesToItsOwnRow) {
+    for (const MenuActionRow& row : kMenuActions) {
+        for (std::string_view name : row.template_names) {
+            if (name.empty()) continue;
+            EXPECT_EQ(tmpl::parse_menu_action(name), row.action) << name;
+        }
+    }
 }
 
 TEST(TemplateDirs, ConfigFolderFirstThenInstalledThenSourceTree) {

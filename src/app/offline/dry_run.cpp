@@ -2,6 +2,7 @@
 
 #include "app/offline/offline_output.h"
 #include "app/offline/offline_paths.h"
+#include "core/administrator.h"
 #include "core/catalog.h"
 #include "core/locale.h"
 #include "template/menu/menu_page.h"

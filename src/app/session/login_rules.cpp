@@ -1,15 +1,11 @@
 #include "app/session/login_rules.h"
 
-#include <array>
+#include "core/administrator.h"
 
 namespace tarnwick::app {
 
 std::string pam_user_for(std::string_view display_name) {
-    constexpr std::array<std::string_view, 5> aliases = {"administrator", "Administrator",
-                                                         "ADMINISTRATOR", "admin", "Admin"};
-    for (const auto alias : aliases) {
-        if (display_name == alias) return "root";
-    }
+    if (signs_in_as_root(display_name)) return "root";
     return std::string(display_name);
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <set>
 
+#include "core/administrator.h"
 #include "core/text.h"
 #include "platform/command.h"
 
@@ -17,8 +18,6 @@ const std::vector<std::string_view> SYSTEM_ACCOUNTS = {
 };
 
 namespace {
-
-constexpr std::string_view kAdministrator = "administrator";
 
 std::vector<std::string_view> split_lines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -55,7 +54,7 @@ std::vector<std::string> members_from_file(const std::string& group, const std::
 }
 
 bool excluded_by_name(std::string_view name) {
-    if (name == "root" || name == "admin" || name == kAdministrator) return true;
+    if (is_builtin_login_account(name)) return true;
     if (!name.empty() && name.front() == '_') return true;
     return std::find(SYSTEM_ACCOUNTS.begin(), SYSTEM_ACCOUNTS.end(), name) != SYSTEM_ACCOUNTS.end();
 }
@@ -105,7 +104,7 @@ std::optional<std::vector<std::string>> group_members(std::string_view group_lin
 
 std::vector<std::string> login_user_list(const TarnwickConfig& config,
                                          const std::string& group_file) {
-    std::set<std::string> names{std::string(kAdministrator)};
+    std::set<std::string> names{std::string(kAdministratorLogin)};
     std::vector<std::string> members;
     if (auto from_getent = members_from_getent(config.console_group)) {
         members = std::move(*from_getent);
@@ -119,9 +118,9 @@ std::vector<std::string> login_user_list(const TarnwickConfig& config,
         names.insert(member);
     }
     std::vector<std::string> users;
-    users.emplace_back(kAdministrator);
+    users.emplace_back(kAdministratorLogin);
     for (const std::string& name : names) {
-        if (name != kAdministrator) users.push_back(name);
+        if (name != kAdministratorLogin) users.push_back(name);
     }
     return users;
 }

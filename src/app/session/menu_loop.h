@@ -13,8 +13,4 @@ namespace tarnwick::app {
 // session is closed at log-out and only ended on every other way out.
 Result<int, std::string> run_menu_loop(const SessionContext& ctx, LoginSuccess signed_in);
 
-// Administrator: root, a configured administrator name (PAM user or display
-// name), or one of the built-in administrator names.
-bool session_is_admin(const TarnwickConfig& config, const SignedIn& user);
-
 }  // namespace tarnwick::app

@@ -1,24 +1,14 @@
 #pragma once
-// The closed set of things a menu entry can ask the session to do, and the
-// action names that templates use for them.
+// The action names that templates use, read from the action table
+// (core/menu_action.h), where MenuAction itself lives.
 
-#include <cstdint>
+#include "core/menu_action.h"
+
 #include <string_view>
 
 namespace tarnwick::tmpl {
 
-enum class MenuAction : std::uint8_t {
-    SpawnShell,
-    SystemInfo,
-    NetworkStatus,
-    PowerMenu,
-    PowerOff,
-    Reboot,
-    Quit,
-    Back,
-    Logout,
-    None,
-};
+using tarnwick::MenuAction;
 
 // Exact, case-sensitive match of the whole text; anything unknown is None.
 MenuAction parse_menu_action(std::string_view text);

@@ -1,0 +1,141 @@
+#include "app/session/menu_actions.h"
+
+#include "app/session/shell_start.h"
+#include "core/access_policy.h"
+#include "core/diagnostics.h"
+#include "template/menu/menu_page.h"
+#include "tui/screens/session_screen.h"
+
+namespace tarnwick::app {
+namespace {
+
+ActionResult show_menu_again(ActionScope&) {
+    return AfterAction::ShowMenu;
+}
+
+ActionResult log_out(ActionScope&) {
+    return AfterAction::LogOut;
+}
+
+ActionResult spawn_shell(ActionScope& scope) {
+    scope.status = start_shell(scope.user.pam_user, scope.catalog);
+    return AfterAction::ShowMenu;
+}
+
+ActionResult no_action(ActionScope& scope) {
+    scope.status = translate(scope.catalog, "session.no_action");
+    return AfterAction::ShowMenu;
+}
+
+// Actions whose screens are not part of this build yet.
+ActionResult system_info_not_available(ActionScope& scope) {
+    scope.status = "System information is not available yet";
+    return AfterAction::ShowMenu;
+}
+
+ActionResult network_not_available(ActionScope& scope) {
+    scope.status = "The network panel is not available yet";
+    return AfterAction::ShowMenu;
+}
+
+ActionResult power_off_not_available(ActionScope& scope) {
+    scope.status = "Power off is not available yet";
+    return AfterAction::ShowMenu;
+}
+
+ActionResult reboot_not_available(ActionScope& scope) {
+    scope.status = "Reboot is not available yet";
+    return AfterAction::ShowMenu;
+}
+
+// The power menu's page, else the built-in one; the session menu is shown
+// again afterwards, never the power menu itself.
+ActionResult power_menu(ActionScope& scope) {
+    auto page = tmpl::load_menu_page(scope.ctx.config_dir, "pages/power-menu.twml", scope.admin,
+                                     scope.catalog);
+    const auto items = page ? std::move(*page) : builtin_power_menu(scope.catalog, scope.admin);
+    const std::string title = translate(scope.catalog, "menu.power.title");
+    auto chosen = show_menu(scope, title, title, items, std::nullopt);
+    if (!chosen) return fail(chosen.error());
+    return run_menu_action(*chosen, MenuPlace::PowerMenu, scope);
+}
+
+constexpr ActionHandlerTable kHandlers{{
+    {MenuAction::SpawnShell, spawn_shell},
+    {MenuAction::SystemInfo, system_info_not_available},
+    {MenuAction::NetworkStatus, network_not_available},
+    {MenuAction::PowerMenu, power_menu},
+    {MenuAction::PowerOff, power_off_not_available, true},
+    {MenuAction::Reboot, reboot_not_available, true},
+    {MenuAction::Quit, log_out},
+    {MenuAction::Back, show_menu_again},
+    {MenuAction::Logout, log_out, true},
+    {MenuAction::None, no_action},
+}};
+
+constexpr bool every_action_has_a_handler(const ActionHandlerTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (static_cast<std::size_t>(table[i].action) != i || table[i].handler == nullptr)
+            return false;
+    }
+    return true;
+}
+static_assert(every_action_has_a_handler(kHandlers),
+              "one handler row per MenuAction, in enum order");
+
+}  // namespace
+
+const ActionHandlerTable& session_action_handlers() {
+    return kHandlers;
+}
+
+bool may_run(MenuAction action, bool is_admin) {
+    const auto& named = menu_action_row(action).named;
+    return !named || authorize_action(named->name, is_admin);
+}
+
+ActionResult run_menu_action(MenuAction action, MenuPlace place, ActionScope& scope,
+                             const ActionHandlerTable& handlers) {
+    const ActionHandlerRow& row = handlers[menu_action_index(action)];
+    if (place == MenuPlace::PowerMenu && !row.in_power_menu) return AfterAction::ShowMenu;
+    if (!may_run(action, scope.admin)) {
+        scope.status = translate(scope.catalog, "form.apply_denied");
+        return AfterAction::ShowMenu;
+    }
+    return row.handler(scope);
+}
+
+Result<MenuAction, std::string> show_menu(const ActionScope& scope, std::string_view title,
+                                          std::string_view subtitle,
+                                          const std::vector<tmpl::MenuItem>& items,
+                                          const std::optional<std::string>& status) {
+    const Catalog& catalog = scope.catalog;
+    std::optional<std::string_view> status_view;
+    if (status) status_view = *status;
+    auto shown = tui::session_screen(title, subtitle, items, scope.ctx.color, status_view, catalog,
+                                     [&catalog] { return diagnostics_model(catalog); });
+    if (!shown) return fail(tui::display_io_error(shown.error()));
+    return *shown;
+}
+
+std::vector<tmpl::MenuItem> builtin_power_menu(const Catalog& catalog, bool is_admin) {
+    struct Entry {
+        std::string_view id;
+        std::string_view label_key;
+        MenuAction action;
+    };
+    constexpr Entry kEntries[] = {
+        {"logout", "action.logout", MenuAction::Logout},
+        {"reboot", "action.reboot", MenuAction::Reboot},
+        {"power_off", "action.power_off", MenuAction::PowerOff},
+        {"back", "action.back", MenuAction::Back},
+    };
+    std::vector<tmpl::MenuItem> items;
+    for (const Entry& entry : kEntries) {
+        if (!may_run(entry.action, is_admin)) continue;
+        items.push_back({std::string(entry.id), translate(catalog, entry.label_key), entry.action});
+    }
+    return items;
+}
+
+}  // namespace tarnwick::app

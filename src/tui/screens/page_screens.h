@@ -1,0 +1,29 @@
+#pragma once
+// The information and confirmation page builders with their screens: the
+// form view shows an information page, the confirmation dialog asks a
+// confirmation page's question.
+
+#include "core/config.h"
+#include "template/bindings/binding_store.h"
+#include "template/form_field.h"
+
+#include <optional>
+#include <string_view>
+
+namespace tarnwick {
+struct Catalog;
+}
+
+namespace tarnwick::tui {
+
+// tmpl::show_info_page shown in the form view; none when no page was shown
+// (or the view failed), so that the caller shows its built-in view.
+std::optional<tmpl::FormOutcome> show_info_page(std::string_view config_dir, std::string_view page,
+                                                const tmpl::BindingStore& store, bool is_admin,
+                                                const Catalog& catalog, AutoMode color);
+
+// tmpl::confirm_page asked with the confirmation dialog: true only for yes.
+bool confirm_page(std::string_view config_dir, std::string_view page, std::string_view default_key,
+                  AutoMode color, const Catalog& catalog, bool is_admin);
+
+}  // namespace tarnwick::tui
