@@ -38,7 +38,8 @@ enum class ConfigErrorKind { DirNotFound, FileNotFound, Json, UnknownField, Io }
 
 struct ConfigError {
     ConfigErrorKind kind;
-    std::string detail;  // the folder, the file path, the JSON message or the key
+    std::string detail;  // the folder, the file path, the JSON message, the key, or
+                         // an Io error's text when it has no errno
     int os_error = 0;    // errno of an Io error
 };
 
@@ -49,5 +50,8 @@ std::string display_config_error(const ConfigError& error);
 // Reads <config_dir>/config.json. Absent keys take their defaults; an unknown
 // key or a value of the wrong type is an error.
 Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir);
+
+// The content of a config.json: a Json or UnknownField error, or the record.
+Result<TarnwickConfig, ConfigError> parse_config(std::string_view text);
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #include "app/session/console_session.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "app/session/console_addresses.h"
@@ -12,7 +13,9 @@
 #include "app/session/tty_label.h"
 #include "core/console_log.h"
 #include "core/text.h"
+#include "platform/command.h"
 #include "platform/terminal_attach.h"
+#include "platform/terminal_claim.h"
 #include "template/screen/default_main_menu.h"
 #include "tui/term/terminal.h"
 
@@ -24,11 +27,22 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.config_dir = cli.config_dir;
     ctx.terminal_path = cli.tty.value_or("/dev/ttyv0");
     ctx.terminal_label = app::tty_label(cli.tty);
+    // Between two screens the terminal is in cooked mode: a Ctrl-C, Ctrl-\ or
+    // Ctrl-Z typed then must not end or stop the root process (and with it
+    // an open PAM session). Every child starts with default handling again.
+    for (const int sig : {SIGINT, SIGQUIT, SIGTSTP}) (void)::signal(sig, SIG_IGN);
 
     if (!isatty(0)) {
         if (auto attached = platform::attach_console_tty(ctx.terminal_path); !attached) {
             return fail(attached.error());
         }
+    }
+    // Nobody else may hold the terminal once the login screen can show.
+    bool named = false;
+    ctx.tty_device = platform::terminal_name_of_stdin(named);
+    if (!named) return fail(std::string("could not name the console terminal"));
+    if (auto claimed = platform::claim_terminal(ctx.tty_device); !claimed) {
+        return fail(std::move(claimed.error()));
     }
     app::install_stderr_capture();
     log_console("start tty=" + decode_lossy(ctx.terminal_path) + " pam_hint=" + ctx.terminal_label);
@@ -40,13 +54,19 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.locales_dir = ctx.config.locales_dir.value_or(join_path(ctx.config_dir, "locales"));
     ctx.current_tag = env_locale();
 
+    // The platform commands of the start-up run while the files are read:
+    // getent and ifconfig at once, then the id lookups of the group's members.
+    platform::CommandSet commands;
+    const auto group_lookup = app::start_group_lookup(ctx.config, commands);
+    const auto address_listing = app::start_address_listing(commands);
+
     auto templates = tmpl::load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
     ctx.menu_template = templates && !templates->empty() ? std::move(templates->front())
                                                          : tmpl::default_main_menu();
-
-    ctx.login_users = app::login_user_list(ctx.config);
-    ctx.addresses = app::console_addresses();
     ctx.languages = discover_locales(ctx.locales_dir);
+
+    ctx.login_users = app::login_user_list(ctx.config, commands, group_lookup);
+    ctx.addresses = app::console_addresses(commands, address_listing);
 
     auto login_page = app::find_login_page(ctx.config_dir);
     if (!login_page) {
