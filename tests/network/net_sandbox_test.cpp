@@ -165,12 +165,20 @@ TEST(NetSandbox, RestartsAnInterface) {
         EXPECT_EQ(sandbox.log(), c.log);
     }
 
-    // A service stopped at its time limit counts as failed.
+    // A service stopped at its time limit counts as failed; so does the
+    // netif script of the manual cycle.
     Sandbox hanging;
     EXPECT_EQ(hanging.run({"restart-within", "300", "em0"}, {{"TARNWICK_FAKE_SERVICE_HANG", "30"}}),
               "ok\nservice netif restart failed (service did not finish within 300 ms and was "
               "stopped); attempted ifconfig cycle\n");
     EXPECT_EQ(hanging.log(), cycle);
+    Sandbox hanging_script;
+    EXPECT_EQ(hanging_script.run({"restart-within", "300", "em0"},
+                                 with(service_fails, "TARNWICK_FAKE_NETIF_HANG", "30")),
+              "error\n" + failed +
+                  "ifconfig cycle failed: /etc/rc.d/netif did not finish within 300 ms and was "
+                  "stopped\n");
+    EXPECT_EQ(hanging_script.log(), cycle);
 
     Sandbox no_commands;
     EXPECT_EQ(no_commands.run({"restart", "em0"}, {}, {"--path", no_commands.empty_folder()}),
