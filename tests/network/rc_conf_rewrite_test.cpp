@@ -1,12 +1,12 @@
 #include "app/network/rc_conf_rewrite.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
@@ -21,14 +21,6 @@ namespace {
 NetPaths scratch_paths(const test::ScratchDir& dir) {
     return {dir.file("etc/rc.conf"), dir.file("etc/rc.conf.tarnwick.bak"),
             dir.file("etc/resolv.conf"), dir.file("etc/rc.d/netif")};
-}
-
-std::set<std::string> names_in(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
 }
 
 bool exists(const std::string& path) {
@@ -103,7 +95,7 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
         EXPECT_EQ(test::read_file(paths.rc_conf), c.new_text);
         EXPECT_TRUE(exists(paths.rc_conf_backup));
         EXPECT_EQ(test::read_file(paths.rc_conf_backup), c.backup);
-        EXPECT_EQ(names_in(dir.file("etc")),
+        EXPECT_EQ(test::names_in(dir.file("etc")),
                   (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
     }
 }
@@ -143,7 +135,7 @@ TEST(RcConfRewrite, RefusesWhatCannotStandInDoubleQuotes) {
         ASSERT_FALSE(written);
         EXPECT_EQ(written.error(), NetError::message(c.error));
         EXPECT_EQ(test::read_file(paths.rc_conf), "hostname=\"fw1\"\n");
-        EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
     }
     // Values outside ASCII that a shell keeps as they are pass.
     test::ScratchDir dir;
@@ -180,7 +172,7 @@ TEST(RcConfRewrite, UnreadableFilesAreNotRewritten) {
         auto written = write_rc_conf(paths, {{"ifconfig_em0", "DHCP"}});
         ASSERT_FALSE(written);
         EXPECT_EQ(net_error_text(written.error()), c.error);
-        EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
     }
     test::ScratchDir dir;
     dir.write("etc/rc.conf", "hostname=\"caf\xE9\"\n");
@@ -199,7 +191,33 @@ TEST(RcConfRewrite, NoBackupNoRewrite) {
     ASSERT_FALSE(written);
     EXPECT_EQ(net_error_text(written.error()), "IO: No such file or directory (os error 2)");
     EXPECT_EQ(dir.read("etc/rc.conf"), "hostname=\"fw1\"\n");
-    EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+    EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+}
+
+TEST(RcConfRewrite, AFullDiskAfterTheBackupLeavesRcConfWhole) {
+    test::ScratchDir dir;
+    const std::string etc = dir.mkdir("etc");
+    const std::string old_text = "hostname=\"fw1\"\n";
+    // Room for rc.conf and its backup, not for the long new text.
+    const int status = test::in_private_mount_namespace([&]() {
+        if (::mount("tmpfs", etc.c_str(), "tmpfs", 0, "size=16k") != 0) return test::kNoNamespace;
+        const NetPaths paths = scratch_paths(dir);
+        dir.write("etc/rc.conf", old_text);
+        auto written = write_rc_conf(paths, {{"hostname", std::string(64 * 1024, 'x')}});
+        if (written ||
+            net_error_text(written.error()) != "IO: No space left on device (os error 28)")
+            return 1;
+        if (test::read_file(paths.rc_conf) != old_text) return 2;
+        if (test::read_file(paths.rc_conf_backup) != old_text) return 3;
+        if (test::names_in(etc) != std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"})
+            return 4;
+        return 0;
+    });
+    if (status == test::kNoNamespace) {
+        if (std::getenv("CI") != nullptr) FAIL() << "CI must allow mount namespaces";
+        GTEST_SKIP() << "no private mount namespace or tmpfs here";
+    }
+    EXPECT_EQ(status, 0);
 }
 
 TEST(RcConfRewrite, ReplacesByRenameKeepingModeAndOwner) {
@@ -229,7 +247,7 @@ TEST(RcConfRewrite, ReplacesByRenameKeepingModeAndOwner) {
     // The next rewrite replaces the backup with the text it found.
     ASSERT_TRUE(write_rc_conf(paths, {{"ifconfig_em0", "SYNCDHCP"}}));
     EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), "hostname=\"fw1\"\nifconfig_em0=\"DHCP\"\n");
-    EXPECT_EQ(names_in(dir.file("etc")),
+    EXPECT_EQ(test::names_in(dir.file("etc")),
               (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
 }
 
@@ -247,7 +265,7 @@ TEST(RcConfRewrite, WritesThroughALinkAtRcConf) {
     EXPECT_TRUE(S_ISLNK(link.st_mode));
     EXPECT_EQ(dir.read("conf/rc.conf"), "hostname=\"fw1\"\nifconfig_em0=\"DHCP\"\n");
     EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), "hostname=\"fw1\"\n");
-    EXPECT_EQ(names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
+    EXPECT_EQ(test::names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
 }
 
 TEST(RcConfRewrite, RewritesTextAlone) {
