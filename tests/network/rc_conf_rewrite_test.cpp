@@ -11,6 +11,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "support/process.h"
 #include "support/scratch_dir.h"
@@ -268,12 +270,105 @@ TEST(RcConfRewrite, WritesThroughALinkAtRcConf) {
     EXPECT_EQ(test::names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
 }
 
+// The rewritten text, or "error: " and the error's text.
+std::string rewritten(std::string_view text, const RcPairs& pairs) {
+    auto result = rewrite_rc_conf_text(text, pairs);
+    return result ? *result : "error: " + net_error_text(result.error());
+}
+
+// What /bin/sh makes of the keys after reading the text as rc.conf is read
+// at boot: "key=value" lines.
+std::string sh_values(const std::string& text, const std::vector<std::string>& keys) {
+    test::ScratchDir dir;
+    std::string script = ". \"$0\" || exit 9\n";
+    for (const std::string& key : keys)
+        script += "printf '%s=%s\\n' " + key + " \"$" + key + "\"\n";
+    const test::ProcessResult r =
+        test::run_process("/bin/sh", {"-c", script, dir.write("rc.conf", text)});
+    return r.status == 0 && r.err.empty() ? r.out : "sh failed: " + r.err;
+}
+
+TEST(RcConfRewrite, SettingsSpanningLinesAreRewrittenAsAWhole) {
+    struct Case {
+        const char* name;
+        std::string old_text;
+        std::string new_text;
+        std::string values;  // what sh sees afterwards, for the keys below
+    };
+    const std::vector<std::string> keys = {"ifconfig_em0", "ifconfig_em0_ipv6", "sshd_enable",
+                                           "note"};
+    const RcPairs dhcp = {{"ifconfig_em0", "DHCP"}};
+    const std::string rest = "ifconfig_em0_ipv6=\nsshd_enable=YES\nnote=\n";
+    const Case cases[] = {
+        {"a value continued by a backslash",
+         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\nsshd_enable=\"YES\"\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=\"YES\"\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a quoted value over two lines",
+         "ifconfig_em0='inet 10.0.0.5\nnetmask 255.255.255.0'\nsshd_enable=YES # it's on\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES # it's on\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a line inside another setting's value is no assignment",
+         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\n",
+         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=see\n"
+         "ifconfig_em0=inet 10.0.0.9\n\n"},
+        {"a continued line holding the next setting keeps it",
+         "ifconfig_em0=\"inet 10.0.0.5\" \\\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\n"
+         "sshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=inet6 accept_rtadv\nsshd_enable=YES\nnote=\n"},
+        {"a continued line setting the same key is replaced too",
+         "ifconfig_em0=\"inet 10.0.0.5\" \\\nifconfig_em0=SYNCDHCP\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\n" + rest},
+        {"a quote opened after the value closes on a later line",
+         "ifconfig_em0=\"inet 10.0.0.5\" note=\"a\nb\"\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
+         "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\n"},
+        {"a backslash in single quotes or in a comment continues nothing",
+         "# don't \\\nifconfig_em0='inet 10.0.0.5 \\'\nsshd_enable=YES\n",
+         "# don't \\\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a command substitution over two lines",
+         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\n",
+         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=one\nifconfig_em0=two\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = rewritten(c.old_text, dhcp);
+        EXPECT_EQ(text, c.new_text);
+        EXPECT_EQ(sh_values(text, keys), c.values);
+    }
+}
+
+TEST(RcConfRewrite, AQuoteLeftOpenRefusesTheChange) {
+    const std::string refused = "error: " + std::string(kOpenQuoteText);
+    const char* texts[] = {
+        "hostname=\"fw1\nifconfig_em0=\"DHCP\"\n",
+        "ifconfig_em0='inet 10.0.0.5\n",
+        "note=$(date\n",
+        "note=\"${x:-\"}\"\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(rewritten(text, {{"ifconfig_em0", "DHCP"}}), refused);
+        test::ScratchDir dir;
+        dir.write("etc/rc.conf", text);
+        auto written = write_rc_conf(scratch_paths(dir), {{"ifconfig_em0", "DHCP"}});
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.error(), NetError::message(std::string(kOpenQuoteText)));
+        EXPECT_EQ(dir.read("etc/rc.conf"), text);
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+    }
+}
+
 TEST(RcConfRewrite, RewritesTextAlone) {
-    EXPECT_EQ(rewrite_rc_conf_text("", {}), "\n");
-    EXPECT_EQ(rewrite_rc_conf_text("\n", {}), "\n");
-    EXPECT_EQ(rewrite_rc_conf_text("a=1\n\n", {{"a", "2"}}),
-              "a=\"2\"\n");  // a final blank line goes
-    EXPECT_EQ(rewrite_rc_conf_text("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
+    EXPECT_EQ(rewritten("", {}), "\n");
+    EXPECT_EQ(rewritten("\n", {}), "\n");
+    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n");  // a final blank line goes
+    EXPECT_EQ(rewritten("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
+    EXPECT_EQ(rewritten("a=\"2\"\nb=1\n", {{"a", "2"}}), "a=\"2\"\nb=1\n");
 }
 
 }  // namespace
