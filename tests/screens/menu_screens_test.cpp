@@ -4,7 +4,7 @@
 // with 10 + the answer (1 on an I/O error).
 
 #include "tui/screens/confirm_dialog.h"
-#include "tui/screens/session_screen.h"
+#include "tui/screens/menu_screen.h"
 
 #include "core/catalog.h"
 
@@ -35,13 +35,13 @@ std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
         std::vector<tmpl::MenuItem> items;
         for (int i = 0; i < 30; ++i)
             items.push_back(
-                {fmt::format("item{}", i), fmt::format("Entry {}", i), tmpl::MenuAction::None});
+                {fmt::format("item{}", i), fmt::format("Entry {}", i), MenuAction::None});
         return items;
     }
-    return {{"shell", "Open shell", tmpl::MenuAction::SpawnShell},
-            {"sysinfo", "System information", tmpl::MenuAction::SystemInfo},
-            {"mystery", "Mystery", tmpl::MenuAction::None},
-            {"session", "Power & log out", tmpl::MenuAction::PowerMenu}};
+    return {{"shell", "Open shell", MenuAction::SpawnShell},
+            {"sysinfo", "System information", MenuAction::SystemInfo},
+            {"mystery", "Mystery", MenuAction::None},
+            {"session", "Power & log out", MenuAction::PowerMenu}};
 }
 
 int run_driver(std::string_view mode) {
@@ -59,9 +59,9 @@ int run_driver(std::string_view mode) {
         return DiagnosticsModel{
             "Snapshot title", "Snapshot subtitle", {"first log line", "second log line"}};
     };
-    auto action = session_screen("Menu", "Welcome, alice", items, color,
-                                 status ? std::optional<std::string_view>(status) : std::nullopt,
-                                 catalog, diagnostics);
+    auto action = menu_screen("Menu", "Welcome, alice", items, color,
+                              status ? std::optional<std::string_view>(status) : std::nullopt,
+                              catalog, diagnostics);
     return action ? 10 + static_cast<int>(*action) : 1;
 }
 
@@ -85,7 +85,7 @@ std::unique_ptr<PtySession> start(std::string mode,
     return session;
 }
 
-int exit_code(tmpl::MenuAction action) {
+int exit_code(MenuAction action) {
     return 10 + static_cast<int>(action);
 }
 
@@ -153,15 +153,15 @@ TEST_F(MenuScreen, DrawsHeaderListAndKeyHelp) {
 TEST_F(MenuScreen, KeysMoveTheSelectionAndReturnTheAction) {
     struct Case {
         std::string keys;
-        tmpl::MenuAction expected;
+        MenuAction expected;
     };
     const Case cases[] = {
-        {"\r", tmpl::MenuAction::SpawnShell},
-        {std::string(kDown) + "\r", tmpl::MenuAction::SystemInfo},
-        {"jjjjjj\r", tmpl::MenuAction::PowerMenu},  // stops at the last entry
-        {std::string(kUp) + std::string(kUp) + "jjk\r", tmpl::MenuAction::SystemInfo},
-        {"q", tmpl::MenuAction::Quit},
-        {std::string(kEsc), tmpl::MenuAction::Quit},
+        {"\r", MenuAction::SpawnShell},
+        {std::string(kDown) + "\r", MenuAction::SystemInfo},
+        {"jjjjjj\r", MenuAction::PowerMenu},  // stops at the last entry
+        {std::string(kUp) + std::string(kUp) + "jjk\r", MenuAction::SystemInfo},
+        {"q", MenuAction::Quit},
+        {std::string(kEsc), MenuAction::Quit},
     };
     for (const auto& c : cases) {
         open();
@@ -179,7 +179,7 @@ TEST_F(MenuScreen, UnknownActionOnlyShowsAStatusLine) {
     EXPECT_EQ(row_of(*s, "Esc/q Log out"), -1);
     EXPECT_FALSE(s->exit_status());
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, StatusArgumentReplacesTheKeyHelp) {
@@ -206,14 +206,14 @@ TEST_F(MenuScreen, HelpBoxHidesTheListAndSwallowsClicksAndTheFirstQ) {
     type(std::string(kEsc));
     EXPECT_NE(row_of(*s, "Open shell"), -1);
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, HiddenSelectionStillMovesAndActivatesUnderTheHelpBox) {
     open();
     type("?j");
     s->write("\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
 }
 
 TEST_F(MenuScreen, ClickSelectsAndActivates) {
@@ -221,7 +221,7 @@ TEST_F(MenuScreen, ClickSelectsAndActivates) {
     const int power_row = row_of(*s, "Power & log out");
     ASSERT_NE(power_row, -1);
     s->write(click(30, power_row));
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::PowerMenu));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::PowerMenu));
 }
 
 TEST_F(MenuScreen, ClicksOutsideTheEntriesAndOtherButtonsDoNothing) {
@@ -240,7 +240,7 @@ TEST_F(MenuScreen, ClicksOutsideTheEntriesAndOtherButtonsDoNothing) {
     EXPECT_NE(row_of(*s, "Unknown action: mystery"), -1);
     EXPECT_NE(row_of(*s, "▶   Mystery"), -1) << s->screen_text();
     s->write(std::string(kEsc));
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, WheelMovesTheSelection) {
@@ -249,7 +249,7 @@ TEST_F(MenuScreen, WheelMovesTheSelection) {
     EXPECT_NE(row_of(*s, "▶   Power & log out"), -1) << s->screen_text();
     type(wheel_up(10, 10) + wheel_up(10, 10));
     s->write("\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
 }
 
 TEST_F(MenuScreen, LongListScrollsOneEntryPerStepAndClicksHitTheWindow) {
@@ -275,7 +275,7 @@ TEST_F(MenuScreen, EmptyListIgnoresEnterAndTheMouse) {
     EXPECT_FALSE(s->exit_status());
     EXPECT_NE(row_of(*s, "┌ Menu ─"), -1);
     s->write("q");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::Quit));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::Quit));
 }
 
 TEST_F(MenuScreen, F1ShowsDiagnosticsAndReturnsToTheMenu) {
@@ -287,7 +287,7 @@ TEST_F(MenuScreen, F1ShowsDiagnosticsAndReturnsToTheMenu) {
     type(std::string(kEsc));
     EXPECT_TRUE(s->wait_for_text("Open shell")) << s->screen_text();
     s->write("j\r");
-    EXPECT_EQ(s->wait_exit(), exit_code(tmpl::MenuAction::SystemInfo));
+    EXPECT_EQ(s->wait_exit(), exit_code(MenuAction::SystemInfo));
 }
 
 class ConfirmDialog : public MenuScreen {

@@ -7,29 +7,29 @@ namespace tarnwick::tmpl {
 namespace {
 
 TEST(ParseMenuAction, AcceptsEveryAliasExactly) {
-    const std::pair<std::string_view, tmpl::MenuAction> cases[] = {
-        {"shell", tmpl::MenuAction::SpawnShell},
-        {"spawn_shell", tmpl::MenuAction::SpawnShell},
-        {"sysinfo", tmpl::MenuAction::SystemInfo},
-        {"system_info", tmpl::MenuAction::SystemInfo},
-        {"network", tmpl::MenuAction::NetworkStatus},
-        {"network_status", tmpl::MenuAction::NetworkStatus},
-        {"power", tmpl::MenuAction::PowerMenu},
-        {"power_menu", tmpl::MenuAction::PowerMenu},
-        {"session", tmpl::MenuAction::PowerMenu},
-        {"power_off", tmpl::MenuAction::PowerOff},
-        {"shutdown", tmpl::MenuAction::PowerOff},
-        {"reboot", tmpl::MenuAction::Reboot},
-        {"quit", tmpl::MenuAction::Quit},
-        {"back", tmpl::MenuAction::Back},
-        {"logout", tmpl::MenuAction::Logout},
+    const std::pair<std::string_view, MenuAction> cases[] = {
+        {"shell", MenuAction::SpawnShell},
+        {"spawn_shell", MenuAction::SpawnShell},
+        {"sysinfo", MenuAction::SystemInfo},
+        {"system_info", MenuAction::SystemInfo},
+        {"network", MenuAction::NetworkStatus},
+        {"network_status", MenuAction::NetworkStatus},
+        {"power", MenuAction::PowerMenu},
+        {"power_menu", MenuAction::PowerMenu},
+        {"session", MenuAction::PowerMenu},
+        {"power_off", MenuAction::PowerOff},
+        {"shutdown", MenuAction::PowerOff},
+        {"reboot", MenuAction::Reboot},
+        {"quit", MenuAction::Quit},
+        {"back", MenuAction::Back},
+        {"logout", MenuAction::Logout},
         // No case folding, no trimming, no prefixes.
-        {"Shell", tmpl::MenuAction::None},
-        {" shell", tmpl::MenuAction::None},
-        {"shell ", tmpl::MenuAction::None},
-        {"reboo", tmpl::MenuAction::None},
-        {"None", tmpl::MenuAction::None},
-        {"", tmpl::MenuAction::None},
+        {"Shell", MenuAction::None},
+        {" shell", MenuAction::None},
+        {"shell ", MenuAction::None},
+        {"reboo", MenuAction::None},
+        {"None", MenuAction::None},
+        {"", MenuAction::None},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(tmpl::parse_menu_action(text), expected) << '"' << text << '"';
@@ -37,26 +37,26 @@ TEST(ParseMenuAction, AcceptsEveryAliasExactly) {
 }
 
 TEST(ParseMenuAction, VariantsKeepTheirOrderAndNames) {
-    EXPECT_EQ(static_cast<int>(tmpl::MenuAction::SpawnShell), 0);
-    EXPECT_EQ(static_cast<int>(tmpl::MenuAction::None), 9);
-    EXPECT_EQ(sizeof(tmpl::MenuAction), 1u);
-    const std::pair<tmpl::MenuAction, std::string_view> names[] = {
-        {tmpl::MenuAction::SpawnShell, "SpawnShell"},
-        {tmpl::MenuAction::SystemInfo, "SystemInfo"},
-        {tmpl::MenuAction::NetworkStatus, "NetworkStatus"},
-        {tmpl::MenuAction::PowerMenu, "PowerMenu"},
-        {tmpl::MenuAction::PowerOff, "PowerOff"},
-        {tmpl::MenuAction::Reboot, "Reboot"},
-        {tmpl::MenuAction::Quit, "Quit"},
-        {tmpl::MenuAction::Back, "Back"},
-        {tmpl::MenuAction::Logout, "Logout"},
-        {tmpl::MenuAction::None, "None"},
+    EXPECT_EQ(static_cast<int>(MenuAction::SpawnShell), 0);
+    EXPECT_EQ(static_cast<int>(MenuAction::None), 9);
+    EXPECT_EQ(sizeof(MenuAction), 1u);
+    const std::pair<MenuAction, std::string_view> names[] = {
+        {MenuAction::SpawnShell, "SpawnShell"},
+        {MenuAction::SystemInfo, "SystemInfo"},
+        {MenuAction::NetworkStatus, "NetworkStatus"},
+        {MenuAction::PowerMenu, "PowerMenu"},
+        {MenuAction::PowerOff, "PowerOff"},
+        {MenuAction::Reboot, "Reboot"},
+        {MenuAction::Quit, "Quit"},
+        {MenuAction::Back, "Back"},
+        {MenuAction::Logout, "Logout"},
+        {MenuAction::None, "None"},
     };
     for (const auto& [action, name] : names) {
         EXPECT_EQ(tmpl::menu_action_name(action), name);
     }
     // A value outside the enum reads as None rather than past the table.
-    EXPECT_EQ(tmpl::menu_action_name(static_cast<tmpl::MenuAction>(200)), "None");
+    EXPECT_EQ(tmpl::menu_action_name(static_cast<MenuAction>(200)), "None");
 }
 
 TEST(ParseMenuAction, EveryTemplateNameOfTheTableParsesToItsOwnRow) {

@@ -36,22 +36,22 @@ TEST(CollectMenuItems, VisibleItemsWithActionsInPreOrder) {
     };
     std::vector<tmpl::MenuItem> user;
     tmpl::collect_menu_items(widgets, english(), false, user);
-    EXPECT_EQ(user, (std::vector<tmpl::MenuItem>{{"shell", "Shell", tmpl::MenuAction::SpawnShell},
-                                                 {"deep", "deep", tmpl::MenuAction::None}}));
+    EXPECT_EQ(user, (std::vector<tmpl::MenuItem>{{"shell", "Shell", MenuAction::SpawnShell},
+                                                 {"deep", "deep", MenuAction::None}}));
     std::vector<tmpl::MenuItem> admin;
     tmpl::collect_menu_items(widgets, english(), true, admin);
-    EXPECT_EQ(admin, (std::vector<tmpl::MenuItem>{{"shell", "Shell", tmpl::MenuAction::SpawnShell},
-                                                  {"deep", "deep", tmpl::MenuAction::None},
-                                                  {"net", "net", tmpl::MenuAction::NetworkStatus},
-                                                  {"last", "last", tmpl::MenuAction::SystemInfo}}));
+    EXPECT_EQ(admin, (std::vector<tmpl::MenuItem>{{"shell", "Shell", MenuAction::SpawnShell},
+                                                  {"deep", "deep", MenuAction::None},
+                                                  {"net", "net", MenuAction::NetworkStatus},
+                                                  {"last", "last", MenuAction::SystemInfo}}));
 }
 
 TEST(BuildMenuItems, KeepsThePowerMenuReachableAndPowerActionsOut) {
     const std::vector<tmpl::MenuItem> builtin = {
-        {"sysinfo", "System information", tmpl::MenuAction::SystemInfo},
-        {"network", "Network configuration", tmpl::MenuAction::NetworkStatus},
-        {"session", "Power & log out", tmpl::MenuAction::PowerMenu}};
-    const tmpl::MenuItem power_entry{"session", "Power & log out", tmpl::MenuAction::PowerMenu};
+        {"sysinfo", "System information", MenuAction::SystemInfo},
+        {"network", "Network configuration", MenuAction::NetworkStatus},
+        {"session", "Power & log out", MenuAction::PowerMenu}};
+    const tmpl::MenuItem power_entry{"session", "Power & log out", MenuAction::PowerMenu};
     struct Case {
         std::vector<tmpl::Widget> widgets;
         std::vector<tmpl::MenuItem> expected;
@@ -65,12 +65,12 @@ TEST(BuildMenuItems, KeepsThePowerMenuReachableAndPowerActionsOut) {
          {power_entry}},
         {{widget("item", "a", "shell"), widget("item", "logout", "sysinfo"),
           widget("item", "b", "shutdown")},
-         {{"a", "a", tmpl::MenuAction::SpawnShell}, power_entry}},
+         {{"a", "a", MenuAction::SpawnShell}, power_entry}},
         {{widget("item", "p1", "power"), widget("item", "x", "shell"),
           widget("item", "p2", "session")},
-         {{"p1", "p1", tmpl::MenuAction::PowerMenu},
-          {"x", "x", tmpl::MenuAction::SpawnShell},
-          {"p2", "p2", tmpl::MenuAction::PowerMenu}}},
+         {{"p1", "p1", MenuAction::PowerMenu},
+          {"x", "x", MenuAction::SpawnShell},
+          {"p2", "p2", MenuAction::PowerMenu}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(tmpl::build_menu_items(c.widgets, english(), false), c.expected);

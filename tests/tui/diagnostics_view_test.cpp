@@ -1,6 +1,6 @@
 #include "tui/screens/diagnostics_view.h"
 
-#include "tui/kit/test_backend.h"
+#include "support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 std::vector<std::string> numbered(int n) {
     std::vector<std::string> lines;

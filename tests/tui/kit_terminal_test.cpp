@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "support/test_backend.h"
 #include "tui/kit/terminal.h"
-#include "tui/kit/test_backend.h"
 #include "tui/kit/width.h"
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 const Style kBoldRed = Style{}.with_fg(Color::Red).add(Modifier::Bold);
 
@@ -283,6 +285,8 @@ TEST(KitTerminal, NoColorFromTheEnvironment) {
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 // Whatever sequence of frames is drawn, the bytes sent leave the screen
 // showing exactly the last frame (cells behind wide glyphs aside).

@@ -1,7 +1,7 @@
 #include "tui/screens/login_layout.h"
 
+#include "support/test_backend.h"
 #include "tui/kit/terminal.h"
-#include "tui/kit/test_backend.h"
 #include "tui/kit/width.h"
 
 #include <fmt/format.h>
@@ -12,6 +12,8 @@
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 Catalog test_catalog() {
     Catalog c;

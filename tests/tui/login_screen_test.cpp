@@ -2,7 +2,7 @@
 
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
-#include "tui/kit/test_backend.h"
+#include "support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,8 @@
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 using test::ScratchDir;
 

@@ -1,6 +1,6 @@
 #include "tui/term/screen_loop.h"
 
-#include "tui/kit/test_backend.h"
+#include "support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 
 namespace tarnwick::tui {
 namespace {
+
+using test::TestBackend;
 
 // Scripted modes and events around an in-memory backend.
 struct Harness {

@@ -6,7 +6,7 @@
 #include "core/access_policy.h"
 #include "core/diagnostics.h"
 #include "template/menu/menu_page.h"
-#include "tui/screens/session_screen.h"
+#include "tui/screens/menu_screen.h"
 
 namespace tarnwick::app {
 namespace {
@@ -124,8 +124,8 @@ Result<MenuAction, std::string> show_menu(const ActionScope& scope, std::string_
     const Catalog& catalog = scope.catalog;
     std::optional<std::string_view> status_view;
     if (status) status_view = *status;
-    auto shown = tui::session_screen(title, subtitle, items, scope.ctx.color, status_view, catalog,
-                                     [&catalog] { return diagnostics_model(catalog); });
+    auto shown = tui::menu_screen(title, subtitle, items, scope.ctx.color, status_view, catalog,
+                                  [&catalog] { return diagnostics_model(catalog); });
     if (!shown) return fail(tui::display_io_error(shown.error()));
     return *shown;
 }

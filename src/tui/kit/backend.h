@@ -1,6 +1,6 @@
 #pragma once
-// Where a Terminal sends its bytes: the console (FdBackend) or memory
-// (TestBackend).
+// Where a Terminal sends its bytes: the console (FdBackend), or memory in
+// the tests (tests/support/test_backend.h).
 
 #include <cstdint>
 #include <string_view>

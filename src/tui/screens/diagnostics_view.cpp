@@ -3,10 +3,9 @@
 #include "tui/kit/block.h"
 #include "tui/kit/layout.h"
 #include "tui/kit/paragraph.h"
+#include "tui/term/screen_loop.h"
 
 #include <fmt/format.h>
-
-#include <variant>
 
 namespace tarnwick::tui {
 
@@ -111,40 +110,29 @@ Result<void, IoError> diagnostics_view(Terminal& terminal, std::string_view titl
                                        std::string_view subtitle,
                                        const std::vector<std::string>& lines, bool mono,
                                        std::string_view help, const EventSource& events) {
+    struct Closed {};
     const DiagnosticsContent content{title, subtitle, lines, mono, help};
     DiagnosticsScroll scroll;
-    for (;;) {
-        (void)terminal.autoresize();
-        auto drawn = terminal.draw(
-            [&](Frame& frame) { draw_diagnostics(frame.buffer(), frame.area(), content, scroll); });
-        if (!drawn) {
-            return fail(drawn.error());
-        }
-        auto event = events(kDiagnosticsWait);
-        if (!event) {
-            return fail(event.error());
-        }
-        if (!*event) {
-            continue;
-        }
-        if (const auto* resize = std::get_if<ResizeEvent>(&**event)) {
-            (void)terminal.resize(Size{resize->columns, resize->rows});
-            continue;
-        }
-        const auto* key = std::get_if<KeyEvent>(&**event);
-        if (key == nullptr || !key->is_press()) {
-            continue;
-        }
-        const auto move = diagnostics_key_move(*key);
-        if (!move) {
-            return {};
-        }
-        auto size = terminal.backend().size();
-        if (!size) {
-            return fail(size.error());
-        }
+    ScreenHandlers<Closed> handlers;
+    handlers.draw = [&](Frame& frame, ScreenContext&) {
+        draw_diagnostics(frame.buffer(), frame.area(), content, scroll);
+    };
+    handlers.on_key = [&](const KeyEvent& key, ScreenContext& ctx) -> ScreenStep<Closed> {
+        const auto move = diagnostics_key_move(key);
+        if (!move) return Closed{};
+        auto size = ctx.terminal.backend().size();
+        if (!size) return fail(size.error());
         apply_diagnostics_move(scroll, *move, lines.size(), diagnostics_page(size->height));
-    }
+        return std::nullopt;
+    };
+    // Keys only: mouse reports are read and dropped, the console mouse is not
+    // polled; one event per turn.
+    std::optional<ConsoleMouse> no_mouse;
+    const ColorDepth depth = mono ? ColorDepth::Mono : ColorDepth::Color16;
+    ScreenContext ctx{terminal, no_mouse, depth, color_roles(depth)};
+    auto closed = run_turns(ctx, handlers, TurnEvents{kDiagnosticsWait, events, false});
+    if (!closed) return fail(closed.error());
+    return {};
 }
 
 }  // namespace tarnwick::tui

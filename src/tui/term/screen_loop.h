@@ -33,9 +33,11 @@
 //   auto result = run_screen(cli.color, h);
 //
 // A key handler must not depend on what drawing computes (it may run several
-// times between two frames); a mouse handler may. A handler may draw a dialog
-// on the same terminal (the diagnostics view) via ctx.terminal and read
-// events with next_event(ctx.mouse).
+// times between two frames); a mouse handler may.
+//
+// Steps 5 and 7 alone are run_turns: a view drawn on the terminal of the
+// screen that opened it (the diagnostics view) runs them with its own event
+// source and wait, and leaves the terminal's modes to its caller.
 
 #include "core/config.h"
 #include "tui/kit/terminal.h"
@@ -86,19 +88,22 @@ struct ScreenIo {
         };
 };
 
-template <class T>
-Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
-                              const ScreenIo& io = ScreenIo{}) {
-    const ColorDepth depth = color_depth(color);
-    Backend& backend = *io.backend;
-    if (auto entered = io.enter(backend); !entered) return fail(entered.error());
-    std::optional<ConsoleMouse> mouse = io.open_mouse();
-    auto created = Terminal::create(backend);
-    if (!created) return fail(created.error());
-    Terminal& terminal = *created;
-    if (auto cleared = terminal.clear(); !cleared) return fail(cleared.error());
-    ScreenContext ctx{terminal, mouse, depth, color_roles(depth)};
+// Where run_turns takes its events from.
+struct TurnEvents {
+    // The longest wait for the first event of a turn.
+    std::chrono::milliseconds turn = kEventWait;
+    // The next event within the wait; a zero wait takes only one already pending.
+    std::function<EventResult(std::chrono::milliseconds)> next;
+    // Take every pending event before the next frame; else one event per turn.
+    bool drain = true;
+};
 
+// The turns of a screen on a terminal that is already set up: draw, wait,
+// dispatch, until a handler's result or the first error.
+template <class T>
+Result<T, IoError> run_turns(ScreenContext& ctx, ScreenHandlers<T>& handlers,
+                             const TurnEvents& events) {
+    Terminal& terminal = ctx.terminal;
     const auto render = [&](Frame& frame) {
         if (handlers.draw) handlers.draw(frame, ctx);
     };
@@ -107,8 +112,8 @@ Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
         if (auto drawn = terminal.draw(render); !drawn) return fail(drawn.error());
 
         bool rendered = true;  // the handlers' state is what the last render saw
-        for (auto wait = io.turn;; wait = std::chrono::milliseconds{0}) {
-            auto next = io.next(mouse, wait);
+        for (auto wait = events.turn;; wait = std::chrono::milliseconds{0}) {
+            auto next = events.next(wait);
             if (!next) return fail(next.error());
             if (!*next) break;
 
@@ -129,13 +134,32 @@ Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
                 rendered = false;
             }
             if (!step) return fail(step.error());
-            if (!*step) continue;
-
-            if (auto left = io.leave(backend); !left) return fail(left.error());
-            terminal.set_cursor_hidden(false);
-            return std::move(**step);
+            if (*step) return std::move(**step);
+            if (!events.drain) break;
         }
     }
+}
+
+template <class T>
+Result<T, IoError> run_screen(AutoMode color, ScreenHandlers<T>& handlers,
+                              const ScreenIo& io = ScreenIo{}) {
+    const ColorDepth depth = color_depth(color);
+    Backend& backend = *io.backend;
+    if (auto entered = io.enter(backend); !entered) return fail(entered.error());
+    std::optional<ConsoleMouse> mouse = io.open_mouse();
+    auto created = Terminal::create(backend);
+    if (!created) return fail(created.error());
+    Terminal& terminal = *created;
+    if (auto cleared = terminal.clear(); !cleared) return fail(cleared.error());
+    ScreenContext ctx{terminal, mouse, depth, color_roles(depth)};
+
+    const TurnEvents events{
+        io.turn, [&](std::chrono::milliseconds wait) { return io.next(mouse, wait); }, true};
+    auto result = run_turns(ctx, handlers, events);
+    if (!result) return fail(result.error());
+    if (auto left = io.leave(backend); !left) return fail(left.error());
+    terminal.set_cursor_hidden(false);
+    return result;
 }
 
 }  // namespace tarnwick::tui

@@ -1,11 +1,13 @@
-#include "tui/kit/test_backend.h"
+#include "support/test_backend.h"
 
 #include <charconv>
 #include <vector>
 
 #include "tui/kit/width.h"
 
-namespace tarnwick::tui {
+namespace tarnwick::test {
+
+using namespace tui;
 namespace {
 
 std::vector<unsigned> parse_params(std::string_view params) {
@@ -201,4 +203,4 @@ void TestBackend::put_text(std::string_view text) {
     }
 }
 
-}  // namespace tarnwick::tui
+}  // namespace tarnwick::test

@@ -1,4 +1,4 @@
-#include "tui/screens/session_screen.h"
+#include "tui/screens/menu_screen.h"
 
 #include "core/catalog.h"
 #include "tui/kit/block.h"
@@ -30,10 +30,10 @@ struct MenuState {
         if (selection + 1 < items.size()) ++selection;
     }
     // The entry's action, or nothing for an entry whose action is unknown.
-    std::optional<tmpl::MenuAction> activate(std::size_t index) {
+    std::optional<MenuAction> activate(std::size_t index) {
         selection = index;
         const tmpl::MenuItem& item = items[index];
-        if (item.action == tmpl::MenuAction::None) {
+        if (item.action == MenuAction::None) {
             status = translate_arg(catalog, "session.unknown_action", "id", item.id);
             return std::nullopt;
         }
@@ -103,7 +103,7 @@ void draw(Frame& frame, MenuState& state, const ColorRoles& roles, std::string_v
                         rows[2]);
 }
 
-using Step = ScreenStep<tmpl::MenuAction>;
+using Step = ScreenStep<MenuAction>;
 
 Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx,
             const DiagnosticsProvider& diagnostics) {
@@ -144,7 +144,7 @@ Step on_key(const KeyEvent& key, MenuState& state, ScreenContext& ctx,
         state.help_shown = false;
         return std::nullopt;
     }
-    return tmpl::MenuAction::Quit;
+    return MenuAction::Quit;
 }
 
 Step on_mouse(const MouseEvent& mouse, MenuState& state) {
@@ -172,14 +172,13 @@ Step on_mouse(const MouseEvent& mouse, MenuState& state) {
 
 }  // namespace
 
-Result<tmpl::MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
-                                                 const std::vector<tmpl::MenuItem>& items,
-                                                 AutoMode color,
-                                                 std::optional<std::string_view> status,
-                                                 const Catalog& catalog,
-                                                 const DiagnosticsProvider& diagnostics) {
+Result<MenuAction, IoError> menu_screen(std::string_view title, std::string_view subtitle,
+                                        const std::vector<tmpl::MenuItem>& items, AutoMode color,
+                                        std::optional<std::string_view> status,
+                                        const Catalog& catalog,
+                                        const DiagnosticsProvider& diagnostics) {
     MenuState state{items, catalog, 0, false, std::string(status.value_or("")), {}};
-    ScreenHandlers<tmpl::MenuAction> handlers;
+    ScreenHandlers<MenuAction> handlers;
     handlers.draw = [&](Frame& frame, ScreenContext& ctx) {
         draw(frame, state, ctx.roles, title, subtitle);
     };

@@ -26,11 +26,10 @@ using DiagnosticsProvider = std::function<DiagnosticsModel()>;
 // only shows a status message); q or Esc returns Quit; ? toggles the help
 // box; F1 opens the diagnostics view. `status` replaces the key help in the
 // footer when not empty.
-Result<tmpl::MenuAction, IoError> session_screen(std::string_view title, std::string_view subtitle,
-                                                 const std::vector<tmpl::MenuItem>& items,
-                                                 AutoMode color,
-                                                 std::optional<std::string_view> status,
-                                                 const Catalog& catalog,
-                                                 const DiagnosticsProvider& diagnostics);
+Result<MenuAction, IoError> menu_screen(std::string_view title, std::string_view subtitle,
+                                        const std::vector<tmpl::MenuItem>& items, AutoMode color,
+                                        std::optional<std::string_view> status,
+                                        const Catalog& catalog,
+                                        const DiagnosticsProvider& diagnostics);
 
 }  // namespace tarnwick::tui

@@ -8,18 +8,18 @@
 #include "tui/kit/backend.h"
 #include "tui/kit/buffer.h"
 
-namespace tarnwick::tui {
+namespace tarnwick::test {
 
-class TestBackend final : public Backend {
+class TestBackend final : public tui::Backend {
 public:
     TestBackend(std::uint16_t width, std::uint16_t height);
 
-    Result<Size, IoError> size() override;
-    Result<void, IoError> write(std::string_view bytes) override;
-    Result<void, IoError> flush() override;
+    Result<tui::Size, tui::IoError> size() override;
+    Result<void, tui::IoError> write(std::string_view bytes) override;
+    Result<void, tui::IoError> flush() override;
 
     // The screen as the bytes flushed so far left it.
-    const Buffer& screen() const { return screen_; }
+    const tui::Buffer& screen() const { return screen_; }
     // Symbols of one screen row, joined.
     std::string row_text(std::uint16_t y) const;
     // Every byte flushed so far.
@@ -28,7 +28,7 @@ public:
     std::string take_bytes();
 
     bool cursor_visible() const { return cursor_visible_; }
-    Position cursor() const { return cursor_; }
+    tui::Position cursor() const { return cursor_; }
     int flush_count() const { return flushes_; }
 
     // Changes the size the next size() reports (the screen is kept).
@@ -43,17 +43,17 @@ private:
     void apply_sgr(std::string_view params);
     void put_text(std::string_view text);
 
-    Size size_;
-    Buffer screen_;
+    tui::Size size_;
+    tui::Buffer screen_;
     std::string pending_;
     std::string flushed_;
     std::size_t taken_ = 0;
     std::string partial_;
-    Position cursor_;
-    Style pen_ = Style::reset();
+    tui::Position cursor_;
+    tui::Style pen_ = tui::Style::reset();
     bool cursor_visible_ = true;
     int flushes_ = 0;
     std::optional<int> failure_;
 };
 
-}  // namespace tarnwick::tui
+}  // namespace tarnwick::test
