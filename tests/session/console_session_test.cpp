@@ -1,6 +1,6 @@
 // The whole console driven as a user would: the real binary inside the
-// sandbox (private mount and network namespaces, pam_wrapper, nss_wrapper, fake FreeBSD
-// commands) on a pseudo-terminal.
+// sandbox (private mount and network namespaces, pam_wrapper, nss_wrapper,
+// fake FreeBSD commands) on a pseudo-terminal.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
