@@ -7,12 +7,9 @@
 
 #include <fmt/format.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <cerrno>
 #include <map>
 
 namespace tarnwick {
@@ -195,7 +192,8 @@ std::string display_config_error(const ConfigError& error) {
         case ConfigErrorKind::UnknownField:
             return "unknown field: " + error.detail;
         case ConfigErrorKind::Io:
-            return "IO error: " + system_error_text(error.os_error);
+            return "IO error: " +
+                   (error.os_error != 0 ? system_error_text(error.os_error) : error.detail);
     }
     return {};
 }
@@ -209,16 +207,23 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return fail(ConfigError{ConfigErrorKind::FileNotFound, path});
     }
-    // Non-blocking, so a FIFO swapped in after the check cannot hang the start.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return fail(ConfigError{ConfigErrorKind::Io, {}, errno});
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(ConfigError{ConfigErrorKind::FileNotFound, path});
+    // Read without blocking and only when regular, so a FIFO or a device
+    // swapped in after the check cannot hang the start.
+    auto bytes = read_regular_file(path, kMaxConfigFileBytes);
+    if (!bytes) {
+        const ReadFileError& error = bytes.error();
+        switch (error.kind) {
+            case ReadFileError::Kind::System:
+                return fail(ConfigError{ConfigErrorKind::Io, {}, error.os_error});
+            case ReadFileError::Kind::Directory:
+            case ReadFileError::Kind::NotRegular:
+                return fail(ConfigError{ConfigErrorKind::FileNotFound, path});
+            case ReadFileError::Kind::TooLarge:
+            case ReadFileError::Kind::InvalidUtf8:
+                break;
+        }
+        return fail(ConfigError{ConfigErrorKind::Io, display_read_file_error(error)});
     }
-    auto bytes = read_fd(fd);
-    ::close(fd);
-    if (!bytes) return fail(ConfigError{ConfigErrorKind::Io, {}, bytes.error()});
 
     const auto tree = json::parse(*bytes);
     if (!tree)

@@ -38,7 +38,8 @@ enum class ConfigErrorKind { DirNotFound, FileNotFound, Json, UnknownField, Io }
 
 struct ConfigError {
     ConfigErrorKind kind;
-    std::string detail;  // the folder, the file path, the JSON message or the key
+    std::string detail;  // the folder, the file path, the JSON message, the key, or
+                         // an Io error's text when it has no errno
     int os_error = 0;    // errno of an Io error
 };
 

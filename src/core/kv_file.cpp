@@ -3,11 +3,6 @@
 #include "core/read_file.h"
 #include "core/text.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
-
 namespace tarnwick {
 namespace {
 
@@ -44,8 +39,10 @@ std::string_view strip_quotes(std::string_view value) {
     return value;
 }
 
-I18nError io_error(int errnum) {
-    return I18nError{I18nErrorKind::Io, system_error_text(errnum)};
+Result<std::string, I18nError> read_utf8_file(const std::string& path) {
+    auto text = read_text_file(path, kMaxConfigFileBytes);
+    if (!text) return fail(I18nError{I18nErrorKind::Io, display_read_file_error(text.error())});
+    return std::move(*text);
 }
 
 }  // namespace
@@ -56,28 +53,6 @@ std::string display_i18n_error(const I18nError& error) {
             return "io error: " + error.detail;
     }
     return error.detail;
-}
-
-Result<std::string, I18nError> read_utf8_file(const std::string& path) {
-    // O_NONBLOCK so that opening a FIFO cannot hang; it has no effect on the
-    // reads of a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return fail(io_error(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return fail(io_error(err));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(io_error(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
-    }
-    auto bytes = read_fd(fd);
-    ::close(fd);
-    if (!bytes) return fail(io_error(bytes.error()));
-    if (!is_valid_utf8(*bytes)) return fail(I18nError{I18nErrorKind::Io, kInvalidUtf8Text});
-    return std::move(*bytes);
 }
 
 KvMap parse_kv_text(std::string_view text) {

@@ -26,16 +26,14 @@ std::string display_i18n_error(const I18nError& error);
 // Key to message; std::less<> so lookups take string_view without a copy.
 using KvMap = std::map<std::string, std::string, std::less<>>;
 
-// Reads a whole file as UTF-8 text. Only regular files are read: a FIFO or a
-// device in a locale folder must not block or flood the console.
-Result<std::string, I18nError> read_utf8_file(const std::string& path);
-
 // The entries of a message file. Lines split at "\n" with a trailing "\r"
 // removed, trimmed; empty lines and lines starting with "#" are skipped, as
 // are lines without "=" or with an empty key. The value after the first "="
 // is trimmed, then stripped of leading and trailing double quotes and left
 // as it is. The last occurrence of a key wins.
 KvMap parse_kv_text(std::string_view text);
+// Files are read as UTF-8 text with read_text_file and the configuration cap;
+// an Io error carries display_read_file_error's text.
 Result<KvMap, I18nError> read_kv_file(const std::string& path);
 
 // "1", "on", "yes", "true" and "0", "no", "off", "false", trimmed and in any

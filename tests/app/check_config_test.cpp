@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace tarnwick::app {
 namespace {
 
@@ -153,6 +155,17 @@ TEST(CheckConfig, AbsoluteTemplatesDirStandsForItself) {
                 "",
                 "ERROR: pages/result.twml: unsupported schema: 2.1\n",
                 78}});
+}
+
+TEST(CheckConfig, DeviceInPlaceOfAJsonTemplateIsRefusedPromptly) {
+    test::ScratchDir dir;
+    test::write_folder(dir, {kConfig, kLogin});
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("templates/main.json").c_str()), 0);
+    const auto r = test::run_tarnwick({"--check-config", "--config-dir", dir.path()});
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ERROR: IO: Invalid argument (os error 22)\n");
+    EXPECT_EQ(r.status, 78);
 }
 
 const std::pair<std::string, std::string> kEnglish{

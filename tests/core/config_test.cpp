@@ -1,4 +1,5 @@
 #include "core/config.h"
+#include "core/read_file.h"
 
 #include "support/scratch_dir.h"
 
@@ -196,6 +197,16 @@ TEST(ConfigFolder, ReportsAMissingFolderOrFileAsGiven) {
     ASSERT_EQ(::mkfifo(dir.file("fifo/config.json").c_str(), 0600), 0);
     EXPECT_EQ(display_config_error(load_config(dir.file("fifo")).error()),
               "config file not found: " + dir.file("fifo") + "/config.json");
+
+    dir.mkdir("zero");
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("zero/config.json").c_str()), 0);
+    EXPECT_EQ(display_config_error(load_config(dir.file("zero")).error()),
+              "config file not found: " + dir.file("zero") + "/config.json");
+
+    // Past the cap the file is not parsed at all, however valid its start.
+    dir.write("large/config.json", "{}" + std::string(kMaxConfigFileBytes, ' '));
+    EXPECT_EQ(display_config_error(load_config(dir.file("large")).error()),
+              "IO error: file is larger than 1048576 bytes");
 }
 
 TEST(ConfigFolder, FollowsSymbolicLinks) {

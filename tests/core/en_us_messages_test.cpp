@@ -1,4 +1,5 @@
 #include "core/kv_file.h"
+#include "core/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ const std::vector<KeyGroup>& expected_groups() {
 }
 
 std::vector<std::string> file_lines() {
-    const auto text = read_utf8_file(kEnUsFile);
+    const auto text = read_text_file(kEnUsFile, kMaxConfigFileBytes);
     EXPECT_TRUE(text.has_value()) << kEnUsFile;
     std::vector<std::string> lines;
     if (!text) return lines;

@@ -1,5 +1,7 @@
 #include "template/screen/screen_template.h"
 
+#include "core/read_file.h"
+
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <functional>
 
 namespace tarnwick::tmpl {
 namespace {
@@ -273,9 +276,35 @@ TEST_F(ScreenDir, FolderNamedJsonIsAnIoError) {
     EXPECT_EQ(load_text(), "IO: Is a directory (os error 21)");
 }
 
-TEST_F(ScreenDir, FifoDoesNotBlockTheLoad) {
-    ASSERT_EQ(::mkfifo(dir.file("pipe.json").c_str(), 0600), 0);
-    EXPECT_EQ(load_text(), "JSON: EOF while parsing a value at line 1 column 0");
+TEST_F(ScreenDir, OnlyRegularFilesWithinTheCapAreRead) {
+    const struct {
+        const char* what;
+        std::function<void(const test::ScratchDir&)> make;
+        const char* expected;
+    } cases[] = {
+        {"FIFO",
+         [](const test::ScratchDir& d) {
+             ASSERT_EQ(::mkfifo(d.file("pipe.json").c_str(), 0600), 0);
+         },
+         "IO: Invalid argument (os error 22)"},
+        {"link to /dev/zero",
+         [](const test::ScratchDir& d) {
+             ASSERT_EQ(::symlink("/dev/zero", d.file("zero.json").c_str()), 0);
+         },
+         "IO: Invalid argument (os error 22)"},
+        {"over the cap",
+         [](const test::ScratchDir& d) {
+             d.write("large.json", "{}" + std::string(kMaxConfigFileBytes, ' '));
+         },
+         "IO: file is larger than 1048576 bytes"},
+    };
+    for (const auto& c : cases) {
+        test::ScratchDir local;
+        c.make(local);
+        auto screens = load_screen_dir(local.path());
+        ASSERT_FALSE(screens) << c.what;
+        EXPECT_EQ(display_screen_template_error(screens.error()), c.expected) << c.what;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 #include "twml_fixture.h"
 
+#include "core/read_file.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <span>
 
 namespace tarnwick::tmpl {
 namespace {
@@ -10,6 +16,14 @@ struct ErrorCase {
     std::string page;
     std::string expected;
 };
+
+// Each page loaded in a fresh template folder.
+void expect_outcomes(std::span<const ErrorCase> cases) {
+    for (const auto& c : cases) {
+        TemplateFolder folder;
+        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
+    }
+}
 
 std::string nested_sections(int levels) {
     std::string open;
@@ -51,10 +65,7 @@ TEST(LoadPage, ReportsEachFaultWithItsText) {
          "duplicate field id: a"},
         {"17 levels", nested_sections(17), "nesting too deep"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, RefusesWhatIsNotWellFormed) {
@@ -85,10 +96,7 @@ TEST(LoadPage, RefusesWhatIsNotWellFormed) {
         {"external DTD", R"(<!DOCTYPE screen SYSTEM "/etc/passwd"><screen id="p"/>)",
          "XML parse: document type declaration not allowed at 1:38"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, ResolvesPredefinedEntitiesAndCharacterReferences) {
@@ -108,6 +116,20 @@ TEST(LoadPage, MissingFileIsAnIoError) {
     TemplateFolder folder;
     EXPECT_EQ(outcome(load_page(folder.path() + "/pages/none.twml", folder.path())),
               "IO: No such file or directory (os error 2)");
+}
+
+TEST(LoadPage, ReadsPagesAndImportsOnlyWithinTheCap) {
+    TemplateFolder folder;
+    const std::string padding(kMaxConfigFileBytes, ' ');
+    folder.mkdir("pages");
+    const std::string fifo = folder.path() + "/pages/fifo.twml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(outcome(load_page(fifo, folder.path())), "IO: Invalid argument (os error 22)");
+    EXPECT_EQ(outcome(folder.load("<screen id=\"p\"/>" + padding)),
+              "IO: file is larger than 1048576 bytes");
+    folder.write("large.twml", "<lib/>" + padding);
+    EXPECT_EQ(outcome(folder.load(R"(<screen id="p"><import href="large.twml"/></screen>)")),
+              "IO: file is larger than 1048576 bytes");
 }
 
 TEST(LoadPage, OrdersItsChecks) {
@@ -136,10 +158,7 @@ TEST(LoadPage, OrdersItsChecks) {
         {"children of menu first", page_with("<menu id=\"{x}\"><button/></menu>"),
          "unknown tag: button"},
     };
-    for (const auto& c : cases) {
-        TemplateFolder folder;
-        EXPECT_EQ(outcome(folder.load(c.page)), c.expected) << c.what;
-    }
+    expect_outcomes(cases);
 }
 
 TEST(LoadPage, ReadsRootAttributesWithDefaults) {

@@ -7,8 +7,8 @@
 #include "app/offline/page_label_keys.h"
 #include "core/catalog.h"
 #include "core/config.h"
-#include "core/kv_file.h"
 #include "core/locale.h"
+#include "core/read_file.h"
 #include "core/text.h"
 #include "template/twml/error.h"
 #include "template/twml/loader.h"
@@ -83,9 +83,9 @@ bool check_locale(const std::string& tag, const Catalog& catalog,
             ++counters.red;
             continue;
         }
-        const auto text = read_utf8_file(path);
+        const auto text = read_text_file(path, kMaxConfigFileBytes);
         if (!text) {
-            print_error_line(text.error().detail);
+            print_error_line(display_read_file_error(text.error()));
             return false;
         }
         const std::vector<std::string> keys = page_label_keys(*text);

@@ -26,16 +26,13 @@ bool has_json_extension(std::string_view name) {
     return dot != std::string_view::npos && dot != 0 && name.substr(dot + 1) == "json";
 }
 
-Result<std::string, ScreenTemplateError> read_text_file(const std::string& path) {
-    // Non-blocking open so that a FIFO left in the folder cannot hang the console.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail(io_error(errno));
-    auto bytes = read_fd(fd);
-    ::close(fd);
-    if (!bytes) return fail(io_error(bytes.error()));
-    if (!is_valid_utf8(*bytes))
-        return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io, kInvalidUtf8Text});
-    return std::move(*bytes);
+Result<std::string, ScreenTemplateError> read_template_file(const std::string& path) {
+    auto text = read_text_file(path, kMaxConfigFileBytes);
+    if (!text) {
+        return fail(ScreenTemplateError{ScreenTemplateError::Kind::Io,
+                                        display_read_file_error(text.error())});
+    }
+    return std::move(*text);
 }
 
 struct DirCloser {
@@ -68,7 +65,7 @@ Result<std::vector<ScreenTemplate>, ScreenTemplateError> load_screen_dir(
         }
         const std::string_view name = entry->d_name;
         if (name == "." || name == ".." || !has_json_extension(name)) continue;
-        auto text = read_text_file(join_path(folder, name));
+        auto text = read_template_file(join_path(folder, name));
         if (!text) return fail(text.error());
         auto screen = parse_screen_template(*text);
         if (!screen) return fail(screen.error());

@@ -84,27 +84,12 @@ Result<std::string, std::string> read_inside(const std::string& folder, std::str
         }
         dir.reset(next);
     }
-    std::string name(below.back());
-    UniqueFd fd(::openat(dir.get(), name.c_str(),
-                         O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        return fail(system_error_text(errno));
+    auto text = require_utf8(read_regular_file_at(dir.get(), std::string(below.back()),
+                                                  kMaxConfigFileBytes, FinalLink::Refuse));
+    if (!text) {
+        return fail(display_read_file_error(text.error()));
     }
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0) {
-        return fail(system_error_text(errno));
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return fail(system_error_text(S_ISDIR(status.st_mode) ? EISDIR : EINVAL));
-    }
-    auto data = read_fd(fd.get());
-    if (!data) {
-        return fail(system_error_text(data.error()));
-    }
-    if (!is_valid_utf8(*data)) {
-        return fail(std::string(kInvalidUtf8Text));
-    }
-    return std::move(*data);
+    return std::move(*text);
 }
 
 TwmlError io_error(std::string text) {

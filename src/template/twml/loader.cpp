@@ -1,6 +1,6 @@
 #include "template/twml/loader.h"
 
-#include "core/kv_file.h"
+#include "core/read_file.h"
 #include "template/twml/components.h"
 #include "template/twml/convert.h"
 #include "template/twml/imports.h"
@@ -24,9 +24,9 @@ std::string import_base(const std::string& page_path, const std::string& templat
 
 Result<TwmlPage, TwmlError> load_page(const std::string& page_path,
                                       const std::string& template_dir) {
-    auto text = read_utf8_file(page_path);
+    auto text = read_text_file(page_path, kMaxConfigFileBytes);
     if (!text) {
-        return fail(TwmlError::make(TwmlError::Kind::Io, std::move(text.error().detail)));
+        return fail(TwmlError::make(TwmlError::Kind::Io, display_read_file_error(text.error())));
     }
     auto document = parse_xml(*text);
     if (!document) {

@@ -1,7 +1,7 @@
 #include "tui/welcome/welcome_text.h"
 
 #include "core/console_log.h"
-#include "core/kv_file.h"
+#include "core/read_file.h"
 #include "core/text.h"
 
 #include <fmt/format.h>
@@ -38,7 +38,7 @@ std::vector<MarkupLine> load_welcome_text_from(const std::vector<std::string>& f
     for (const std::string& folder : folders) {
         for (const std::string& name : names) {
             std::string path = join_path(folder, name);
-            auto text = read_utf8_file(path);
+            auto text = read_text_file(path, kMaxConfigFileBytes);
             if (!text) {
                 continue;
             }
