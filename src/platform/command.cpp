@@ -96,102 +96,186 @@ void kill_group(pid_t pid) {
     (void)::kill(pid, SIGKILL);  // also when it left its group
 }
 
-// Waits for the child within the time limit, reading the captures meanwhile.
-Result<ExitStatus, CommandError> supervise(pid_t pid, const std::string& program,
-                                           std::array<Capture, 2>& captures,
-                                           const CommandLimits& limits) {
-    const auto deadline = Clock::now() + limits.time_limit;
-    const UniqueFd watch = exit_watch(pid);
-    for (;;) {
+}  // namespace
+
+// One command of a set, from its start until its result is handed over.
+struct CommandSet::Child {
+    std::string program;
+    std::chrono::milliseconds time_limit{0};
+    pid_t pid = -1;
+    Clock::time_point deadline;
+    UniqueFd watch;                   // readable once the child exits, where the system has one
+    CommandOutput output;             // the captures' sinks
+    std::array<Capture, 2> captures;  // not used when the streams are inherited
+    std::optional<Result<ExitStatus, CommandError>> ended;
+    bool taken = false;
+
+    void end(Result<ExitStatus, CommandError> result) {
+        ended = std::move(result);
+        for (Capture& c : captures) c.fd.reset();
+    }
+
+    // Starts the program; a failure to start ends the child at once.
+    void launch(const std::vector<std::string>& args, const CommandLimits& limits, bool capture) {
+        time_limit = limits.time_limit;
+        auto spawn_error = [this](int e) {
+            end(fail(CommandError{CommandError::Kind::Spawn, program, e, {}}));
+        };
+
+        const char* env_path = std::getenv("PATH");
+        SpawnRequest request;
+        request.files =
+            command_files(program, env_path != nullptr ? std::optional<std::string_view>(env_path)
+                                                       : std::nullopt);
+        request.argv.reserve(args.size() + 1);
+        request.argv.push_back(program);
+        request.argv.insert(request.argv.end(), args.begin(), args.end());
+
+        UniqueFd null_in;
+        UniqueFd out_w, err_w;
+        if (capture) {
+            null_in.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+            if (!null_in || !lift_above_stdio(null_in)) return spawn_error(errno);
+            std::array<std::string*, 2> sinks{&output.out, &output.err};
+            std::array<UniqueFd*, 2> write_ends{&out_w, &err_w};
+            for (std::size_t i = 0; i < 2; ++i) {
+                auto pipe = make_child_pipe();
+                if (!pipe) return spawn_error(pipe.error());
+                // Non-blocking on this side only: the drain after exit must not wait.
+                if (::fcntl(pipe->read_end.get(), F_SETFL, O_NONBLOCK) != 0) {
+                    return spawn_error(errno);
+                }
+                captures[i] = Capture{std::move(pipe->read_end), sinks[i], limits.output_cap};
+                *write_ends[i] = std::move(pipe->write_end);
+            }
+            request.stdio = {null_in.get(), out_w.get(), err_w.get()};
+        }
+
+        deadline = Clock::now() + limits.time_limit;
+        auto spawned = spawn_process(request);
+        if (!spawned) {
+            const SpawnFailure& f = spawned.error();
+            const auto kind =
+                f.step == SpawnStep::Exec ? CommandError::Kind::Exec : CommandError::Kind::Spawn;
+            return end(fail(CommandError{kind, program, f.errnum, {}}));
+        }
+        pid = *spawned;
+        watch = exit_watch(pid);
+    }
+
+    // Looks at the child without waiting: an exit ends it (after reading
+    // what is left in its pipes), and so does its time limit (the whole
+    // group is killed).
+    void check(Clock::time_point now) {
         int status = 0;
         const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
         if (reaped == pid) {
             for (Capture& c : captures) {
                 if (c.fd) c.drain_available();
             }
-            return ExitStatus::from_wait_status(status);
+            return end(ExitStatus::from_wait_status(status));
         }
         if (reaped < 0 && errno != EINTR) {
             const int error = errno;
             kill_group(pid);
-            return fail(CommandError{CommandError::Kind::Wait, program, error, {}});
+            return end(fail(CommandError{CommandError::Kind::Wait, program, error, {}}));
         }
-        const auto now = Clock::now();
         if (now >= deadline) {
             kill_group(pid);
             (void)wait_for_child(pid);  // killed: returns at once
-            return fail(CommandError{CommandError::Kind::TimedOut, program, 0, limits.time_limit});
+            return end(fail(CommandError{CommandError::Kind::TimedOut, program, 0, time_limit}));
         }
-        auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
-        if (!watch) wait = std::min(wait, kExitPollTick);
+    }
 
-        std::array<pollfd, 3> fds{};
-        std::array<Capture*, 3> owners{};
-        nfds_t count = 0;
-        for (Capture& c : captures) {
-            if (!c.fd) continue;
-            fds[count] = {c.fd.get(), POLLIN, 0};
-            owners[count++] = &c;
+    // Stops a child that is still running (killed and reaped).
+    void stop(CommandError error) {
+        kill_group(pid);
+        (void)wait_for_child(pid);
+        end(fail(std::move(error)));
+    }
+};
+
+CommandSet::CommandSet() = default;
+
+CommandSet::~CommandSet() {
+    for (auto& child : children_) {
+        if (!child->ended)
+            child->stop(CommandError{CommandError::Kind::Wait, child->program, 0, {}});
+    }
+}
+
+CommandSet::Handle CommandSet::start(std::string_view program, const std::vector<std::string>& args,
+                                     const CommandLimits& limits) {
+    return launch(program, args, limits, true);
+}
+
+CommandSet::Handle CommandSet::launch(std::string_view program,
+                                      const std::vector<std::string>& args,
+                                      const CommandLimits& limits, bool capture) {
+    auto child = std::make_unique<Child>();
+    child->program = std::string(program);
+    child->launch(args, limits, capture);
+    children_.push_back(std::move(child));
+    return children_.size() - 1;
+}
+
+std::size_t CommandSet::unfinished() const {
+    return static_cast<std::size_t>(
+        std::count_if(children_.begin(), children_.end(), [](const auto& c) { return !c->taken; }));
+}
+
+// Waits until the child has ended, looking after every running one meanwhile.
+void CommandSet::wait_for(Child& target) {
+    std::vector<pollfd> fds;
+    std::vector<Capture*> owners;  // null for an exit watch
+    while (!target.ended) {
+        const auto now = Clock::now();
+        auto wait = std::chrono::milliseconds::max();
+        fds.clear();
+        owners.clear();
+        for (auto& child : children_) {
+            if (child->ended) continue;
+            child->check(now);
+            if (child->ended) continue;
+            wait =
+                std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(child->deadline - now));
+            if (!child->watch) wait = std::min(wait, kExitPollTick);
+            for (Capture& c : child->captures) {
+                if (!c.fd) continue;
+                fds.push_back({c.fd.get(), POLLIN, 0});
+                owners.push_back(&c);
+            }
+            if (child->watch) {
+                fds.push_back({child->watch.get(), POLLIN, 0});
+                owners.push_back(nullptr);
+            }
         }
-        if (watch) fds[count++] = {watch.get(), POLLIN, 0};
-        if (::poll(fds.data(), count, static_cast<int>(wait.count())) < 0 && errno != EINTR) {
+        if (target.ended) break;
+        if (::poll(fds.data(), fds.size(), static_cast<int>(wait.count())) < 0 && errno != EINTR) {
             const int error = errno;
-            kill_group(pid);
-            (void)wait_for_child(pid);
-            return fail(CommandError{CommandError::Kind::Wait, program, error, {}});
+            for (auto& child : children_) {
+                if (!child->ended) {
+                    child->stop(CommandError{CommandError::Kind::Wait, child->program, error, {}});
+                }
+            }
+            break;
         }
-        for (nfds_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < fds.size(); ++i) {
             if (owners[i] != nullptr && fds[i].revents != 0) (void)owners[i]->read_some();
         }
     }
 }
 
-Result<ExitStatus, CommandError> run(std::string_view program, const std::vector<std::string>& args,
-                                     CommandOutput* output, const CommandLimits& limits) {
-    const std::string name(program);
-    auto spawn_error = [&name](int e) {
-        return fail(CommandError{CommandError::Kind::Spawn, name, e, {}});
-    };
-
-    const char* env_path = std::getenv("PATH");
-    SpawnRequest request;
-    request.files = command_files(
-        program, env_path != nullptr ? std::optional<std::string_view>(env_path) : std::nullopt);
-    request.argv.reserve(args.size() + 1);
-    request.argv.push_back(name);
-    request.argv.insert(request.argv.end(), args.begin(), args.end());
-
-    UniqueFd null_in;
-    std::array<Capture, 2> captures;
-    UniqueFd out_w, err_w;
-    if (output != nullptr) {
-        null_in.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-        if (!null_in || !lift_above_stdio(null_in)) return spawn_error(errno);
-        std::array<std::string*, 2> sinks{&output->out, &output->err};
-        std::array<UniqueFd*, 2> write_ends{&out_w, &err_w};
-        for (std::size_t i = 0; i < 2; ++i) {
-            auto pipe = make_child_pipe();
-            if (!pipe) return spawn_error(pipe.error());
-            // Non-blocking on this side only: the drain after exit must not wait.
-            if (::fcntl(pipe->read_end.get(), F_SETFL, O_NONBLOCK) != 0) return spawn_error(errno);
-            captures[i] = Capture{std::move(pipe->read_end), sinks[i], limits.output_cap};
-            *write_ends[i] = std::move(pipe->write_end);
-        }
-        request.stdio = {null_in.get(), out_w.get(), err_w.get()};
-    }
-
-    auto pid = spawn_process(request);
-    if (!pid) {
-        const SpawnFailure& f = pid.error();
-        const auto kind =
-            f.step == SpawnStep::Exec ? CommandError::Kind::Exec : CommandError::Kind::Spawn;
-        return fail(CommandError{kind, name, f.errnum, {}});
-    }
-    null_in.reset();
-    out_w.reset();
-    err_w.reset();
-    return supervise(*pid, name, captures, limits);
+Result<CommandOutput, CommandError> CommandSet::finish(Handle handle) {
+    Child& child = *children_.at(handle);
+    wait_for(child);
+    child.taken = true;
+    if (!*child.ended) return fail(std::move(child.ended->error()));
+    child.output.status = **child.ended;
+    return std::move(child.output);
 }
+
+namespace {
 
 std::string display_limit(std::chrono::milliseconds limit) {
     if (limit.count() % 1000 == 0) return std::to_string(limit.count() / 1000) + " s";
@@ -241,16 +325,16 @@ std::vector<std::string> command_files(std::string_view program,
 Result<CommandOutput, CommandError> run_command(std::string_view program,
                                                 const std::vector<std::string>& args,
                                                 const CommandLimits& limits) {
-    CommandOutput output;
-    auto status = run(program, args, &output, limits);
-    if (!status) return fail(std::move(status.error()));
-    output.status = *status;
-    return output;
+    CommandSet set;
+    return set.finish(set.start(program, args, limits));
 }
 
 Result<ExitStatus, CommandError> run_command_inheriting_streams(
     std::string_view program, const std::vector<std::string>& args, const CommandLimits& limits) {
-    return run(program, args, nullptr, limits);
+    CommandSet set;
+    auto ran = set.finish(set.launch(program, args, limits, false));
+    if (!ran) return fail(std::move(ran.error()));
+    return ran->status;
 }
 
 }  // namespace tarnwick::platform

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,44 @@ std::vector<std::string> command_files(std::string_view program,
 Result<CommandOutput, CommandError> run_command(std::string_view program,
                                                 const std::vector<std::string>& args,
                                                 const CommandLimits& limits = {});
+
+// Commands that run at the same time, started and waited for from this
+// thread: each starts at once and is waited for when its result is needed.
+// While one is waited for, every other one is looked after too (its output
+// read, its end noted, its time limit kept), so none stalls on a full pipe.
+// Each command is started, limited and captured exactly as run_command does
+// it, and gives the same result. Whatever still runs when the set goes away
+// is killed and reaped.
+class CommandSet {
+public:
+    using Handle = std::size_t;
+
+    CommandSet();
+    ~CommandSet();
+    CommandSet(const CommandSet&) = delete;
+    CommandSet& operator=(const CommandSet&) = delete;
+
+    // Starts the program with its output captured (a start failure becomes
+    // its result).
+    Handle start(std::string_view program, const std::vector<std::string>& args,
+                 const CommandLimits& limits = {});
+
+    // Waits for the command and hands over its result; once per handle.
+    Result<CommandOutput, CommandError> finish(Handle handle);
+
+    // How many commands have started and not been waited for yet.
+    std::size_t unfinished() const;
+
+private:
+    friend Result<ExitStatus, CommandError> run_command_inheriting_streams(
+        std::string_view, const std::vector<std::string>&, const CommandLimits&);
+    struct Child;
+    Handle launch(std::string_view program, const std::vector<std::string>& args,
+                  const CommandLimits& limits, bool capture);
+    void wait_for(Child& target);
+
+    std::vector<std::unique_ptr<Child>> children_;
+};
 
 // Runs the program with this process's own standard input, output and error
 // (for commands whose output the user should see or that go to the console

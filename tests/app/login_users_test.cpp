@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,19 @@ protected:
             .set("TARNWICK_FAKE_ID_USERS", std::nullopt);
     }
     Names list(const std::string& group_file) { return login_user_list(config_, group_file); }
-    std::string calls() { return scratch_.read("calls"); }
+    // The fake commands run, one line each, sorted: the id lookups run at the
+    // same time, so they log in any order.
+    Names calls() {
+        std::istringstream in(scratch_.read("calls"));
+        Names lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    bool called(const std::string& line) {
+        const Names all = calls();
+        return std::find(all.begin(), all.end(), line) != all.end();
+    }
 
     test::ScratchDir scratch_;
     test::ScopedEnv env_;
@@ -53,7 +67,7 @@ protected:
 TEST_F(LoginUsers, FromGetentWithExclusionsAndIdChecks) {
     // getent gives ops1, ops2, _svc, root, www: only ops1 and ops2 reach id.
     EXPECT_EQ(list(scratch_.file("none")), (Names{"administrator", "ops1", "ops2"}));
-    EXPECT_EQ(calls(), "getent group console\nid -u ops1\nid -u ops2\n");
+    EXPECT_EQ(calls(), (Names{"getent group console", "id -u ops1", "id -u ops2"}));
 }
 
 TEST_F(LoginUsers, GroupFileDecidesOnlyWhenGetentGivesNoLine) {
@@ -80,8 +94,9 @@ TEST_F(LoginUsers, GroupFileDecidesOnlyWhenGetentGivesNoLine) {
         EXPECT_EQ(list(etc_group), c.expected);
     }
     // toor (uid 0) and lowuid (500) and the unknown ghost are dropped.
-    EXPECT_NE(calls().find("id -u lowuid\nid -u ghost\n"), std::string::npos);
-    EXPECT_EQ(calls().find("id -u toor"), std::string::npos);
+    EXPECT_TRUE(called("id -u lowuid"));
+    EXPECT_TRUE(called("id -u ghost"));
+    EXPECT_FALSE(called("id -u toor"));
 
     env_.set("PATH", scratch_.path());  // neither getent nor id on the PATH
     EXPECT_EQ(list(etc_group), Names{"administrator"});
@@ -104,6 +119,40 @@ TEST_F(LoginUsers, UidRulesAndOrdering) {
                  scratch_.write("getent-db", std::string("console:*:1001:") + c.members + "\n"));
         EXPECT_EQ(list(scratch_.file("none")), c.expected);
     }
+}
+
+// The id lookups run at the same time, kMaxIdLookups at most: the first one
+// ends only once the sixteenth has started (one at a time, it would run into
+// its time limit and drop m01), and the seventeenth starts only after it.
+TEST_F(LoginUsers, IdLookupsRunSixteenAtOnce) {
+    ASSERT_EQ(kMaxIdLookups, 16u);
+    const std::string marks = scratch_.mkdir("started");
+    scratch_.write("bin/id",
+                   "#!/bin/sh\n"
+                   ": > " +
+                       marks +
+                       "/$2\n"
+                       "if [ \"$2\" = m01 ]; then\n"
+                       "  while [ ! -e " +
+                       marks +
+                       "/m16 ]; do sleep 0.01; done\n"
+                       "  [ -e " +
+                       marks +
+                       "/m17 ] && exit 1\n"
+                       "fi\n"
+                       "echo 2000\n",
+                   0755);
+    env_.set("PATH", scratch_.file("bin") + ":" + TARNWICK_TEST_BIN_DIR + ":/usr/bin:/bin");
+    std::string members;
+    Names expected{"administrator"};
+    for (int i = 1; i <= 20; ++i) {
+        const std::string name = (i < 10 ? "m0" : "m") + std::to_string(i);
+        members += (i > 1 ? "," : "") + name;
+        expected.push_back(name);
+    }
+    env_.set("TARNWICK_FAKE_GETENT_GROUP",
+             scratch_.write("getent-db", "console:*:1001:" + members + "\n"));
+    EXPECT_EQ(list(scratch_.file("none")), expected);
 }
 
 TEST_F(LoginUsers, UnreadableOrInvalidGroupFileGivesNoMembers) {

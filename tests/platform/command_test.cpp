@@ -254,6 +254,93 @@ TEST(RunCommandLimits, StopsReadingWhenTheChildHasExited) {
     EXPECT_EQ(result->err, "to-err\n");
 }
 
+// A command started after another runs while the first is waited for, and
+// the first's output is read meanwhile: the first fills its pipe far past
+// its buffer before it lets the second finish, so a set that ran them one
+// after the other, or left a pipe unread, would stop both at their limits.
+TEST(CommandSet, CommandsRunTogetherAndEachKeepsItsOutput) {
+    test::ScratchDir dir;
+    const std::string flag = dir.file("flag");
+    CommandLimits limits;
+    limits.time_limit = std::chrono::seconds(20);
+    CommandSet set;
+    const auto waiting = set.start(
+        "sh", {"-c", "while [ ! -e " + flag + " ]; do sleep 0.01; done; echo second"}, limits);
+    const auto writer =
+        set.start("sh", {"-c", "yes out | head -c 300000; echo err >&2; touch " + flag}, limits);
+    EXPECT_EQ(set.unfinished(), 2u);
+
+    auto second = set.finish(waiting);
+    ASSERT_TRUE(second.has_value()) << display_command_error(second.error());
+    EXPECT_EQ(second->out, "second\n");
+    EXPECT_EQ(set.unfinished(), 1u);
+    auto first = set.finish(writer);
+    ASSERT_TRUE(first.has_value()) << display_command_error(first.error());
+    EXPECT_TRUE(first->success());
+    EXPECT_EQ(first->out.size(), 300000u);
+    EXPECT_EQ(first->err, "err\n");
+    EXPECT_EQ(set.unfinished(), 0u);
+}
+
+// Each command of a set gives what run_command gives for it, whatever order
+// they are waited for in.
+TEST(CommandSet, ResultsAreThoseOfRunCommandInAnyOrder) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        CommandLimits limits;
+    };
+    CommandLimits short_limit;
+    short_limit.time_limit = std::chrono::milliseconds(300);
+    CommandLimits small_cap;
+    small_cap.output_cap = 5;
+    const std::vector<Case> cases = {
+        {"sh", {"-c", "echo out; echo err >&2; exit 3"}, {}},
+        {"sh", {"-c", "kill -TERM $$"}, {}},
+        {"/nonexistent/program", {}, {}},
+        {"no-such-program-anywhere", {}, {}},
+        {"sleep", {"30"}, short_limit},
+        {"sh", {"-c", "echo 0123456789"}, small_cap},
+    };
+    auto same = [](const Result<CommandOutput, CommandError>& a,
+                   const Result<CommandOutput, CommandError>& b) {
+        if (a.has_value() != b.has_value()) return false;
+        if (!a) return display_command_error(a.error()) == display_command_error(b.error());
+        return a->status.exited == b->status.exited && a->status.code == b->status.code &&
+               a->out == b->out && a->err == b->err;
+    };
+    CommandSet set;
+    std::vector<CommandSet::Handle> handles;
+    for (const Case& c : cases) handles.push_back(set.start(c.program, c.args, c.limits));
+    for (std::size_t i = cases.size(); i-- > 0;) {
+        SCOPED_TRACE(cases[i].program + std::string(" ") +
+                     (cases[i].args.empty() ? "" : cases[i].args.back()));
+        const auto together = set.finish(handles[i]);
+        const auto alone = run_command(cases[i].program, cases[i].args, cases[i].limits);
+        EXPECT_TRUE(same(together, alone));
+    }
+}
+
+// Commands still running when the set goes away are killed and reaped.
+TEST(CommandSet, EndingTheSetStopsWhatStillRuns) {
+    test::ScratchDir dir;
+    const std::string pid_file = dir.file("pid");
+    pid_t pid = 0;
+    {
+        CommandSet set;
+        (void)set.start("sh", {"-c", "echo $$ > " + pid_file + ".tmp; mv " + pid_file + ".tmp " +
+                                         pid_file + "; exec sleep 600"});
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (test::read_file(pid_file).empty() && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        const std::string text = test::read_file(pid_file);
+        ASSERT_FALSE(text.empty());
+        pid = static_cast<pid_t>(std::stol(text));
+    }
+    EXPECT_TRUE(process_gone(pid));
+}
+
 TEST(CommandFiles, LooksOnlyInAbsoluteSearchPathEntries) {
     struct Case {
         const char* program;

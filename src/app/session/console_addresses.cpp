@@ -73,9 +73,19 @@ std::vector<std::string> parse_console_addresses(std::string_view listing) {
 }
 
 std::vector<std::string> console_addresses() {
-    const auto listing = platform::run_command("ifconfig", {"-a"});
-    if (!listing || !listing->success()) return {};
-    return parse_console_addresses(listing->out_text());
+    platform::CommandSet commands;
+    return console_addresses(commands, start_address_listing(commands));
+}
+
+platform::CommandSet::Handle start_address_listing(platform::CommandSet& commands) {
+    return commands.start("ifconfig", {"-a"});
+}
+
+std::vector<std::string> console_addresses(platform::CommandSet& commands,
+                                           platform::CommandSet::Handle listing) {
+    const auto output = commands.finish(listing);
+    if (!output || !output->success()) return {};
+    return parse_console_addresses(output->out_text());
 }
 
 }  // namespace tarnwick::app

@@ -12,6 +12,7 @@
 #include "app/session/tty_label.h"
 #include "core/console_log.h"
 #include "core/text.h"
+#include "platform/command.h"
 #include "platform/terminal_attach.h"
 #include "template/screen/default_main_menu.h"
 #include "tui/term/terminal.h"
@@ -40,13 +41,19 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.locales_dir = ctx.config.locales_dir.value_or(join_path(ctx.config_dir, "locales"));
     ctx.current_tag = env_locale();
 
+    // The platform commands of the start-up run while the files are read:
+    // getent and ifconfig at once, then the id lookups of the group's members.
+    platform::CommandSet commands;
+    const auto group_lookup = app::start_group_lookup(ctx.config, commands);
+    const auto address_listing = app::start_address_listing(commands);
+
     auto templates = tmpl::load_screen_dir(join_path(ctx.config_dir, ctx.config.templates_dir));
     ctx.menu_template = templates && !templates->empty() ? std::move(templates->front())
                                                          : tmpl::default_main_menu();
-
-    ctx.login_users = app::login_user_list(ctx.config);
-    ctx.addresses = app::console_addresses();
     ctx.languages = discover_locales(ctx.locales_dir);
+
+    ctx.login_users = app::login_user_list(ctx.config, commands, group_lookup);
+    ctx.addresses = app::console_addresses(commands, address_listing);
 
     auto login_page = app::find_login_page(ctx.config_dir);
     if (!login_page) {

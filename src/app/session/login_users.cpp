@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -34,8 +35,8 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     return lines;
 }
 
-std::optional<std::vector<std::string>> members_from_getent(const std::string& group) {
-    const auto output = platform::run_command("getent", {"group", group});
+std::optional<std::vector<std::string>> members_from_getent(
+    const Result<platform::CommandOutput, platform::CommandError>& output) {
     if (!output || !output->success()) return std::nullopt;
     return group_members(trim(output->out_text()));
 }
@@ -72,8 +73,8 @@ std::optional<std::uint32_t> parse_uid(std::string_view text) {
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<std::uint32_t> account_uid(const std::string& name) {
-    const auto output = platform::run_command("id", {"-u", name});
+std::optional<std::uint32_t> account_uid(
+    const Result<platform::CommandOutput, platform::CommandError>& output) {
     if (!output || !output->success()) return std::nullopt;
     return parse_uid(trim(output->out_text()));
 }
@@ -104,29 +105,54 @@ std::optional<std::vector<std::string>> group_members(std::string_view group_lin
 
 std::vector<std::string> login_user_list(const TarnwickConfig& config,
                                          const std::string& group_file) {
+    platform::CommandSet commands;
+    const auto group_lookup = start_group_lookup(config, commands);
+    return login_user_list(config, commands, group_lookup, group_file);
+}
+
+std::vector<std::string> login_user_list(const TarnwickConfig& config) {
+    return login_user_list(config, std::string(kGroupFile));
+}
+
+platform::CommandSet::Handle start_group_lookup(const TarnwickConfig& config,
+                                                platform::CommandSet& commands) {
+    return commands.start("getent", {"group", config.console_group});
+}
+
+std::vector<std::string> login_user_list(const TarnwickConfig& config,
+                                         platform::CommandSet& commands,
+                                         platform::CommandSet::Handle group_lookup,
+                                         const std::string& group_file) {
     std::set<std::string> names{std::string(kAdministratorLogin)};
     std::vector<std::string> members;
-    if (auto from_getent = members_from_getent(config.console_group)) {
+    if (auto from_getent = members_from_getent(commands.finish(group_lookup))) {
         members = std::move(*from_getent);
     } else {
         members = members_from_file(config.console_group, group_file);
     }
+
+    // A window of lookups in members' order: the oldest is taken before
+    // another starts.
+    std::deque<std::pair<const std::string*, platform::CommandSet::Handle>> lookups;
+    const auto take_oldest = [&] {
+        const auto [member, handle] = lookups.front();
+        lookups.pop_front();
+        const auto uid = account_uid(commands.finish(handle));
+        if (uid && (*uid == 0 || *uid > 999)) names.insert(*member);
+    };
     for (const std::string& member : members) {
         if (excluded_by_name(member)) continue;
-        const auto uid = account_uid(member);
-        if (!uid || (*uid >= 1 && *uid <= 999)) continue;
-        names.insert(member);
+        if (lookups.size() == kMaxIdLookups) take_oldest();
+        lookups.emplace_back(&member, commands.start("id", {"-u", member}));
     }
+    while (!lookups.empty()) take_oldest();
+
     std::vector<std::string> users;
     users.emplace_back(kAdministratorLogin);
     for (const std::string& name : names) {
         if (name != kAdministratorLogin) users.push_back(name);
     }
     return users;
-}
-
-std::vector<std::string> login_user_list(const TarnwickConfig& config) {
-    return login_user_list(config, std::string(kGroupFile));
 }
 
 bool show_user_list(const TarnwickConfig& config, std::size_t login_users) {
