@@ -19,7 +19,7 @@
 //
 // Run through bench/first-frame, which builds what it needs. When the
 // environment holds FIRST_FRAME_EXEC this program is only the marker at the
-// sandbox's exec: it writes one byte to descriptor 9 and executes that program.
+// sandbox's exec: it writes the time to descriptor 9 and executes that program.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -75,8 +76,9 @@ double ms_between(Clock::time_point a, Clock::time_point b) {
 // ---- the marker at the sandbox's exec ----
 
 [[noreturn]] void exec_marked(const char* target, char** argv) {
-    const char mark = '.';
-    (void)!::write(kMarkerFd, &mark, 1);
+    // The time itself, not just a byte: the reader may wake up late.
+    const std::int64_t now = Clock::now().time_since_epoch().count();
+    (void)!::write(kMarkerFd, &now, sizeof now);
     ::close(kMarkerFd);
     std::string program(target);
     ::unsetenv("FIRST_FRAME_EXEC");
@@ -216,8 +218,10 @@ public:
         const auto now = Clock::now();
         if (rc < 0 && errno != EINTR) die("poll failed");
         if (marker_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP))) {
-            char b;
-            if (::read(marker_, &b, 1) == 1) exec_time_ = now;
+            std::int64_t at = 0;
+            if (::read(marker_, &at, sizeof at) == sizeof at) {
+                exec_time_ = Clock::time_point(Clock::duration(at));
+            }
             ::close(marker_);
             marker_ = -1;
         }

@@ -22,6 +22,19 @@ std::optional<std::uint64_t> parse_u64(const std::string& text) {
     return value;
 }
 
+// Flags take no value: "--dry-run=off" is a usage error, not a false flag
+// (CLI11 would read the value as the flag's state).
+void refuse_flag_values(const CLI::App& app, std::string_view arg) {
+    if (arg.substr(0, 2) != "--") return;
+    const auto equals = arg.find('=');
+    if (equals == std::string_view::npos) return;
+    const std::string name(arg.substr(0, equals));
+    const CLI::Option* option = app.get_option_no_throw(name);
+    if (option == nullptr || option->get_items_expected_max() != 0) return;
+    throw CLI::ArgumentMismatch(name +
+                                " takes no value, got: " + std::string(arg.substr(equals + 1)));
+}
+
 Cli extract(const CLI::App& app, const CliBindings& b) {
     Cli cli = b.cli;
     const auto given = [&](const char* name) { return app.get_option(name)->count() > 0; };
@@ -100,6 +113,11 @@ std::variant<Cli, int> parse_cli(int argc, const char* const* argv) {
         }
     }
     try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view arg = argv[i];
+            if (arg == "--") break;  // positionals from here on
+            refuse_flag_values(*app, arg);
+        }
         app->parse(args);
     } catch (const CLI::ParseError& e) {
         const int code = app->exit(e, std::cout, std::cerr);

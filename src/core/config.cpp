@@ -225,7 +225,11 @@ Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir) {
         return fail(ConfigError{ConfigErrorKind::Io, display_read_file_error(error)});
     }
 
-    const auto tree = json::parse(*bytes);
+    return parse_config(*bytes);
+}
+
+Result<TarnwickConfig, ConfigError> parse_config(std::string_view text) {
+    const auto tree = json::parse(text);
     if (!tree)
         return fail(ConfigError{ConfigErrorKind::Json, json::display_parse_error(tree.error())});
     return map_config(*tree);

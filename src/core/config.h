@@ -51,4 +51,7 @@ std::string display_config_error(const ConfigError& error);
 // key or a value of the wrong type is an error.
 Result<TarnwickConfig, ConfigError> load_config(const std::string& config_dir);
 
+// The content of a config.json: a Json or UnknownField error, or the record.
+Result<TarnwickConfig, ConfigError> parse_config(std::string_view text);
+
 }  // namespace tarnwick

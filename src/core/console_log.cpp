@@ -135,7 +135,9 @@ std::vector<std::string> read_console_log_tail() {
 
 std::vector<std::string> read_console_log_tail(const std::string& path) {
     std::vector<std::string> none;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // Never through a symbolic link: the tail is shown before sign-in, and a
+    // link swapped in for the log would show whatever file it names.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) return none;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/types.h>  // before <sys/event.h> on FreeBSD
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/text.h"
@@ -104,6 +106,7 @@ struct CommandSet::Child {
     std::chrono::milliseconds time_limit{0};
     pid_t pid = -1;
     Clock::time_point deadline;
+    UniqueFd report;                  // while the start is not confirmed (see start_child)
     UniqueFd watch;                   // readable once the child exits, where the system has one
     CommandOutput output;             // the captures' sinks
     std::array<Capture, 2> captures;  // not used when the streams are inherited
@@ -152,21 +155,44 @@ struct CommandSet::Child {
         }
 
         deadline = Clock::now() + limits.time_limit;
-        auto spawned = spawn_process(request);
-        if (!spawned) {
-            const SpawnFailure& f = spawned.error();
-            const auto kind =
-                f.step == SpawnStep::Exec ? CommandError::Kind::Exec : CommandError::Kind::Spawn;
-            return end(fail(CommandError{kind, program, f.errnum, {}}));
-        }
-        pid = *spawned;
+        // Started without waiting for the exec: the report is read with the
+        // output, so that children started one after another run together.
+        auto started = start_child(request);
+        if (!started) return fail_start(started.error());
+        pid = started->pid;
+        report = std::move(started->report);
         watch = exit_watch(pid);
+    }
+
+    void fail_start(const SpawnFailure& f) {
+        const auto kind =
+            f.step == SpawnStep::Exec ? CommandError::Kind::Exec : CommandError::Kind::Spawn;
+        end(fail(CommandError{kind, program, f.errnum, {}}));
+    }
+
+    // Takes the start report once it is there: the program runs, or the
+    // child failed before it and has been reaped.
+    void take_report() {
+        pollfd p{report.get(), POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0) return;
+        auto confirmed = confirm_started(StartingChild{pid, std::move(report)});
+        if (!confirmed) fail_start(confirmed.error());
     }
 
     // Looks at the child without waiting: an exit ends it (after reading
     // what is left in its pipes), and so does its time limit (the whole
     // group is killed).
     void check(Clock::time_point now) {
+        if (report) {
+            take_report();
+            if (ended) return;
+        }
+        // Not reaped before its report is read: a child that failed before
+        // its program ran must not pass for one that exited with 127.
+        if (report) {
+            if (now >= deadline) stop_at_limit();
+            return;
+        }
         int status = 0;
         const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
         if (reaped == pid) {
@@ -180,11 +206,13 @@ struct CommandSet::Child {
             kill_group(pid);
             return end(fail(CommandError{CommandError::Kind::Wait, program, error, {}}));
         }
-        if (now >= deadline) {
-            kill_group(pid);
-            (void)wait_for_child(pid);  // killed: returns at once
-            return end(fail(CommandError{CommandError::Kind::TimedOut, program, 0, time_limit}));
-        }
+        if (now >= deadline) stop_at_limit();
+    }
+
+    void stop_at_limit() {
+        kill_group(pid);
+        (void)wait_for_child(pid);  // killed: returns at once
+        end(fail(CommandError{CommandError::Kind::TimedOut, program, 0, time_limit}));
     }
 
     // Stops a child that is still running (killed and reaped).
@@ -227,7 +255,7 @@ std::size_t CommandSet::unfinished() const {
 // Waits until the child has ended, looking after every running one meanwhile.
 void CommandSet::wait_for(Child& target) {
     std::vector<pollfd> fds;
-    std::vector<Capture*> owners;  // null for an exit watch
+    std::vector<Capture*> owners;  // null for an exit watch or a start report
     while (!target.ended) {
         const auto now = Clock::now();
         auto wait = std::chrono::milliseconds::max();
@@ -244,6 +272,10 @@ void CommandSet::wait_for(Child& target) {
                 if (!c.fd) continue;
                 fds.push_back({c.fd.get(), POLLIN, 0});
                 owners.push_back(&c);
+            }
+            if (child->report) {
+                fds.push_back({child->report.get(), POLLIN, 0});
+                owners.push_back(nullptr);
             }
             if (child->watch) {
                 fds.push_back({child->watch.get(), POLLIN, 0});

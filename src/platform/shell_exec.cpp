@@ -1,74 +1,77 @@
 #include "platform/shell_exec.h"
 
-#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+
+#include "platform/signals_ignored.h"
 
 namespace tarnwick::platform {
 namespace {
 
-// Everything the child touches is built before fork: after fork only the
-// forking thread exists and another thread may hold the allocator's lock.
-struct Prepared {
-    bool name_ok = true;
-    std::string name;
-    std::string path;
-    std::string home;
-    std::vector<std::string> env_text;
-    std::vector<char*> argv;
-    std::vector<char*> envp;
-    sigset_t empty_mask{};
-};
-
-void prepare(const ShellLaunch& launch, Prepared& p) {
-    p.name_ok = launch.user.find('\0') == std::string::npos;
-    p.name = launch.user;
-    p.home = launch.home;
-    p.path = launch.shell_path.find('\0') == std::string::npos ? launch.shell_path : "/bin/sh";
-    for (const auto& [key, value] : launch.env) {
-        std::string entry = key + "=" + value;
-        if (entry.find('\0') != std::string::npos) continue;
-        p.env_text.push_back(std::move(entry));
-    }
-    p.argv = {p.path.data(), nullptr};
-    for (auto& e : p.env_text) p.envp.push_back(e.data());
-    p.envp.push_back(nullptr);
-    sigemptyset(&p.empty_mask);
+// The foreground back to this process's group (SIGTTOU is ignored by now),
+// and whatever was typed for the shell but not read by it thrown away.
+void take_foreground_back() {
+    (void)::tcsetpgrp(0, ::getpgrp());
+    (void)::tcflush(0, TCIFLUSH);
 }
 
-[[noreturn]] void child(const Prepared& p, std::uint32_t uid, std::uint32_t gid) {
-    if (!p.name_ok) _exit(1);
-    if (initgroups(p.name.c_str(), static_cast<gid_t>(gid)) != 0) _exit(1);
-    if (setgid(static_cast<gid_t>(gid)) != 0) _exit(1);
-    if (setuid(static_cast<uid_t>(uid)) != 0) _exit(1);
-    if (geteuid() != static_cast<uid_t>(uid)) _exit(1);
-    // A home folder that cannot be entered falls back to the root, as login(1) does.
-    if (chdir(p.home.c_str()) != 0 && chdir("/") != 0) _exit(1);
+SpawnRequest shell_request(const ShellLaunch& launch) {
+    SpawnRequest request;
+    // A path with a NUL byte cannot be passed on; the system shell stands in.
+    const std::string path =
+        launch.shell_path.find('\0') == std::string::npos ? launch.shell_path : "/bin/sh";
+    request.files = {path};
+    request.argv = {path};
+    std::vector<std::string> env;
+    for (const auto& [key, value] : launch.env) {
+        std::string entry = key + "=" + value;
+        if (entry.find('\0') == std::string::npos) env.push_back(std::move(entry));
+    }
+    request.env = std::move(env);
     // The shell's standard error is the console, never the capture pipe: a
     // prompt must be visible and the user's errors must not reach the root log.
-    (void)dup2(0, 2);
-    closefrom(3);
-    sigprocmask(SIG_SETMASK, &p.empty_mask, nullptr);
-    execve(p.path.c_str(), p.argv.data(), p.envp.data());
-    _exit(127);
+    request.stdio = {-1, -1, 0};
+    request.take_foreground = true;
+    request.keep_sigpipe_ignored = true;
+    request.identity = ChildIdentity{launch.user, launch.uid, launch.gid, launch.home};
+    return request;
 }
 
 }  // namespace
 
-Result<void, int> run_as_user_and_wait(const ShellLaunch& launch) {
-    Prepared p;
-    prepare(launch, p);
-    const pid_t pid = fork();
-    if (pid < 0) return fail(errno);
-    if (pid == 0) child(p, launch.uid, launch.gid);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch) {
+    const SpawnRequest request = shell_request(launch);
+    // The signals a terminal sends to its foreground group, and those that
+    // stop a background group touching it: none of them may end or stop this
+    // root process while the user's shell holds the terminal.
+    const SignalsIgnored ignored{SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU};
+    (void)::tcflush(0, TCIFLUSH);
+    auto pid = spawn_process(request);
+    if (!pid) {
+        take_foreground_back();
+        return fail(pid.error());
     }
-    return {};
+    ExitStatus ended;
+    for (;;) {
+        int status = 0;
+        if (::waitpid(*pid, &status, WUNTRACED) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (WIFSTOPPED(status)) {
+            (void)::tcsetpgrp(0, *pid);
+            (void)::killpg(*pid, SIGCONT);
+            continue;
+        }
+        ended = ExitStatus::from_wait_status(status);
+        break;
+    }
+    take_foreground_back();
+    return ended;
 }
 
 std::string errno_name_and_text(int errnum) {

@@ -1,5 +1,5 @@
 #pragma once
-// Starts a program as another user on the console and waits for it.
+// Starts a program as another user on the console terminal and waits for it.
 
 #include <cstdint>
 #include <string>
@@ -7,24 +7,28 @@
 #include <vector>
 
 #include "core/result.h"
+#include "platform/spawn.h"
 
 namespace tarnwick::platform {
 
 struct ShellLaunch {
-    std::string user;  // for initgroups
+    std::string user;  // for the supplementary groups
     std::uint32_t uid = 0;
     std::uint32_t gid = 0;
-    std::string home;        // chdir target; failure is ignored
+    std::string home;        // entered, else "/"
     std::string shell_path;  // argv[0] and the program run
     std::vector<std::pair<std::string, std::string>> env;
 };
 
-// Forks; the child drops to the account (initgroups, setgid, setuid, effective
-// uid checked), changes to the home folder and execs the shell with only the
-// given environment, exiting 1 on a failed drop and 127 on a failed exec. The
-// parent waits for the child. An error is the errno of a failed fork; the
-// child's own exit status is not reported.
-Result<void, int> run_as_user_and_wait(const ShellLaunch& launch);
+// Runs the shell in a process group of its own that holds the terminal's
+// foreground while it runs; the child drops to the account (groups, setgid,
+// setuid, effective uid checked) before it runs the shell with only the given
+// environment. Meanwhile this process ignores the terminal's job-control
+// signals (SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU); a shell that stops is
+// continued, since nothing else could ever wake it. Pending input is flushed
+// before the shell starts and after it ends, when the foreground group is
+// this process's again. The error is the step that failed before the shell ran.
+Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch);
 
 // "EAGAIN: Try again": the name and description of a fork error number.
 std::string errno_name_and_text(int errnum);

@@ -208,7 +208,7 @@ std::string display_spawn_failure(const SpawnFailure& failure) {
     return std::string(spawn_step_name(failure.step)) + ": " + system_error_text(failure.errnum);
 }
 
-Result<pid_t, SpawnFailure> spawn_process(const SpawnRequest& request) {
+Result<StartingChild, SpawnFailure> start_child(const SpawnRequest& request) {
     Prepared p;
     p.request = &request;
     for (const std::string& file : request.files) p.files.push_back(file.c_str());
@@ -253,12 +253,21 @@ Result<pid_t, SpawnFailure> spawn_process(const SpawnRequest& request) {
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     if (pid < 0) return fail(SpawnFailure{SpawnStep::Prepare, fork_errno});
 
-    report_w.reset();
-    if (const auto failure = read_report(report_r.get())) {
-        (void)wait_for_child(pid);  // it exits right after its report
+    return StartingChild{pid, std::move(report_r)};
+}
+
+Result<pid_t, SpawnFailure> confirm_started(StartingChild child) {
+    if (const auto failure = read_report(child.report.get())) {
+        (void)wait_for_child(child.pid);  // it exits right after its report
         return fail(*failure);
     }
-    return pid;
+    return child.pid;
+}
+
+Result<pid_t, SpawnFailure> spawn_process(const SpawnRequest& request) {
+    auto started = start_child(request);
+    if (!started) return fail(started.error());
+    return confirm_started(std::move(*started));
 }
 
 Result<ExitStatus, int> wait_for_child(pid_t pid) {

@@ -92,6 +92,19 @@ Result<ChildPipe, int> make_child_pipe();
 // failure after fork has already reaped the child.
 Result<pid_t, SpawnFailure> spawn_process(const SpawnRequest& request);
 
+// spawn_process in two halves, for a caller that starts several children
+// before it waits for any: the fork, which returns at once, and the wait for
+// the child's report, which tells whether its program really started.
+struct StartingChild {
+    pid_t pid = -1;
+    // Readable once the program runs (end of file) or a step failed (a report).
+    UniqueFd report;
+};
+Result<StartingChild, SpawnFailure> start_child(const SpawnRequest& request);
+// Reads the report (waiting while it is not there yet): the pid when the
+// program started, else the failure, after the child has been reaped.
+Result<pid_t, SpawnFailure> confirm_started(StartingChild child);
+
 // Blocks until the child ends (EINTR retried); an error is waitpid's errno.
 Result<ExitStatus, int> wait_for_child(pid_t pid);
 

@@ -89,6 +89,15 @@ TEST(Cli, UsageErrorsGoToStderrWithStatusTwo) {
         {"--no-such-option"},
         {"positional"},
         {"-t", "/dev/ttyv1"},
+        // Flags take no value, whatever it says.
+        {"--smoke-mouse=false", "--check-config"},
+        {"--dry-run=off"},
+        {"--check-config=1"},
+        {"--screen-matrix=true"},
+        {"--mouse-echo="},
+        {"--mouse=yes"},
+        {"--help=x"},
+        {"--version=0"},
     };
     for (const auto& args : cases) {
         const auto r = tarnwick(args);

@@ -130,17 +130,31 @@ bool in_ci() {
 // the source tree's template folders are empty, so that only the
 // configuration folder can offer a menu page.
 test::ProcessResult dry_run_without_shipped_pages(const std::string& config_dir,
-                                                  const std::string& empty_dir) {
+                                                  const std::string& empty_dir,
+                                                  const std::vector<std::string>& args = {},
+                                                  std::optional<std::string> term = std::nullopt) {
     const std::string script =
         "empty=$1; shift; "
         "for d in \"$1\" /usr/local/etc/tarnwick/templates; do "
         "  if [ -d \"$d\" ]; then mount --bind \"$empty\" \"$d\" || exit 99; fi; "
         "done; shift; exec \"$@\"";
-    return test::run_process("unshare",
-                             {"--mount", "--propagation", "private", "--", "sh", "-c", script, "sh",
-                              empty_dir, std::string(TARNWICK_SOURCE_DIR) + "/res/templates",
-                              TARNWICK_BINARY, "--dry-run", "--config-dir", config_dir},
-                             environment(std::nullopt));
+    const std::string shipped = std::string(TARNWICK_SOURCE_DIR) + "/res/templates";
+    std::vector<std::string> command = {"--mount",
+                                        "--propagation",
+                                        "private",
+                                        "--",
+                                        "sh",
+                                        "-c",
+                                        script,
+                                        "sh",
+                                        empty_dir,
+                                        shipped,
+                                        TARNWICK_BINARY,
+                                        "--dry-run",
+                                        "--config-dir",
+                                        config_dir};
+    command.insert(command.end(), args.begin(), args.end());
+    return test::run_process("unshare", command, environment(std::move(term)));
 }
 
 TEST(DryRun, JsonRoadWhenNoFolderGivesAMenu) {
@@ -160,6 +174,8 @@ TEST(DryRun, JsonRoadWhenNoFolderGivesAMenu) {
         std::string out;
         std::string err;
         int status;
+        std::vector<std::string> args = {};
+        std::optional<std::string> term = std::nullopt;
     } cases[] = {
         {"a page whose items the viewer may not use gives way to the JSON templates",
          {{"config.json", "{}"},
@@ -185,12 +201,44 @@ TEST(DryRun, JsonRoadWhenNoFolderGivesAMenu) {
          "  - [item] action.power action=power_menu\n",
          "",
          0},
+        // The rendering follows the dry run's colour depth.
+        {"--color always renders the JSON templates in colour",
+         {{"config.json", R"({"color":"never"})"}, {"templates/menu.json", json_menu}},
+         "screen: json-menu (t)\ncolor: 16\nadmin: true\n"
+         "- [item] action.shell action=spawn_shell\n"
+         "  Shell\n"
+         "- [item] b action=reboot\n",
+         "",
+         0,
+         {"--color", "always", "--user", "root"}},
+        {"--color auto on a colour terminal renders the built-in menu in colour",
+         {{"config.json", "{}"}},
+         "screen: main-menu (menu.main.title)\ncolor: 16\nadmin: false\n"
+         "- [menu] menu.main action=-\n"
+         "  - [item] action.sysinfo action=system_info\n"
+         "  - [item] action.network action=network_status\n"
+         "  - [item] action.power action=power_menu\n",
+         "",
+         0,
+         {},
+         "xterm-256color"},
+        {"--color never on a colour terminal renders without colour",
+         {{"config.json", "{}"}},
+         "screen: main-menu (menu.main.title)\ncolor: never\nadmin: false\n"
+         "- [menu] menu.main action=-\n"
+         "  - [item] action.sysinfo action=system_info\n"
+         "  - [item] action.network action=network_status\n"
+         "  - [item] action.power action=power_menu\n",
+         "",
+         0,
+         {"--color", "never"},
+         "xterm-256color"},
     };
     for (const auto& c : cases) {
         test::ScratchDir dir;
         test::write_folder(dir, c.files);
         const std::string empty = dir.mkdir("empty");
-        const auto r = dry_run_without_shipped_pages(dir.path(), empty);
+        const auto r = dry_run_without_shipped_pages(dir.path(), empty, c.args, c.term);
         if (r.status != c.status && r.err.find("unshare") != std::string::npos) {
             if (in_ci()) FAIL() << r.err;
             GTEST_SKIP() << "no mount namespace here: " << r.err;

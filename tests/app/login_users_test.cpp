@@ -35,6 +35,28 @@ TEST(GroupMembers, SplitsTheFourthField) {
     }
 }
 
+TEST(IdOutput, IsOneUnsigned32BitDecimal) {
+    struct Case {
+        const char* out;
+        std::optional<std::uint32_t> uid;
+    };
+    const Case cases[] = {
+        {"1001\n", 1001u},
+        {" +0 \r\n", 0u},
+        {"4294967295", 4294967295u},
+        {"4294967296", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
+        {"", std::nullopt},
+        {"+", std::nullopt},
+        {"-1", std::nullopt},
+        {"1001 1002", std::nullopt},
+        {"12a", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(uid_from_id_output(c.out), c.uid) << c.out;
+    }
+}
+
 class LoginUsers : public ::testing::Test {
 protected:
     LoginUsers() {

@@ -172,8 +172,8 @@ TEST(SystemSummary, HostNameFallsBackToTheCommandThenUnknown) {
     const Case cases[] = {
         {"the system's name", std::string("fw2"), kAll, {}, "fw2"},
         {"an empty system name is a name", std::string(""), kAll, {}, ""},
-        {"no system name", std::nullopt, kAll, {}, "fw1.example.org"},
-        {"invalid UTF-8 from the system", std::string("fw\xFF"), kAll, {}, "fw1.example.org"},
+        {"no system name", std::nullopt, kAll, {}, "fw1.example.net"},
+        {"invalid UTF-8 from the system", std::string("fw\xFF"), kAll, {}, "fw1.example.net"},
         {"the command's status is not looked at",
          std::nullopt,
          kAll,

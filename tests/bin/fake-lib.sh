@@ -14,11 +14,12 @@ fake_log() {
     fi
 }
 
-# fake_fixture <kind> <name-or-path>: an absolute path as it is, else the
-# recorded file tests/fixtures/freebsd/<kind>/<name>.
+# fake_fixture <kind> <name-or-path>: sets $fake_path to an absolute path as
+# it is, else to the recorded file tests/fixtures/freebsd/<kind>/<name> (a
+# variable, not output: a command substitution would cost a subshell).
 fake_fixture() {
     case "$2" in
-    /*) printf '%s\n' "$2" ;;
-    *) printf '%s\n' "$fake_fixtures/$1/$2" ;;
+    /*) fake_path=$2 ;;
+    *) fake_path=$fake_fixtures/$1/$2 ;;
     esac
 }

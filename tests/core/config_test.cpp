@@ -143,6 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{R"({"user_list_max": 18446744073709551616})",
                  "JSON parse error: invalid type: floating point `18446744073709552000.0`, "
                  "expected usize"},
+        FileCase{R"({"user_list_max": 1.00000000000000001e-340})",
+                 "JSON parse error: invalid type: floating point `0.0`, expected usize"},
+        FileCase{R"({"user_list_max": 1.8e308})",
+                 "JSON parse error: number out of range at line 1 column 25"},
         FileCase{R"({"user_list_max": "10"})",
                  "JSON parse error: invalid type: string \"10\", expected usize"},
         FileCase{R"({"locales_dir": null})", kDefaults},

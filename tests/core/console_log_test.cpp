@@ -124,11 +124,12 @@ TEST_F(ConsoleLog, LinesStillReachTheRingWhenTheFileCannotBeWritten) {
     EXPECT_FALSE(append_console_log_file("x").has_value());
 }
 
-TEST_F(ConsoleLog, AppendRefusesToFollowASymbolicLink) {
-    const std::string target = dir_.write("target", "");
+TEST_F(ConsoleLog, NeitherAppendNorTailFollowsASymbolicLink) {
+    const std::string target = dir_.write("target", "secret line\n");
     ASSERT_EQ(::symlink(target.c_str(), log_.c_str()), 0);
     EXPECT_FALSE(append_console_log_file("x").has_value());
-    EXPECT_EQ(test::read_file(target), "");
+    EXPECT_EQ(test::read_file(target), "secret line\n");
+    EXPECT_EQ(read_console_log_tail(), Lines{});
 }
 
 // The capture thread is detached and still logging when the process exits

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace tarnwick::json {
@@ -61,7 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"[01]", "invalid number at line 1 column 3"},
         ErrorCase{"-x", "invalid number at line 1 column 2"},
         ErrorCase{"1.", "invalid number at line 1 column 2"},
-        ErrorCase{"1e400", "number out of range at line 1 column 5"}));
+        ErrorCase{"1e400", "number out of range at line 1 column 5"},
+        // Past the largest double only after rounding; the reader's own
+        // exponent check lets these through.
+        ErrorCase{"1.8e308", "number out of range at line 1 column 7"},
+        ErrorCase{"[0, -72e308]", "number out of range at line 1 column 11"}));
 
 std::string nested(std::size_t depth) {
     return std::string(depth, '[') + std::string(depth, ']');
@@ -120,6 +125,37 @@ TEST(JsonTree, KeepsIntegersApartFromFloats) {
     for (std::size_t i = 4; i < 9; ++i) EXPECT_EQ(v[i].kind, Kind::Float) << i;
     EXPECT_DOUBLE_EQ(v[7].float_value, 100.0);
     EXPECT_TRUE(std::signbit(v[8].float_value));
+}
+
+TEST(JsonTree, RoundsFloatsCorrectly) {
+    struct Case {
+        std::string text;
+        double expected;
+    };
+    const Case cases[] = {
+        // Long mantissas with large negative exponents once crashed the parser.
+        {"1.00000000000000001e-340", 0.0},
+        {"-0e-261", -0.0},
+        {"1e-324", 0.0},
+        {"2.4e-324", 0.0},
+        {"4.9e-324", std::numeric_limits<double>::denorm_min()},
+        {"-1e-400", -0.0},
+        {"0.30000000000000004", 0.30000000000000004},
+        {"2.2250738585072011e-308", 2.2250738585072011e-308},
+        {"1.7976931348623157e308", std::numeric_limits<double>::max()},
+        // Exactly halfway: to even. One more digit tips it up.
+        {"1.00000000000000011102230246251565404236316680908203125", 1.0},
+        {"1.00000000000000011102230246251565404236316680908203126", std::nextafter(1.0, 2.0)},
+        {"9007199254740993.0", 9007199254740992.0},
+        {"0.000000000000000000000000000000000000000000001e45", 1.0},
+    };
+    for (const Case& c : cases) {
+        const auto doc = parse(c.text);
+        ASSERT_TRUE(doc.has_value()) << c.text;
+        ASSERT_EQ(doc->kind, Kind::Float) << c.text;
+        EXPECT_EQ(doc->float_value, c.expected) << c.text;
+        EXPECT_EQ(std::signbit(doc->float_value), std::signbit(c.expected)) << c.text;
+    }
 }
 
 TEST(JsonTree, DecodesStringEscapes) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,9 @@ TEST(MouseEcho, UnusablePathFailsWithTheSystemErrorAfterTheTerminalWasSwitched) 
     const std::string regular = dir.write("target.log", "keep me\n");
     ASSERT_EQ(::symlink(regular.c_str(), dir.file("link.log").c_str()), 0);
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    // A second name for a file (at the default /tmp path, anyone can make
+    // one for a file of root's): its content must survive.
+    ASSERT_EQ(::link(regular.c_str(), dir.file("hard.log").c_str()), 0);
     struct Case {
         std::string path;
         std::string error;
@@ -146,6 +150,7 @@ TEST(MouseEcho, UnusablePathFailsWithTheSystemErrorAfterTheTerminalWasSwitched) 
         {dir.file("link.log"), "Too many levels of symbolic links (os error 40)"},
         {dir.file("fifo"), "No such device or address (os error 6)"},
         {"/dev/null", "Invalid argument (os error 22)"},
+        {dir.file("hard.log"), "Too many links (os error 31)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -156,6 +161,23 @@ TEST(MouseEcho, UnusablePathFailsWithTheSystemErrorAfterTheTerminalWasSwitched) 
         EXPECT_TRUE(echo.session->alternate_screen());
     }
     EXPECT_EQ(read_file(regular), "keep me\n");
+}
+
+TEST(MouseEcho, RefusesAFileOfAnotherOwner) {
+    if (::geteuid() != 0) {
+        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") {
+            FAIL() << "needs root to give the file to another owner";
+        }
+        GTEST_SKIP() << "needs root to give the file to another owner";
+    }
+    ScratchDir dir;
+    const std::string theirs = dir.write("theirs.log", "keep me\n");
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    Echo echo("8", theirs);
+    ASSERT_EQ(echo.session->wait_exit(), 71);
+    EXPECT_EQ(echo.session->output(),
+              kStart + "ERROR: mouse-echo: Operation not permitted (os error 1)\n");
+    EXPECT_EQ(read_file(theirs), "keep me\n");
 }
 
 }  // namespace

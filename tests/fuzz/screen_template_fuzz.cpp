@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     // The loader only hands valid UTF-8 to the parser.
     if (!tarnwick::is_valid_utf8(text)) return 0;
-    auto screen = tarnwick::parse_screen_template(text);
+    auto screen = tarnwick::tmpl::parse_screen_template(text);
     if (screen) {
-        (void)tarnwick::validate_screen(*screen);
+        (void)tarnwick::tmpl::validate_screen(*screen);
     } else {
-        (void)tarnwick::display_screen_template_error(screen.error());
+        (void)tarnwick::tmpl::display_screen_template_error(screen.error());
     }
     return 0;
 }

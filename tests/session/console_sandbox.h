@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/pty_session.h"
@@ -114,6 +116,21 @@ protected:
             return true;
         }
         return false;
+    }
+
+    // Starts the console, opens the diagnostics on the login screen, and
+    // returns the screen once `expected` shows; then leaves both.
+    std::string diagnostics_on_login_screen(const std::string& expected) {
+        auto s = start();
+        EXPECT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+        s->write("\x1bOP");  // F1
+        EXPECT_TRUE(s->wait_for_text(expected)) << s->screen_text();
+        std::string shown = s->screen_text();
+        s->write("\x1b");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        s->write("\x1b");
+        EXPECT_EQ(s->wait_exit(std::chrono::seconds(10)), 0);
+        return shown;
     }
 
     std::string auth_log() const { return read_file(state_ / "log" / "tarnwick-auth.log"); }

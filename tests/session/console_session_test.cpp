@@ -3,6 +3,8 @@
 // fake FreeBSD commands) on a pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -161,13 +164,19 @@ TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
     EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
     s->write("q");
     EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
+    // Neither refusal asked a question or ran the shutdown command.
+    EXPECT_EQ(read_file(state_ / "fake-commands.log").find("shutdown"), std::string::npos);
 }
 
-TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77) {
+// What is typed into the name field may be a password typed too early: it
+// reaches the authentication log, never a console-log line that F1 shows to
+// the next person at the console.
+TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77AndHideTheTypedName) {
+    const std::string typed = "Hunter2.secret";
     auto s = start();
-    sign_in(*s, "alice", "wrong1");
+    sign_in(*s, typed, "wrong1");
     ASSERT_TRUE(s->wait_for_text("Attempts remaining: 2", 8s)) << s->screen_text();
-    EXPECT_TRUE(s->screen_contains("Tried as: alice")) << s->screen_text();
+    EXPECT_TRUE(s->screen_contains("Tried as: " + typed)) << s->screen_text();
     s->write("\r");  // dismiss; the name stays preset
     std::this_thread::sleep_for(300ms);
     s->write("wrong2\r");
@@ -182,11 +191,57 @@ TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77) {
     for (std::size_t i = 0; i < 6; i += 2) {
         EXPECT_NE(auth[i].find("attempt"), std::string::npos) << auth[i];
         EXPECT_NE(auth[i + 1].find("bad password or auth"), std::string::npos) << auth[i + 1];
+        EXPECT_NE(auth[i].find("display=\"" + typed + "\""), std::string::npos) << auth[i];
     }
-    EXPECT_NE(console_log().find("authentication failed after 3 attempts (display=alice "
-                                 "pam_user=alice tty="),
+    const std::string log = console_log();
+    // The line keeps its text and the terminal label, no names.
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex(R"(\] authentication failed after 3 attempts \(tty=[^ ()]+\)\n)")))
+        << log;
+    // The only console-log lines with the name are the authentication log's
+    // copies, which the diagnostics view hides.
+    for (const auto& line : lines_of(log)) {
+        if (line.find(typed) != std::string::npos) {
+            EXPECT_NE(line.find("password_len="), std::string::npos) << line;
+        }
+    }
+
+    // The next person at the console opens the diagnostics.
+    const std::string shown = diagnostics_on_login_screen("authentication failed after 3 attempts");
+    EXPECT_EQ(shown.find("Hunter2"), std::string::npos) << shown;
+}
+
+// A number that once crashed the JSON reader: the console ends with the
+// configuration error instead of never showing a login screen.
+TEST_F(ConsoleSession, ConfigurationNumberThatOnceCrashedIsAnError) {
+    write_config(R"({"user_list_max": 1.00000000000000001e-340})");
+    auto s = start();
+    EXPECT_EQ(s->wait_exit(10s), 70) << s->screen_text();
+    EXPECT_NE(console_log().find("tarnwick error: JSON parse error: invalid type: floating point "
+                                 "`0.0`, expected usize"),
               std::string::npos)
         << console_log();
+}
+
+// `stty rows 65535 cols 65535` in the user's shell: the menu that comes back
+// must not try to allocate a frame of that size.
+TEST_F(ConsoleSession, HugeTerminalSizeSetInTheShellLeavesTheMenuUsable) {
+    auto s = start();
+    sign_in(*s, "bob", "bobpw");
+    ASSERT_TRUE(s->wait_for_text("Open shell", 8s)) << s->screen_text();
+    std::this_thread::sleep_for(300ms);
+    s->write("\r");
+    ASSERT_TRUE(s->wait_for_text("$", 8s)) << s->screen_text();
+    const std::size_t before = s->output().size();
+    s->write("stty rows 65535 cols 65535; exit\r");
+    // The menu draws its first frame at the clamped size...
+    ASSERT_TRUE(s->wait_for_output("Shell session ended", 20s, before)) << s->screen_text();
+    // ...and is whole again once the terminal has a sensible size.
+    s->resize(100, 30);
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 10s)) << s->screen_text();
+    EXPECT_TRUE(s->screen_contains("Open shell")) << s->screen_text();
+    s->write("q");
+    EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
 }
 
 TEST_F(ConsoleSession, EscLeavesWithZero) {
@@ -236,16 +291,9 @@ TEST_F(ConsoleSession, DiagnosticsHidePasswordLines) {
     fs::create_directories(state_ / "log");
     std::ofstream(state_ / "log" / "tarnwick-console.log")
         << "[1700000000] earlier boot line\n[1700000001] Password for root leaked\n";
-    auto s = start();
-    ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
-    s->write("\x1bOP");  // F1
-    ASSERT_TRUE(s->wait_for_text("earlier boot line")) << s->screen_text();
-    EXPECT_TRUE(s->screen_contains("<redacted>")) << s->screen_text();
-    EXPECT_FALSE(s->screen_contains("leaked")) << s->screen_text();
-    s->write("\x1b");
-    std::this_thread::sleep_for(300ms);
-    s->write("\x1b");
-    EXPECT_EQ(s->wait_exit(10s), 0);
+    const std::string shown = diagnostics_on_login_screen("earlier boot line");
+    EXPECT_NE(shown.find("<redacted>"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("leaked"), std::string::npos) << shown;
 }
 
 // An ifconfig that never returns (with a child of its own holding its output
@@ -257,6 +305,169 @@ TEST_F(ConsoleSession, HungCommandDoesNotKeepTheLoginScreenAway) {
     EXPECT_NE(read_file(state_ / "fake-commands.log").find("ifconfig -a"), std::string::npos);
     s->write("\x1b");
     EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
+}
+
+// The terminal between two people and the shell's lifecycle. carol's login
+// shell (see the sandbox) records its process id and terminal, then runs
+// what the test writes to the scenario file; dave's login shell is missing.
+class ConsoleHandover : public ConsoleSession {
+protected:
+    fs::path record(const std::string& name) const { return state_ / "record" / name; }
+
+    void scenario(const std::string& body) const { std::ofstream(state_ / "scenario") << body; }
+
+    // A scenario line that waits until the test creates record/go.
+    std::string wait_for_go() const {
+        return "while [ ! -e " + record("go").string() + " ]; do sleep 0.05; done\n";
+    }
+
+    void go() const { std::ofstream(record("go")) << "go\n"; }
+
+    // Signs in and opens the shell (the first entry of the menu).
+    static void open_shell(PtySession& s, const std::string& user, const std::string& password) {
+        sign_in(s, user, password);
+        ASSERT_TRUE(s.wait_for_text("Open shell", 8s)) << s.screen_text();
+        s.write("\r");
+    }
+
+    // The whole content of a file once it has some (empty at the deadline).
+    static std::string wait_for_file(const fs::path& path) {
+        for (int i = 0; i < 1000; ++i) {
+            if (std::string text = read_file(path); !text.empty()) return text;
+            std::this_thread::sleep_for(20ms);
+        }
+        return {};
+    }
+
+    // "uid gid mode" of the terminal device.
+    static std::string owner_and_mode(const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return "missing " + path;
+        std::ostringstream out;
+        out << st.st_uid << ' ' << st.st_gid << ' ' << std::oct << (st.st_mode & 07777);
+        return out.str();
+    }
+
+    // Logs out from the session menu and expects a clean end.
+    static void log_out(PtySession& s) {
+        ASSERT_TRUE(s.wait_for_text("Open shell", 8s)) << s.screen_text();
+        s.write("q");
+        EXPECT_EQ(s.wait_exit(10s), 0) << s.screen_text();
+    }
+};
+
+// Root's alone before sign-in, the user's (mode 0620) while the shell runs,
+// root's again once it has ended.
+TEST_F(ConsoleHandover, TerminalOwnerFollowsTheSession) {
+    auto s = start();
+    ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+    const std::string tty = s->tty_path();
+    EXPECT_EQ(owner_and_mode(tty), "0 0 600");
+    open_shell(*s, "carol", "carolpw");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 8s)) << s->screen_text();
+    // The sandbox has no "tty" group, so the user's own group is used.
+    EXPECT_EQ(wait_for_file(record("scenario-tty")), tty + " 1003 1003 620\n");
+    EXPECT_EQ(owner_and_mode(tty), "0 0 600");
+    log_out(*s);
+}
+
+// Ctrl-C and Ctrl-\ end a shell without job control; Ctrl-Z stops it. None
+// of them reaches the console, which shows its menu again afterwards.
+TEST_F(ConsoleHandover, JobControlKeysInTheShellLeaveTheConsoleRunning) {
+    struct Case {
+        const char* name;
+        const char* key;
+        bool ends_the_shell;
+    };
+    const Case cases[] = {
+        {"Ctrl-C", "\x03", true},
+        {"Ctrl-\\", "\x1c", true},
+        {"Ctrl-Z", "\x1a", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(record("ready"));
+        fs::remove(record("go"));
+        scenario("echo ready > " + record("ready").string() + "\n" + wait_for_go());
+        auto s = start();
+        open_shell(*s, "carol", "carolpw");
+        ASSERT_FALSE(wait_for_file(record("ready")).empty()) << s->screen_text();
+        s->write(c.key);
+        if (!c.ends_the_shell) go();
+        ASSERT_TRUE(s->wait_for_text("Shell session ended", 15s))
+            << s->screen_text() << "\nexit: " << s->wait_exit(0s).value_or(-1);
+        log_out(*s);
+    }
+}
+
+// A job-control shell makes its own group the foreground one; killed with
+// SIGKILL, it leaves that group behind, and the console takes the
+// foreground back instead of reading a terminal that is no longer its.
+TEST_F(ConsoleHandover, ShellKilledBySigkillGivesTheMenuBack) {
+    scenario("exec /bin/sh -i -m\n");
+    auto s = start();
+    open_shell(*s, "carol", "carolpw");
+    const std::string pid = wait_for_file(record("scenario-pids"));
+    ASSERT_FALSE(pid.empty()) << s->screen_text();
+    ASSERT_TRUE(s->wait_for_text("$", 8s)) << s->screen_text();
+    ASSERT_EQ(::kill(static_cast<pid_t>(std::stol(pid)), SIGKILL), 0);
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 15s)) << s->screen_text();
+    log_out(*s);
+}
+
+// What was typed while the shell ran and the shell did not read is thrown
+// away: the Enter below would otherwise open the shell a second time.
+TEST_F(ConsoleHandover, InputLeftByTheShellNeverReachesTheMenu) {
+    scenario("echo ready > " + record("ready").string() + "\n" + wait_for_go());
+    auto s = start();
+    open_shell(*s, "carol", "carolpw");
+    ASSERT_FALSE(wait_for_file(record("ready")).empty()) << s->screen_text();
+    s->write("\r");
+    go();
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 15s)) << s->screen_text();
+    log_out(*s);
+    EXPECT_EQ(lines_of(read_file(record("scenario-pids"))).size(), 1u);
+}
+
+// A login shell that does not exist: the status line and the console log
+// say which step failed and why; the shell never "ended".
+TEST_F(ConsoleHandover, MissingLoginShellIsReported) {
+    auto s = start();
+    open_shell(*s, "dave", "davepw");
+    const std::string error = "execve: No such file or directory (os error 2)";
+    ASSERT_TRUE(s->wait_for_text("Shell error: " + error, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("Shell session ended"));
+    log_out(*s);
+    EXPECT_NE(console_log().find("shell start failed for dave: " + error), std::string::npos)
+        << console_log();
+}
+
+// A user leaves a reader on the terminal, in a session of its own, and logs
+// out; the console starts again on the same terminal, as init does. The
+// reader is cut off and never sees what the next person types.
+TEST_F(ConsoleHandover, LingeringReaderNeverSeesTheNextSignIn) {
+    const std::string stolen = record("stolen").string();
+    scenario(
+        "exec 3<&0\n"
+        "setsid sh -c 'cat > " +
+        stolen + "; echo cut off > " + record("reader-ended").string() +
+        "' <&3 &\n"
+        "while [ ! -e " +
+        stolen + " ]; do sleep 0.05; done\n");
+    auto s = start({"--runs", "2"});
+    open_shell(*s, "carol", "carolpw");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 8s)) << s->screen_text();
+    EXPECT_EQ(wait_for_file(record("reader-ended")), "cut off\n");
+    s->write("q");
+
+    // The next run: the terminal is root's alone again before anyone types.
+    ASSERT_TRUE(s->wait_for_text("Password", 15s)) << s->screen_text();
+    EXPECT_EQ(owner_and_mode(s->tty_path()), "0 0 600");
+    sign_in(*s, "alice", "alicepw");
+    ASSERT_TRUE(s->wait_for_text("Welcome, alice", 8s)) << s->screen_text();
+    log_out(*s);
+    EXPECT_EQ(read_file(stolen), "");
+    EXPECT_EQ(lines_of(auth_log()).size(), 4u) << auth_log();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vterm.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -142,6 +143,12 @@ PtySession::PtySession(const PtyOptions& options) : emulator_(std::make_unique<E
 PtySession::~PtySession() {
     if (pid_ > 0 && !status_) kill();
     if (master_ >= 0) ::close(master_);
+}
+
+std::string PtySession::tty_path() const {
+    char name[128] = {};
+    if (master_ < 0 || ::ptsname_r(master_, name, sizeof name) != 0) return {};
+    return name;
 }
 
 bool PtySession::write(std::string_view bytes) {

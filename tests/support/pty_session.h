@@ -65,6 +65,8 @@ public:
     bool started() const { return pid_ > 0; }
     const std::string& error() const { return error_; }
     pid_t pid() const { return pid_; }
+    // The terminal's device path as the program sees it (/dev/pts/N).
+    std::string tty_path() const;
 
     // Types bytes (keys, mouse reports) into the terminal.
     bool write(std::string_view bytes);

@@ -224,6 +224,45 @@ TEST(KitTerminal, ResizeClearsAndRedrawsEverything) {
     EXPECT_EQ(backend.row_text(0), "abcdef");
 }
 
+// A terminal that reports whatever size it is set to and keeps only the
+// bytes, without a screen of that size.
+class SizedBackend final : public Backend {
+public:
+    Result<Size, IoError> size() override { return size_; }
+    Result<void, IoError> write(std::string_view bytes) override {
+        bytes_.append(bytes);
+        return {};
+    }
+    Result<void, IoError> flush() override { return {}; }
+    Size size_;
+    std::string bytes_;
+};
+
+// Anyone with a shell on the console can set its size to 65535 x 65535; the
+// frame buffers stop at kMaxScreenSide on each side.
+TEST(KitTerminal, HugeSizesAreClampedBeforeAnyBufferIsMade) {
+    SizedBackend backend;
+    backend.size_ = {65535, 65535};
+    auto terminal = Terminal::create(backend);
+    ASSERT_TRUE(terminal);
+    EXPECT_EQ(terminal->size(), (Size{kMaxScreenSide, kMaxScreenSide}));
+    auto scene = [](Frame& f) {
+        EXPECT_EQ(f.area(), (Rect{0, 0, kMaxScreenSide, kMaxScreenSide}));
+        f.buffer().set_string(0, 0, "ab", {});
+    };
+    ASSERT_TRUE(terminal->draw(scene));
+    // The reported size stays huge: no resize (and no clear) on every draw.
+    backend.bytes_.clear();
+    ASSERT_TRUE(terminal->draw(scene));
+    EXPECT_EQ(backend.bytes_.find("\x1b[2J"), std::string::npos);
+
+    ASSERT_TRUE(terminal->resize(Size{3, 65535}));
+    EXPECT_EQ(terminal->size(), (Size{3, kMaxScreenSide}));
+    backend.size_ = {4, 1};
+    ASSERT_TRUE(terminal->draw([](Frame& f) { f.buffer().set_string(0, 0, "ab", {}); }));
+    EXPECT_EQ(terminal->size(), (Size{4, 1}));
+}
+
 TEST(KitTerminal, ClearForgetsThePreviousFrame) {
     TestBackend backend(3, 1);
     auto terminal = Terminal::create(backend);

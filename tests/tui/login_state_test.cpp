@@ -627,10 +627,45 @@ TEST(LoginKeys, OnlyPressesAct) {
     release.kind = KeyEventKind::Release;
     EXPECT_EQ(handle_login_key(s, release, page()), O::Continue);
     EXPECT_TRUE(s.password.empty());
-    KeyEvent ctrl_c = ch('c');
-    ctrl_c.modifiers = kControl;
-    (void)handle_login_key(s, ctrl_c, page());
-    EXPECT_EQ(s.password.view(), "c");
+}
+
+// Ctrl-U, Ctrl-C or Alt-x at a password prompt is a shortcut to the person
+// typing; taking it as the plain letter would put a "u" into the password.
+TEST(LoginKeys, CharactersWithControlOrAltAreNeverTyped) {
+    const struct {
+        const char* name;
+        bool list_mode;
+        LoginFocus focus;
+        char32_t c;
+        KeyModifiers modifiers;
+        std::string password;
+        std::string typed_user;
+    } cases[] = {
+        {"Ctrl-U in the password", true, F::Pass, 'u', kControl, "", ""},
+        {"Ctrl-C in the password", true, F::Pass, 'c', kControl, "", ""},
+        {"Alt-x in the password", true, F::Pass, 'x', kAlt, "", ""},
+        {"Ctrl-Alt-e in the password", true, F::Pass, U'é', kControl | kAlt, "", ""},
+        {"Ctrl-a in a typed name", false, F::User, 'a', kControl, "", ""},
+        {"Alt-b on a listed user does not start the password", true, F::User, 'b', kAlt, "", ""},
+        {"Shift is typed", true, F::Pass, 'A', kShift, "A", ""},
+        {"Shift in a typed name", false, F::User, 'Z', kShift, "", "Z"},
+    };
+    for (const auto& c : cases) {
+        LoginState s = initial_login_state(start(c.list_mode));
+        s.focus = c.focus;
+        (void)handle_login_key(s, KeyEvent::character(c.c, c.modifiers), page());
+        EXPECT_EQ(s.password.view(), c.password) << c.name;
+        EXPECT_EQ(s.typed_user, c.typed_user) << c.name;
+        EXPECT_EQ(s.focus, c.focus) << c.name;
+    }
+
+    // Moving through an open list still works with a modifier held.
+    LoginState s = initial_login_state(start(true));
+    s.focus = F::User;
+    s.user_list_open = true;
+    (void)handle_login_key(s, KeyEvent::character('j', kControl), page());
+    EXPECT_EQ(s.user_sel, 1u);
+    EXPECT_TRUE(s.password.empty());
 }
 
 }  // namespace

@@ -58,11 +58,12 @@ int run_dry_run(const std::string& config_dir, const std::optional<std::string>&
 
     const auto screens = tmpl::load_screen_dir(configured_templates_dir(*config, config_dir));
     if (!screens) return print_error_line(tmpl::display_screen_template_error(screens.error()));
+    const bool mono = depth == tui::ColorDepth::Mono;
     if (screens->empty()) {
-        print_text(tmpl::render_screen_text(tmpl::default_main_menu(), catalog, admin, true));
+        print_text(tmpl::render_screen_text(tmpl::default_main_menu(), catalog, admin, mono));
     } else {
         for (const tmpl::ScreenTemplate& screen : *screens) {
-            print_text(tmpl::render_screen_text(screen, catalog, admin, true));
+            print_text(tmpl::render_screen_text(screen, catalog, admin, mono));
         }
     }
     return 0;

@@ -21,15 +21,26 @@ constexpr int kExitOsErr = 71;  // EX_OSERR
 using tui::IoError;
 using Step = Result<void, IoError>;
 
-// The output file: created or truncated, never through a symbolic link, and
-// only a regular file (the default path is in the world-writable /tmp).
+// Why an existing file at the output path must be left alone, as an errno:
+// not a regular file, another owner, or more than one name (a hard link in
+// the world-writable /tmp would let the run truncate any file it can write,
+// as root every file).
+int refusal(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    if (st.st_uid != ::geteuid()) return EPERM;
+    if (st.st_nlink > 1) return EMLINK;
+    return 0;
+}
+
+// The output file: created, or its own file truncated; never through a
+// symbolic link. Nothing is truncated before the checks.
 Result<int, IoError> open_output(const std::string& path) {
-    int fd =
-        ::open(path.c_str(),
-               O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    int fd = ::open(path.c_str(),
+                    O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return fail(IoError{errno});
     struct stat st {};
-    int err = ::fstat(fd, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
+    int err = ::fstat(fd, &st) != 0 ? errno : refusal(st);
+    if (err == 0 && ::ftruncate(fd, 0) != 0) err = errno;
     if (err != 0) {
         ::close(fd);
         return fail(IoError{err});

@@ -1,5 +1,6 @@
 #include "app/session/console_session.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "app/session/console_addresses.h"
@@ -14,6 +15,7 @@
 #include "core/text.h"
 #include "platform/command.h"
 #include "platform/terminal_attach.h"
+#include "platform/terminal_claim.h"
 #include "template/screen/default_main_menu.h"
 #include "tui/term/terminal.h"
 
@@ -25,11 +27,22 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     ctx.config_dir = cli.config_dir;
     ctx.terminal_path = cli.tty.value_or("/dev/ttyv0");
     ctx.terminal_label = app::tty_label(cli.tty);
+    // Between two screens the terminal is in cooked mode: a Ctrl-C, Ctrl-\ or
+    // Ctrl-Z typed then must not end or stop the root process (and with it
+    // an open PAM session). Every child starts with default handling again.
+    for (const int sig : {SIGINT, SIGQUIT, SIGTSTP}) (void)::signal(sig, SIG_IGN);
 
     if (!isatty(0)) {
         if (auto attached = platform::attach_console_tty(ctx.terminal_path); !attached) {
             return fail(attached.error());
         }
+    }
+    // Nobody else may hold the terminal once the login screen can show.
+    bool named = false;
+    ctx.tty_device = platform::terminal_name_of_stdin(named);
+    if (!named) return fail(std::string("could not name the console terminal"));
+    if (auto claimed = platform::claim_terminal(ctx.tty_device); !claimed) {
+        return fail(std::move(claimed.error()));
     }
     app::install_stderr_capture();
     log_console("start tty=" + decode_lossy(ctx.terminal_path) + " pam_hint=" + ctx.terminal_label);

@@ -104,9 +104,11 @@ Result<std::variant<int, LoginSuccess>, std::string> run_login_loop(SessionConte
                                                       ctx.languages, ctx.config.locale_fallback);
         if (attempts_left < 2) {
             tui::restore_terminal();
+            // No typed name here: the console log is shown to whoever sits at
+            // the console next, and a name field may hold a mistyped password.
+            // The authentication log keeps the names.
             log_console("authentication failed after " + std::to_string(LOGIN_ATTEMPTS) +
-                        " attempts (display=" + display + " pam_user=" + pam_user +
-                        " tty=" + ctx.terminal_label + ")");
+                        " attempts (tty=" + ctx.terminal_label + ")");
             return std::variant<int, LoginSuccess>(77);
         }
         tui::LoginFailure failure;

@@ -38,7 +38,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
 std::optional<std::vector<std::string>> members_from_getent(
     const Result<platform::CommandOutput, platform::CommandError>& output) {
     if (!output || !output->success()) return std::nullopt;
-    return group_members(trim(output->out_text()));
+    return members_from_getent_output(output->out_text());
 }
 
 std::vector<std::string> members_from_file(const std::string& group, const std::string& path) {
@@ -60,23 +60,10 @@ bool excluded_by_name(std::string_view name) {
     return std::find(SYSTEM_ACCOUNTS.begin(), SYSTEM_ACCOUNTS.end(), name) != SYSTEM_ACCOUNTS.end();
 }
 
-// An unsigned 32-bit decimal, one leading "+" allowed.
-std::optional<std::uint32_t> parse_uid(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > UINT32_MAX) return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
-}
-
 std::optional<std::uint32_t> account_uid(
     const Result<platform::CommandOutput, platform::CommandError>& output) {
     if (!output || !output->success()) return std::nullopt;
-    return parse_uid(trim(output->out_text()));
+    return uid_from_id_output(output->out_text());
 }
 
 }  // namespace
@@ -101,6 +88,23 @@ std::optional<std::vector<std::string>> group_members(std::string_view group_lin
         start = comma + 1;
     }
     return out;
+}
+
+std::optional<std::vector<std::string>> members_from_getent_output(std::string_view out) {
+    return group_members(trim(out));
+}
+
+std::optional<std::uint32_t> uid_from_id_output(std::string_view out) {
+    std::string_view text = trim(out);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        if (value > UINT32_MAX) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
 }
 
 std::vector<std::string> login_user_list(const TarnwickConfig& config,

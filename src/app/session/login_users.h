@@ -3,6 +3,7 @@
 // then the members of the configured console group that are real accounts.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,13 @@ std::vector<std::string> login_user_list(const TarnwickConfig& config,
 // The fourth field of a group line split at ",", each part trimmed, empty
 // parts dropped; nothing when the line has fewer than four fields.
 std::optional<std::vector<std::string>> group_members(std::string_view group_line);
+
+// The members in the output of `getent group NAME`: its one line, trimmed.
+std::optional<std::vector<std::string>> members_from_getent_output(std::string_view out);
+
+// The uid in the output of `id -u NAME`: an unsigned 32-bit decimal, one
+// leading "+" allowed, white space around it ignored.
+std::optional<std::uint32_t> uid_from_id_output(std::string_view out);
 
 // Whether the login screen starts with the list instead of a typed name.
 bool show_user_list(const TarnwickConfig& config, std::size_t login_users);

@@ -20,7 +20,7 @@ ActionResult log_out(ActionScope&) {
 }
 
 ActionResult spawn_shell(ActionScope& scope) {
-    scope.status = start_shell(scope.user.pam_user, scope.catalog);
+    scope.status = start_shell(scope.ctx.tty_device, scope.user.pam_user, scope.catalog);
     return AfterAction::ShowMenu;
 }
 

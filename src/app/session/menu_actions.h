@@ -30,7 +30,8 @@ struct ActionScope {
 // What the menu loop does after a handler.
 enum class AfterAction : std::uint8_t { ShowMenu, LogOut };
 
-// An error text ends the session (the PAM handle is ended, not closed).
+// An error text ends the session (the PAM session is closed and the
+// terminal taken back, as at log-out).
 using ActionResult = Result<AfterAction, std::string>;
 using ActionHandler = ActionResult (*)(ActionScope&);
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/session/menu_actions.h"
+#include "app/session/session_end.h"
 #include "core/administrator.h"
 #include "template/menu/menu_page.h"
 #include "template/menu/widget_menu.h"
@@ -43,12 +44,12 @@ public:
 private:
     Result<int, std::string> log_out() {
         tui::restore_terminal();
-        (void)close_pam_session(std::move(in_.pam));
+        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
         return 0;
     }
 
     Result<int, std::string> end_with_error(std::string text) {
-        end_pam_handle(in_.pam);
+        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
         return fail(std::move(text));
     }
 

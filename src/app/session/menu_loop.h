@@ -9,8 +9,8 @@
 
 namespace tarnwick::app {
 
-// 0 after log-out; an error text when a screen's terminal fails. The PAM
-// session is closed at log-out and only ended on every other way out.
+// 0 after log-out; an error text when a screen's terminal fails. Either way
+// the PAM session is closed and the terminal taken back before it returns.
 Result<int, std::string> run_menu_loop(const SessionContext& ctx, LoginSuccess signed_in);
 
 }  // namespace tarnwick::app

@@ -18,6 +18,7 @@ struct SessionContext {
     const Cli* cli = nullptr;
     std::string config_dir;
     std::string terminal_path;  // --tty, else /dev/ttyv0
+    std::string tty_device;     // the terminal attached and claimed, by its /dev path
     std::string terminal_label;
     TarnwickConfig config;
     AutoMode color = AutoMode::Auto;

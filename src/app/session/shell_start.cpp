@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 
+#include "core/console_log.h"
 #include "core/text.h"
 #include "platform/account.h"
 #include "platform/shell_exec.h"
+#include "platform/terminal_claim.h"
 #include "tui/term/terminal.h"
 
 namespace tarnwick::app {
@@ -30,7 +32,8 @@ std::map<std::string, std::string> shell_env(const SessionUser& user) {
     };
 }
 
-std::string start_shell(const std::string& pam_user, const Catalog& catalog) {
+std::string start_shell(const std::string& tty_device, const std::string& pam_user,
+                        const Catalog& catalog) {
     tui::restore_terminal();
     const auto account = platform::lookup_account(pam_user);
     if (!account) {
@@ -44,9 +47,23 @@ std::string start_shell(const std::string& pam_user, const Catalog& catalog) {
     launch.home = user.home;
     launch.shell_path = decode_lossy(user.shell);
     for (auto& [key, value] : shell_env(user)) launch.env.emplace_back(key, value);
-    if (auto ran = platform::run_as_user_and_wait(launch); !ran) {
-        return translate_arg(catalog, "session.shell_error", "error",
-                             platform::errno_name_and_text(ran.error()));
+
+    if (auto lent = platform::lend_terminal(tty_device, user.uid, user.gid); !lent) {
+        log_console("terminal not handed to " + pam_user + ": " + lent.error());
+    }
+    auto ran = platform::run_as_user_and_wait(launch);
+    // Whatever the shell left behind loses the terminal before the menu
+    // shows anything again.
+    if (auto taken = platform::claim_terminal(tty_device); !taken) {
+        log_console("terminal not taken back from " + pam_user + ": " + taken.error());
+    }
+    if (!ran) {
+        const platform::SpawnFailure& failure = ran.error();
+        const std::string error = failure.step == platform::SpawnStep::Prepare
+                                      ? platform::errno_name_and_text(failure.errnum)
+                                      : platform::display_spawn_failure(failure);
+        log_console("shell start failed for " + pam_user + ": " + error);
+        return translate_arg(catalog, "session.shell_error", "error", error);
     }
     return translate(catalog, "session.shell_return");
 }

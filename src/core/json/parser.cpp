@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -39,6 +41,76 @@ bool is_json_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// The decimal exponent of a non-zero JSON number's leading digit, saturated
+// far beyond the range of a double: tells an overflow from an underflow.
+std::int64_t decimal_magnitude(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    const std::size_t e_pos = text.find_first_of("eE");
+    const std::string_view mantissa = text.substr(0, e_pos);
+    std::int64_t exponent = 0;
+    if (e_pos != std::string_view::npos) {
+        std::string_view digits = text.substr(e_pos + 1);
+        bool negative = false;
+        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+            negative = digits.front() == '-';
+            digits.remove_prefix(1);
+        }
+        for (char c : digits) {
+            exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+        }
+        if (negative) exponent = -exponent;
+    }
+    const std::size_t point = mantissa.find('.');
+    const std::size_t int_digits = point == std::string_view::npos ? mantissa.size() : point;
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return std::numeric_limits<std::int64_t>::min();
+    const auto position = first < int_digits ? static_cast<std::int64_t>(int_digits - first) - 1
+                                             : -static_cast<std::int64_t>(first - int_digits);
+    return exponent + position;
+}
+
+// A JSON number (already checked by the reader) as a tree value: integers
+// that fit 64 bits as Uint or Int, everything else as a correctly rounded
+// double. Nothing when the number is too large for a double; one too small
+// becomes zero.
+std::optional<Value> number_value(std::string_view text) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const bool negative = !text.empty() && text.front() == '-';
+    Value v;
+    if (text.find_first_of(".eE") == std::string_view::npos) {
+        if (text == "-0") {  // a negative zero is a float, as in serde
+            v.kind = Kind::Float;
+            v.float_value = -0.0;
+            return v;
+        }
+        if (negative) {
+            std::int64_t i = 0;
+            if (auto r = std::from_chars(first, last, i); r.ec == std::errc() && r.ptr == last) {
+                v.kind = Kind::Int;
+                v.int_value = i;
+                return v;
+            }
+        } else {
+            std::uint64_t u = 0;
+            if (auto r = std::from_chars(first, last, u); r.ec == std::errc() && r.ptr == last) {
+                v.kind = Kind::Uint;
+                v.uint_value = u;
+                return v;
+            }
+        }
+    }
+    v.kind = Kind::Float;
+    const auto r = std::from_chars(first, last, v.float_value);
+    if (r.ec == std::errc::result_out_of_range) {
+        if (decimal_magnitude(text) > 0) return std::nullopt;
+        v.float_value = negative ? -0.0 : 0.0;
+    } else if (r.ec != std::errc() || r.ptr != last) {
+        return std::nullopt;
+    }
+    return v;
+}
+
 // Builds the tree from SAX events. Offsets come from the stream: every event
 // arrives right after its token was consumed.
 class TreeBuilder {
@@ -52,17 +124,25 @@ public:
         v.boolean = b;
         return scalar(std::move(v));
     }
-    bool Int(int i) { return signed_integer(i); }
-    bool Int64(std::int64_t i) { return signed_integer(i); }
-    bool Uint(unsigned u) { return unsigned_integer(u); }
-    bool Uint64(std::uint64_t u) { return unsigned_integer(u); }
-    bool Double(double d) {
-        Value v;
-        v.kind = Kind::Float;
-        v.float_value = d;
-        return scalar(std::move(v));
+    // Numbers arrive as their text (RawNumber below); the reader still needs
+    // the typed events to compile.
+    bool Int(int) { return false; }
+    bool Int64(std::int64_t) { return false; }
+    bool Uint(unsigned) { return false; }
+    bool Uint64(std::uint64_t) { return false; }
+    bool Double(double) { return false; }
+    // Numbers are converted here: the library's own full-precision
+    // conversion crashes on some long mantissas with large negative
+    // exponents (and gives wrong values past the double range), and its fast
+    // one rounds wrongly.
+    bool RawNumber(const char* s, rapidjson::SizeType len, bool) {
+        auto number = number_value(std::string_view(s, len));
+        if (!number) {
+            out_of_range_at_ = stream_.Tell();
+            return false;
+        }
+        return scalar(std::move(*number));
     }
-    bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
     bool String(const char* s, rapidjson::SizeType len, bool) {
         Value v;
         v.kind = Kind::String;
@@ -87,6 +167,8 @@ public:
     // Offset of the bracket that went past the nesting limit.
     std::optional<std::size_t> too_deep_at() const { return too_deep_at_; }
     std::size_t last_end() const { return last_end_; }
+    // Where a number too large for a double ended.
+    std::optional<std::size_t> out_of_range_at() const { return out_of_range_at_; }
 
 private:
     // A value or key starts at the first byte after the previous token that
@@ -96,25 +178,6 @@ private:
         while (i < text_.size() && (is_json_space(text_[i]) || text_[i] == ',' || text_[i] == ':'))
             ++i;
         return i;
-    }
-
-    bool signed_integer(std::int64_t i) {
-        Value v;
-        if (i < 0) {
-            v.kind = Kind::Int;
-            v.int_value = i;
-        } else {
-            // Only "-0" reaches here: a negative zero is a float, as in serde.
-            v.kind = Kind::Float;
-            v.float_value = -0.0;
-        }
-        return scalar(std::move(v));
-    }
-    bool unsigned_integer(std::uint64_t u) {
-        Value v;
-        v.kind = Kind::Uint;
-        v.uint_value = u;
-        return scalar(std::move(v));
     }
 
     bool scalar(Value v) {
@@ -166,6 +229,7 @@ private:
     std::vector<Value> stack_;
     std::optional<Value> root_;
     std::optional<std::size_t> too_deep_at_;
+    std::optional<std::size_t> out_of_range_at_;
     std::size_t last_end_ = 0;
 };
 
@@ -298,6 +362,8 @@ Fault describe_fault(std::string_view text, rapidjson::ParseErrorCode code, std:
         case rapidjson::kParseErrorNumberMissExponent:
             return {"invalid number", here};
         case rapidjson::kParseErrorTermination:
+            if (builder.out_of_range_at())
+                return {"number out of range", *builder.out_of_range_at()};
             if (builder.too_deep_at())
                 return {"recursion limit exceeded", *builder.too_deep_at() + 1};
             return {"expected value", here};
@@ -339,7 +405,7 @@ Position peek_position(std::string_view text, std::size_t offset) {
 Result<Value, ParseError> parse(std::string_view text) {
     constexpr unsigned kFlags = rapidjson::kParseStopWhenDoneFlag |
                                 rapidjson::kParseValidateEncodingFlag |
-                                rapidjson::kParseFullPrecisionFlag;
+                                rapidjson::kParseNumbersAsStringsFlag;
     TextStream stream(text);
     TreeBuilder builder(text, stream);
     rapidjson::Reader reader;

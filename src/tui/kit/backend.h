@@ -16,6 +16,16 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+// The largest screen side drawn. A terminal may report up to 65535 columns
+// and rows (anyone with a shell on it can set that), which no frame buffer
+// should be allocated for; beyond this the frame covers the top-left part.
+inline constexpr std::uint16_t kMaxScreenSide = 1000;
+
+constexpr Size clamp_screen_size(Size size) {
+    return {size.width < kMaxScreenSide ? size.width : kMaxScreenSide,
+            size.height < kMaxScreenSide ? size.height : kMaxScreenSide};
+}
+
 class Backend {
 public:
     virtual ~Backend() = default;

@@ -1,6 +1,8 @@
 #include "tui/kit/terminal.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <new>
 
 namespace tarnwick::tui {
 namespace {
@@ -14,20 +16,33 @@ bool no_color_requested() {
     return value != nullptr && *value != '\0';
 }
 
+// Frames are built in memory; running out of it ends the screen with an
+// error instead of taking the console down with an uncaught exception.
+template <class F>
+auto without_bad_alloc(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return fail(IoError{ENOMEM});
+    }
+}
+
 }  // namespace
 
 Result<Terminal, IoError> Terminal::create(Backend& backend) {
     auto size = backend.size();
     if (!size) return fail(size.error());
-    return Result<Terminal, IoError>(tl::in_place, backend, *size,
-                                     DrawOptions{no_color_requested()});
+    return without_bad_alloc([&] {
+        return Result<Terminal, IoError>(tl::in_place, backend, *size,
+                                         DrawOptions{no_color_requested()});
+    });
 }
 
 Terminal::Terminal(Backend& backend, Size size, DrawOptions options)
     : backend_(&backend),
-      size_(size),
+      size_(clamp_screen_size(size)),
       options_(options),
-      buffers_{Buffer(full(size)), Buffer(full(size))} {}
+      buffers_{Buffer(full(size_)), Buffer(full(size_))} {}
 
 Terminal::Terminal(Terminal&& other) noexcept
     : backend_(other.backend_),
@@ -57,8 +72,13 @@ Result<void, IoError> Terminal::clear() {
 }
 
 Result<void, IoError> Terminal::resize(Size size) {
-    buffers_[current_].resize(full(size));
-    buffers_[1 - current_].resize(full(size));
+    size = clamp_screen_size(size);
+    auto resized = without_bad_alloc([&]() -> Result<void, IoError> {
+        buffers_[current_].resize(full(size));
+        buffers_[1 - current_].resize(full(size));
+        return {};
+    });
+    if (!resized) return resized;
     size_ = size;
     return clear();
 }
@@ -66,7 +86,7 @@ Result<void, IoError> Terminal::resize(Size size) {
 Result<void, IoError> Terminal::autoresize() {
     auto size = backend_->size();
     if (!size) return fail(size.error());
-    if (*size != size_) return resize(*size);
+    if (clamp_screen_size(*size) != size_) return resize(*size);
     return {};
 }
 
@@ -90,6 +110,10 @@ void Terminal::render_unsent(const std::function<void(Frame&)>& render) {
 }
 
 Result<void, IoError> Terminal::draw(const std::function<void(Frame&)>& render) {
+    return without_bad_alloc([&] { return draw_frame(render); });
+}
+
+Result<void, IoError> Terminal::draw_frame(const std::function<void(Frame&)>& render) {
     if (auto r = autoresize(); !r) return r;
 
     Buffer& current = buffers_[current_];

@@ -46,8 +46,10 @@ private:
 
 class Terminal {
 public:
-    // A terminal the size of the backend's screen. Nothing is written: the
-    // previous frame is taken as blank. NO_COLOR (non-empty) is read here.
+    // A terminal the size of the backend's screen, each side clamped to
+    // kMaxScreenSide. Nothing is written: the previous frame is taken as
+    // blank. NO_COLOR (non-empty) is read here. Memory that cannot be had is
+    // ENOMEM, as for every call below that allocates.
     static Result<Terminal, IoError> create(Backend& backend);
     Terminal(Backend& backend, Size size, DrawOptions options);
 
@@ -72,7 +74,7 @@ public:
     // Clears the screen (ESC[2J) and forgets the previous frame, so the next
     // draw sends every non-blank cell.
     Result<void, IoError> clear();
-    // Resizes both buffers to the new size and clears.
+    // Resizes both buffers to the new size (clamped) and clears.
     Result<void, IoError> resize(Size size);
     // Resizes when the backend reports another size than the current one.
     Result<void, IoError> autoresize();
@@ -93,6 +95,8 @@ public:
     const Buffer& last_frame() const { return buffers_[1 - current_]; }
 
 private:
+    Result<void, IoError> draw_frame(const std::function<void(Frame&)>& render);
+
     Backend* backend_;
     Size size_;
     DrawOptions options_;

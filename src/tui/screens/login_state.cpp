@@ -12,7 +12,9 @@ constexpr std::string_view kDefaultUser = "administrator";
 constexpr std::string_view kDefaultTag = "en-US";
 constexpr long kLanguagePage = 8;
 
-// The keys the form tells apart; modifiers are never looked at.
+// The keys the form tells apart. Modifiers only decide whether a character
+// is typed into a field (text_input_char); for moving and toggling, Ctrl or
+// Alt with a character acts as the plain character.
 enum class Act {
     Tab,
     BackTab,
@@ -33,6 +35,7 @@ enum class Act {
 struct Pressed {
     Act key = Act::Other;
     char32_t ch = 0;
+    bool text = false;  // typed into the focused field
 };
 
 Pressed classify(const KeyEvent& event) {
@@ -62,7 +65,7 @@ Pressed classify(const KeyEvent& event) {
         case Key::F:
             return event.number == 1 ? Pressed{Act::F1} : Pressed{Act::Other};
         case Key::Char:
-            return {Act::Char, event.ch};
+            return {Act::Char, event.ch, text_input_char(event).has_value()};
         default:
             return {Act::Other};
     }
@@ -186,7 +189,7 @@ LoginKeyOutcome user_key(LoginState& state, Pressed p, const tmpl::LoginTemplate
                 state.user_list_open = !state.user_list_open;
             } else if ((p.ch == U'j' || p.ch == U'k') && state.list_mode && state.user_list_open) {
                 step_user_selection(state, p.ch == U'j' ? 1 : -1, false);
-            } else {
+            } else if (p.text) {
                 type_char(state, p.ch, page);
             }
             break;
@@ -212,7 +215,7 @@ LoginKeyOutcome pass_key(LoginState& state, Pressed p, const tmpl::LoginTemplate
             state.password.pop_char();
             break;
         case Act::Char:
-            type_char(state, p.ch, page);
+            if (p.text) type_char(state, p.ch, page);
             break;
         default:
             break;

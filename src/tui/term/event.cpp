@@ -100,6 +100,11 @@ std::string modifier_names(KeyModifiers m) {
 
 }  // namespace
 
+std::optional<char32_t> text_input_char(const KeyEvent& key) {
+    if (key.code != Key::Char || (key.modifiers & ~kShift) != 0) return std::nullopt;
+    return key.ch;
+}
+
 bool operator==(const KeyEvent& a, const KeyEvent& b) {
     return a.code == b.code && a.ch == b.ch && a.number == b.number && a.kind == b.kind &&
            a.state == b.state && normalised_modifiers(a) == normalised_modifiers(b);

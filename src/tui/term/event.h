@@ -4,6 +4,7 @@
 // bracketed pastes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -78,6 +79,11 @@ struct KeyEvent {
 
 // An ASCII upper-case letter compares equal with or without SHIFT.
 bool operator==(const KeyEvent& a, const KeyEvent& b);
+
+// The character a key puts into a text field (user name, password, form
+// values): a character key with no modifier but Shift. Ctrl-U or Alt-x is a
+// shortcut, never the plain letter, so it is not typed.
+std::optional<char32_t> text_input_char(const KeyEvent& key);
 
 enum class MouseButton : std::uint8_t { Left, Right, Middle };
 

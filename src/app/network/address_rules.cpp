@@ -1,0 +1,68 @@
+#include "app/network/address_rules.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tarnwick::app {
+namespace {
+
+constexpr std::array<std::string_view, 19> kVirtualPrefixes = {
+    "tap",  "epair", "bridge", "vnet", "vm-",   "tun",    "wg",  "pflog", "pfsync", "enc",
+    "ipfw", "ipsec", "gif",    "gre",  "usbus", "docker", "cni", "veth",  "podman",
+};
+
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool is_virtual_interface(std::string_view name) {
+    while (!name.empty() && name.back() == ':') name.remove_suffix(1);
+    if (name.empty()) return false;
+    if (name.starts_with("lo")) return true;  // lo0 and every other loopback
+    return std::any_of(kVirtualPrefixes.begin(), kVirtualPrefixes.end(),
+                       [name](std::string_view prefix) { return name.starts_with(prefix); });
+}
+
+Ipv6Scope ipv6_scope(std::string_view address) {
+    std::string text(address.substr(0, address.find('%')));
+    std::transform(text.begin(), text.end(), text.begin(), ascii_lower);
+    if (text.starts_with("fe80:")) return Ipv6Scope::LinkLocal;
+    if (text.starts_with("fc") || text.starts_with("fd")) return Ipv6Scope::UniqueLocal;
+    return Ipv6Scope::Global;
+}
+
+std::string format_address(const IfAddress& address) {
+    constexpr std::string_view kPrefixlen = "prefixlen ";
+    constexpr std::string_view kNetmask = "netmask ";
+    const std::string_view mask = address.mask;
+    if (mask.empty()) return address.address;
+    if (mask.starts_with(kPrefixlen)) {
+        return address.address + "/" + std::string(mask.substr(kPrefixlen.size()));
+    }
+    if (mask.starts_with(kNetmask)) {
+        return address.address + "/" + std::string(mask.substr(kNetmask.size()));
+    }
+    return address.address + " " + address.mask;
+}
+
+std::vector<const IfAddress*> ula_addresses(const std::vector<IfAddress>& addresses) {
+    std::vector<const IfAddress*> out;
+    for (const IfAddress& a : addresses) {
+        if (a.family == 6 && ipv6_scope(a.address) == Ipv6Scope::UniqueLocal) out.push_back(&a);
+    }
+    return out;
+}
+
+std::vector<const IfAddress*> global_addresses(const std::vector<IfAddress>& addresses) {
+    std::vector<const IfAddress*> out;
+    for (const IfAddress& a : addresses) {
+        if (a.family == 6 && !a.link_local && ipv6_scope(a.address) == Ipv6Scope::Global) {
+            out.push_back(&a);
+        }
+    }
+    return out;
+}
+
+}  // namespace tarnwick::app

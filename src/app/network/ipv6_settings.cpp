@@ -1,0 +1,96 @@
+#include "app/network/ipv6_settings.h"
+
+#include <algorithm>
+
+#include "app/network/interface_restart.h"
+#include "app/network/ip_text.h"
+#include "app/network/net_checks.h"
+#include "app/network/rc_conf.h"
+
+namespace tarnwick::app {
+namespace {
+
+// A zone names an interface: ASCII letters, digits, "_" and ".".
+bool is_zone_name(std::string_view zone) {
+    return !zone.empty() && std::all_of(zone.begin(), zone.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '.';
+    });
+}
+
+Result<std::string, NetError> set_ipv6_mode(const NetPaths& paths, std::string_view name,
+                                            std::string value, std::string_view summary) {
+    if (auto ok = check_may_configure(name); !ok) return fail(std::move(ok.error()));
+    auto restarted =
+        write_and_restart(paths, name, {{rc_ifconfig_ipv6_key(name), std::move(value)}});
+    if (!restarted) return restarted;
+    return "IPv6 on " + std::string(name) + " " + std::string(summary) + ".\n" + *restarted;
+}
+
+}  // namespace
+
+Result<std::string, NetError> write_and_restart(const NetPaths& paths,
+                                                std::string_view interface_name,
+                                                const RcPairs& pairs) {
+    if (auto written = write_rc_conf(paths, pairs); !written) {
+        return fail(std::move(written.error()));
+    }
+    return restart_interface(paths, interface_name);
+}
+
+Result<void, NetError> check_ipv6_static_request(const Ipv6StaticRequest& request) {
+    if (!is_ipv6_text(request.address)) {
+        return fail(NetError::message("invalid IPv6 address: " + request.address));
+    }
+    if (request.prefix_len < 1 || request.prefix_len > 128) {
+        return fail(NetError::message("prefixlen must be 1-128"));
+    }
+    if (request.gateway.empty()) return {};
+    const std::size_t percent = request.gateway.find('%');
+    const std::string address = request.gateway.substr(0, percent);
+    if (!is_ipv6_text(address)) return fail(NetError::message("invalid IPv6 address: " + address));
+    if (percent != std::string::npos && !is_zone_name(request.gateway.substr(percent + 1))) {
+        return fail(NetError::message("invalid IPv6 address: " + request.gateway));
+    }
+    return {};
+}
+
+Result<std::string, NetError> set_ipv6_slaac(const NetPaths& paths,
+                                             std::string_view interface_name) {
+    return set_ipv6_mode(paths, interface_name, "inet6 accept_rtadv",
+                         "set to SLAAC (accept_rtadv)");
+}
+
+Result<std::string, NetError> disable_ipv6(const NetPaths& paths, std::string_view interface_name) {
+    return set_ipv6_mode(paths, interface_name, "inet6 ifdisabled", "disabled (ifdisabled)");
+}
+
+Result<std::string, NetError> set_ipv6_static(const NetPaths& paths,
+                                              std::string_view interface_name,
+                                              const Ipv6StaticRequest& request) {
+    if (auto ok = check_may_configure(interface_name); !ok) return fail(std::move(ok.error()));
+    if (auto ok = check_ipv6_static_request(request); !ok) return fail(std::move(ok.error()));
+    const std::string prefix = std::to_string(request.prefix_len);
+    RcPairs pairs{{rc_ifconfig_ipv6_key(interface_name),
+                   "inet6 " + request.address + " prefixlen " + prefix}};
+    if (!request.gateway.empty()) pairs.emplace_back("ipv6_defaultrouter", request.gateway);
+    auto restarted = write_and_restart(paths, interface_name, pairs);
+    if (!restarted) return restarted;
+    return "IPv6 on " + std::string(interface_name) + " set static " + request.address + "/" +
+           prefix + ".\n" + *restarted;
+}
+
+Result<std::string, NetError> set_ipv6_slaac(std::string_view interface_name) {
+    return set_ipv6_slaac(system_net_paths(), interface_name);
+}
+
+Result<std::string, NetError> disable_ipv6(std::string_view interface_name) {
+    return disable_ipv6(system_net_paths(), interface_name);
+}
+
+Result<std::string, NetError> set_ipv6_static(std::string_view interface_name,
+                                              const Ipv6StaticRequest& request) {
+    return set_ipv6_static(system_net_paths(), interface_name, request);
+}
+
+}  // namespace tarnwick::app

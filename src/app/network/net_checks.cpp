@@ -1,0 +1,67 @@
+#include "app/network/net_checks.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/network/address_rules.h"
+#include "app/network/ip_text.h"
+#include "core/text.h"
+
+namespace tarnwick::app {
+namespace {
+
+bool is_ascii_alnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Characters that end or expand a double-quoted shell word, and controls
+// (C0, DEL, C1) that would break the line or the terminal showing it.
+bool unsafe_in_double_quotes(char32_t cp) {
+    return cp == '"' || cp == '\\' || cp == '$' || cp == '`' || cp < 0x20 ||
+           (cp >= 0x7F && cp <= 0x9F);
+}
+
+}  // namespace
+
+Result<void, NetError> check_ipv4(std::string_view text) {
+    if (is_dotted_ipv4(text)) return {};
+    return fail(NetError::message("invalid IPv4 address: " + std::string(text)));
+}
+
+Result<void, NetError> check_interface_name(std::string_view name) {
+    const bool valid = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return is_ascii_alnum(c) || c == '-' || c == '_';
+    });
+    if (!valid) return fail(NetError::message("invalid interface name"));
+    if (is_virtual_interface(name)) {
+        return fail(NetError::message("refusing to configure virtual/loopback interface"));
+    }
+    return {};
+}
+
+Result<void, NetError> check_may_configure(std::string_view interface_name) {
+    if (::geteuid() != 0) return fail(NetError::not_root());
+    return check_interface_name(interface_name);
+}
+
+Result<void, NetError> check_rc_value(std::string_view key, std::string_view value) {
+    bool safe = is_valid_utf8(value);
+    for (std::size_t pos = 0; safe && pos < value.size();) {
+        const auto cp = next_code_point(value, pos);
+        safe = cp && !unsafe_in_double_quotes(*cp);
+    }
+    if (safe) return {};
+    return fail(NetError::message("invalid value for " + std::string(key)));
+}
+
+Result<void, NetError> check_rc_key(std::string_view key) {
+    const bool valid =
+        !key.empty() && !(key[0] >= '0' && key[0] <= '9') &&
+        std::all_of(key.begin(), key.end(), [](char c) { return is_ascii_alnum(c) || c == '_'; });
+    if (valid) return {};
+    return fail(NetError::message("invalid rc.conf key: " + std::string(key)));
+}
+
+}  // namespace tarnwick::app

@@ -1,0 +1,81 @@
+#include "app/network/rc_conf.h"
+
+#include <algorithm>
+
+#include "app/network/ifconfig_listing.h"
+#include "core/text.h"
+
+namespace tarnwick::app {
+namespace {
+
+std::string_view strip_all(std::string_view text, char quote) {
+    while (!text.empty() && text.front() == quote) text.remove_prefix(1);
+    while (!text.empty() && text.back() == quote) text.remove_suffix(1);
+    return text;
+}
+
+std::string ascii_upper(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return out;
+}
+
+std::string ascii_lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return out;
+}
+
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace
+
+RcConf parse_rc_conf(std::string_view text) {
+    RcConf conf;
+    for (const std::string_view raw : split_lines(text)) {
+        const std::string_view line = trim(raw);
+        if (line.empty() || line.front() == '#') continue;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = trim(line.substr(0, eq));
+        const std::string_view value = strip_all(strip_all(trim(line.substr(eq + 1)), '"'), '\'');
+        conf.insert_or_assign(std::string(key), std::string(value));
+    }
+    return conf;
+}
+
+std::string rc_ifconfig_key(std::string_view interface_name) {
+    std::string key = "ifconfig_";
+    for (const char c : interface_name) {
+        key += (c == '.' || c == '-' || c == '/' || c == '+') ? '_' : c;
+    }
+    return key;
+}
+
+std::string rc_ifconfig_ipv6_key(std::string_view interface_name) {
+    return rc_ifconfig_key(interface_name) + "_ipv6";
+}
+
+Ipv4Mode ipv4_mode_of(const std::optional<std::string>& value) {
+    if (!value || value->empty()) return Ipv4Mode::Unknown;
+    const std::string upper = ascii_upper(*value);
+    if (contains(upper, "DHCP")) return Ipv4Mode::Dhcp;
+    if (contains(upper, "INET")) return Ipv4Mode::Static;
+    return Ipv4Mode::Unknown;
+}
+
+Ipv6Mode ipv6_mode_of(const std::optional<std::string>& value) {
+    if (!value) return Ipv6Mode::Unknown;
+    const std::string lower = ascii_lower(*value);
+    if (contains(lower, "accept_rtadv")) return Ipv6Mode::Slaac;
+    if (contains(lower, "inet6 ifdisabled")) return Ipv6Mode::Disabled;
+    if (contains(lower, "inet6")) return Ipv6Mode::Static;
+    if (lower.empty() || lower == "no") return Ipv6Mode::Disabled;
+    return Ipv6Mode::Unknown;
+}
+
+}  // namespace tarnwick::app

@@ -1,0 +1,32 @@
+#pragma once
+// Changing settings in /etc/rc.conf: every other line kept, the previous text
+// saved as a backup first, both files replaced atomically.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/network/net_error.h"
+#include "app/network/net_paths.h"
+#include "core/result.h"
+
+namespace tarnwick::app {
+
+using RcPairs = std::vector<std::pair<std::string, std::string>>;
+
+// The text with each pair set, in order: the last assignment of the key (the
+// one /bin/sh keeps) becomes key="value", or the line is appended. Comments,
+// blank lines and other settings stay; carriage returns before line feeds are
+// dropped; the text ends with a line feed. Pairs must have passed the checks.
+std::string rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs);
+
+// Checks every key and value, reads rc.conf (a missing file is empty text;
+// an unreadable or non-UTF-8 one is `Io`), writes the old text to the backup
+// and then the new text to rc.conf, each by rename, each with the old file's
+// mode and owner. Nothing is written when a check or the read fails, and
+// rc.conf is left as it was when the backup cannot be written.
+Result<void, NetError> write_rc_conf(const RcPairs& pairs);
+Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs);
+
+}  // namespace tarnwick::app
