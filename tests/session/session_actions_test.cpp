@@ -105,9 +105,10 @@ TEST_F(SessionActions, SystemInformationShowsTheMachine) {
         EXPECT_NE(log.find(ran), std::string::npos) << ran << "\n" << log;
     }
     s->write("q");
-    ASSERT_TRUE(wait_until(*s, [&] { return s->screen_contains("Open shell"); }));
-    // The status line is left as it was: the key help.
-    EXPECT_TRUE(s->screen_contains("Enter Select")) << s->screen_text();
+    // The session menu again, its status line left as it was: the key help.
+    EXPECT_TRUE(wait_until(*s, [&] {
+        return s->screen_contains("Open shell") && s->screen_contains("Enter Select");
+    })) << s->screen_text();
     log_out(*s);
 }
 
@@ -115,8 +116,10 @@ TEST_F(SessionActions, PowerOffConfirmedRunsShutdownAndDeclinedRunsNothing) {
     use_menu_page(kMenuWithPowerOff);
     auto s = signed_in("Administrator", "rootpw");
     confirm(*s, "Power off", "Power off this machine now?", "n");
+    // The status line is left as it was: the key help.
+    EXPECT_TRUE(wait_until(*s, [&] { return s->screen_contains("Enter Select"); }))
+        << s->screen_text();
     EXPECT_FALSE(shutdown_ran()) << fake_log();
-    EXPECT_TRUE(s->screen_contains("Enter Select")) << s->screen_text();
 
     confirm(*s, "Power off", "Power off this machine now?", "y");
     ASSERT_TRUE(s->wait_for_text("Power off requested")) << s->screen_text();
