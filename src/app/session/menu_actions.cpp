@@ -1,5 +1,6 @@
 #include "app/session/menu_actions.h"
 
+#include "app/network/network_panel.h"
 #include "app/session/shell_start.h"
 #include "core/access_policy.h"
 #include "core/diagnostics.h"
@@ -33,11 +34,6 @@ ActionResult system_info_not_available(ActionScope& scope) {
     return AfterAction::ShowMenu;
 }
 
-ActionResult network_not_available(ActionScope& scope) {
-    scope.status = "The network panel is not available yet";
-    return AfterAction::ShowMenu;
-}
-
 ActionResult power_off_not_available(ActionScope& scope) {
     scope.status = "Power off is not available yet";
     return AfterAction::ShowMenu;
@@ -45,6 +41,15 @@ ActionResult power_off_not_available(ActionScope& scope) {
 
 ActionResult reboot_not_available(ActionScope& scope) {
     scope.status = "Reboot is not available yet";
+    return AfterAction::ShowMenu;
+}
+
+// The network panel: editing for an administrator, view only otherwise. Only
+// a terminal error of the panel ends the session.
+ActionResult network_panel(ActionScope& scope) {
+    auto shown = run_network_panel(scope.admin, scope.ctx.color, scope.catalog, scope.status,
+                                   scope.ctx.config_dir);
+    if (!shown) return fail(shown.error());
     return AfterAction::ShowMenu;
 }
 
@@ -63,7 +68,7 @@ ActionResult power_menu(ActionScope& scope) {
 constexpr ActionHandlerTable kHandlers{{
     {MenuAction::SpawnShell, spawn_shell},
     {MenuAction::SystemInfo, system_info_not_available},
-    {MenuAction::NetworkStatus, network_not_available},
+    {MenuAction::NetworkStatus, network_panel},
     {MenuAction::PowerMenu, power_menu},
     {MenuAction::PowerOff, power_off_not_available, true},
     {MenuAction::Reboot, reboot_not_available, true},
