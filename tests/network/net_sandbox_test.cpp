@@ -17,6 +17,7 @@
 #include "app/network/network_state.h"
 #include "network/net_sandbox.h"
 #include "network/overview_dump.h"
+#include "network/recorded_router.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
 
@@ -210,14 +211,7 @@ TEST(NetSandbox, WritesRcConfAndItsBackupUnderEtc) {
 
 TEST(NetSandbox, GathersTheOverviewFromTheSystemFiles) {
     REQUIRE_NAMESPACES();
-    const std::string fixtures = std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/";
-    NetworkSources expected;
-    expected.hostname_output = "fw1.example.net\n";
-    expected.rc_conf = test::read_file(fixtures + "rc.conf/freebsd14-router");
-    expected.ifconfig = test::read_file(fixtures + "ifconfig/freebsd14-router");
-    expected.netstat = test::read_file(fixtures + "netstat/freebsd14-router");
-    expected.resolv_conf = test::read_file(fixtures + "resolv.conf/static");
-    expected.rc_conf_path = "/etc/rc.conf";
+    const NetworkSources expected = recorded_router();
 
     Sandbox sandbox;
     sandbox.seed("rc.conf", *expected.rc_conf);

@@ -11,7 +11,7 @@
 
 #include "app/network/network_state.h"
 #include "core/catalog.h"
-#include "support/scratch_dir.h"
+#include "network/recorded_router.h"
 
 namespace tarnwick::app {
 namespace {
@@ -19,15 +19,7 @@ namespace {
 const Catalog kKeys{};
 
 NetworkOverview router() {
-    const std::string fixtures = std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/";
-    NetworkSources sources;
-    sources.hostname_output = "fw1.example.net\n";
-    sources.rc_conf = test::read_file(fixtures + "rc.conf/freebsd14-router");
-    sources.ifconfig = test::read_file(fixtures + "ifconfig/freebsd14-router");
-    sources.netstat = test::read_file(fixtures + "netstat/freebsd14-router");
-    sources.resolv_conf = test::read_file(fixtures + "resolv.conf/static");
-    sources.rc_conf_path = "/etc/rc.conf";
-    return build_network_overview(sources);
+    return build_network_overview(recorded_router());
 }
 
 const tui::InterfaceView* find(const tui::NetworkPanelModel& model, std::string_view name) {

@@ -11,12 +11,12 @@
 
 #include "app/network/network_state.h"
 #include "network/net_sandbox.h"
+#include "network/recorded_router.h"
 
 namespace tarnwick::app {
 namespace {
 
-const std::string kFixtures = std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/";
-const std::string kRouterRc = test::read_file(kFixtures + "rc.conf/freebsd14-router");
+const std::string kRouterRc = *recorded_router().rc_conf;
 const Env kRouter = {{"TARNWICK_FAKE_IFCONFIG", "freebsd14-router"},
                      {"TARNWICK_FAKE_NETSTAT", "freebsd14-router"}};
 // What gathering the overview runs.

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "sandbox_available.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
 
@@ -41,18 +42,6 @@ std::vector<std::string> lines_of(const std::string& text) {
     std::stringstream ss(text);
     for (std::string line; std::getline(ss, line);) lines.push_back(line);
     return lines;
-}
-
-bool sandbox_possible(std::string& why) {
-    if (geteuid() != 0) {
-        why = "needs root for the private mount namespace";
-        return false;
-    }
-    if (std::system("unshare --mount true >/dev/null 2>&1") != 0) {
-        why = "unshare --mount is not available";
-        return false;
-    }
-    return true;
 }
 
 class ConsoleSession : public testing::Test {

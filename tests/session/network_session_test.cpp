@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "sandbox_available.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
 
@@ -31,18 +32,6 @@ constexpr std::string_view kF2 = "\x1bOQ";
 constexpr std::string_view kEsc = "\x1b";
 
 const fs::path kFixtures = fs::path(TARNWICK_FIXTURES_DIR) / "freebsd";
-
-bool sandbox_possible(std::string& why) {
-    if (geteuid() != 0) {
-        why = "needs root for the private namespaces";
-        return false;
-    }
-    if (std::system("unshare --mount --net true >/dev/null 2>&1") != 0) {
-        why = "unshare --mount --net is not available";
-        return false;
-    }
-    return true;
-}
 
 // The recorded router: its rc.conf and resolv.conf under the sandbox's /etc,
 // its ifconfig and netstat listings from the fakes.
