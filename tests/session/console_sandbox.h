@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "session/sandbox_available.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
 
@@ -31,18 +32,6 @@ inline std::vector<std::string> lines_of(const std::string& text) {
     std::stringstream ss(text);
     for (std::string line; std::getline(ss, line);) lines.push_back(line);
     return lines;
-}
-
-inline bool sandbox_possible(std::string& why) {
-    if (geteuid() != 0) {
-        why = "needs root for the private mount and network namespaces";
-        return false;
-    }
-    if (std::system("unshare --mount --net true >/dev/null 2>&1") != 0) {
-        why = "unshare --mount --net is not available";
-        return false;
-    }
-    return true;
 }
 
 class ConsoleSession : public testing::Test {

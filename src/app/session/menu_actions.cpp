@@ -1,5 +1,6 @@
 #include "app/session/menu_actions.h"
 
+#include "app/network/network_panel.h"
 #include "app/power/power_action.h"
 #include "app/session/shell_start.h"
 #include "app/sysinfo/sysinfo_page.h"
@@ -37,12 +38,6 @@ ActionResult system_info(ActionScope& scope) {
     return AfterAction::ShowMenu;
 }
 
-// The network panel is not part of this build yet.
-ActionResult network_not_available(ActionScope& scope) {
-    scope.status = "The network panel is not available yet";
-    return AfterAction::ShowMenu;
-}
-
 // Unconfirmed, the status line stays as it was.
 ActionResult power_action(ActionScope& scope, PowerAction action) {
     if (auto status = run_power_action(action, scope.ctx.config_dir, scope.ctx.color, scope.catalog,
@@ -60,6 +55,15 @@ ActionResult reboot(ActionScope& scope) {
     return power_action(scope, PowerAction::Reboot);
 }
 
+// The network panel: editing for an administrator, view only otherwise. Only
+// a terminal error of the panel ends the session.
+ActionResult network_panel(ActionScope& scope) {
+    auto shown = run_network_panel(scope.admin, scope.ctx.color, scope.catalog, scope.status,
+                                   scope.ctx.config_dir);
+    if (!shown) return fail(shown.error());
+    return AfterAction::ShowMenu;
+}
+
 // The power menu's page, else the built-in one; the session menu is shown
 // again afterwards, never the power menu itself.
 ActionResult power_menu(ActionScope& scope) {
@@ -75,7 +79,7 @@ ActionResult power_menu(ActionScope& scope) {
 constexpr ActionHandlerTable kHandlers{{
     {MenuAction::SpawnShell, spawn_shell},
     {MenuAction::SystemInfo, system_info},
-    {MenuAction::NetworkStatus, network_not_available},
+    {MenuAction::NetworkStatus, network_panel},
     {MenuAction::PowerMenu, power_menu},
     {MenuAction::PowerOff, power_off, true},
     {MenuAction::Reboot, reboot, true},
