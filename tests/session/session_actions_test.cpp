@@ -31,15 +31,42 @@ constexpr const char* kMenuWithPowerOff = R"(<?xml version="1.0" encoding="UTF-8
 </screen>
 )";
 
+// Pages that offer power off and reboot to every signed-in user: the action
+// itself must still refuse whoever lacks "power".
+constexpr const char* kMenuOfferingPowerOffToAll = R"(<?xml version="1.0" encoding="UTF-8"?>
+<screen schema="2.0" id="admin-menu" require="session">
+  <main><menu id="main">
+    <item id="off" action="power_off" label-key="action.power_off"/>
+    <item id="session" action="power_menu" label-key="action.power"/>
+  </menu></main>
+</screen>
+)";
+constexpr const char* kPowerMenuOfferingRebootToAll = R"(<?xml version="1.0" encoding="UTF-8"?>
+<screen schema="2.0" id="power-menu" require="session">
+  <main><menu id="power">
+    <item id="reboot" action="reboot" label-key="action.reboot"/>
+    <item id="back" action="back" label-key="action.back"/>
+  </menu></main>
+</screen>
+)";
+
 class SessionActions : public ConsoleSession {
 protected:
-    void use_menu_page(const char* page) {
+    void use_page(const char* name, const char* page) {
         fs::create_directories(config_ / "templates" / "pages");
-        std::ofstream(config_ / "templates" / "pages" / "admin-menu.twml") << page;
+        std::ofstream(config_ / "templates" / "pages" / name) << page;
     }
+    void use_menu_page(const char* page) { use_page("admin-menu.twml", page); }
 
     std::string fake_log() const { return read_file(state_ / "fake-commands.log"); }
-    bool shutdown_ran() const { return fake_log().find("shutdown") != std::string::npos; }
+    // The shutdown commands that ran, one per line.
+    std::string shutdowns() const {
+        std::string ran;
+        for (const std::string& line : tarnwick::test::lines_of(fake_log())) {
+            if (line.rfind("shutdown", 0) == 0) ran += line + "\n";
+        }
+        return ran;
+    }
 
     // Waits until `done` holds for the screen.
     static bool wait_until(PtySession& s, const std::function<bool()>& done,
@@ -119,11 +146,11 @@ TEST_F(SessionActions, PowerOffConfirmedRunsShutdownAndDeclinedRunsNothing) {
     // The status line is left as it was: the key help.
     EXPECT_TRUE(wait_until(*s, [&] { return s->screen_contains("Enter Select"); }))
         << s->screen_text();
-    EXPECT_FALSE(shutdown_ran()) << fake_log();
+    EXPECT_EQ(shutdowns(), "") << fake_log();
 
     confirm(*s, "Power off", "Power off this machine now?", "y");
     ASSERT_TRUE(s->wait_for_text("Power off requested")) << s->screen_text();
-    EXPECT_NE(fake_log().find("shutdown -p now\n"), std::string::npos) << fake_log();
+    EXPECT_EQ(shutdowns(), "shutdown -p now\n");
     log_out(*s);
 }
 
@@ -134,9 +161,13 @@ TEST_F(SessionActions, FailingShutdownShowsWhy) {
     confirm(*s, "Power off", "Power off this machine now?", "y");
     ASSERT_TRUE(s->wait_for_text("Shutdown failed: exit status 1")) << s->screen_text();
     EXPECT_FALSE(s->screen_contains("requested")) << s->screen_text();
-    EXPECT_NE(fake_log().find("shutdown -p now\n"), std::string::npos) << fake_log();
+    EXPECT_EQ(shutdowns(), "shutdown -p now\n");
     EXPECT_NE(console_log().find("shutdown -p now failed: exit status 1"), std::string::npos)
         << console_log();
+    // Declined afterwards: nothing runs and the status line keeps its text.
+    confirm(*s, "Power off", "Power off this machine now?", "n");
+    EXPECT_TRUE(s->screen_contains("Shutdown failed: exit status 1")) << s->screen_text();
+    EXPECT_EQ(shutdowns(), "shutdown -p now\n");
     log_out(*s);
 }
 
@@ -149,7 +180,31 @@ TEST_F(SessionActions, AdministratorRebootsFromThePowerMenu) {
     // The session menu, not the power menu, with the status.
     ASSERT_TRUE(s->wait_for_text("Reboot requested")) << s->screen_text();
     EXPECT_TRUE(s->screen_contains("Open shell")) << s->screen_text();
-    EXPECT_NE(fake_log().find("shutdown -r now\n"), std::string::npos) << fake_log();
+    EXPECT_EQ(shutdowns(), "shutdown -r now\n");
+    log_out(*s);
+}
+
+TEST_F(SessionActions, NonAdministratorIsRefusedPowerEntriesOfferedByPages) {
+    use_menu_page(kMenuOfferingPowerOffToAll);
+    use_page("power-menu.twml", kPowerMenuOfferingRebootToAll);
+    auto s = start();
+    sign_in(*s, "alice", "alicepw");
+    ASSERT_TRUE(s->wait_for_text("Power & log out", 8s)) << s->screen_text();
+    const std::string denied = "Not authorized to change network configuration";
+
+    ASSERT_TRUE(click_text(*s, "Power off"));
+    ASSERT_TRUE(s->wait_for_text(denied, 8s)) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("this machine now?")) << s->screen_text();
+
+    ASSERT_TRUE(click_text(*s, "Power & log out"));
+    ASSERT_TRUE(s->wait_for_text("Reboot", 8s)) << s->screen_text();
+    ASSERT_TRUE(click_text(*s, "Reboot"));
+    // The session menu again, with the refusal; no question was asked.
+    ASSERT_TRUE(wait_until(*s, [&] {
+        return s->screen_contains("Power off") && s->screen_contains(denied);
+    })) << s->screen_text();
+    EXPECT_FALSE(s->screen_contains("this machine now?")) << s->screen_text();
+    EXPECT_EQ(shutdowns(), "") << fake_log();
     log_out(*s);
 }
 
