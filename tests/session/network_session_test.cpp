@@ -3,23 +3,15 @@
 // ifconfig, netstat, service, hostname and netif) on a pseudo-terminal,
 // signed in through pam_wrapper.
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <optional>
 #include <string>
 
-#include "sandbox_available.h"
-#include "support/pty_session.h"
-#include "support/scratch_dir.h"
+#include "session/console_sandbox.h"
 
 namespace fs = std::filesystem;
-using tarnwick::test::PtyOptions;
+using tarnwick::test::ConsoleSession;
 using tarnwick::test::PtySession;
 using namespace std::chrono_literals;
 
@@ -35,45 +27,22 @@ const fs::path kFixtures = fs::path(TARNWICK_FIXTURES_DIR) / "freebsd";
 
 // The recorded router: its rc.conf and resolv.conf under the sandbox's /etc,
 // its ifconfig and netstat listings from the fakes.
-class NetworkSession : public testing::Test {
+class NetworkSession : public ConsoleSession {
 protected:
     void SetUp() override {
-        std::string why;
-        if (!sandbox_possible(why)) {
-            if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << why;
-            GTEST_SKIP() << why;
-        }
-        fs::permissions(scratch_.path(), fs::perms::owner_all | fs::perms::group_read |
-                                             fs::perms::group_exec | fs::perms::others_read |
-                                             fs::perms::others_exec);
-        state_ = fs::path(scratch_.path()) / "state";
-        const fs::path config = state_ / "etc-tarnwick";
-        fs::create_directories(config);
-        fs::copy(fs::path(TARNWICK_SOURCE_DIR) / "res", config, fs::copy_options::recursive);
-        std::ofstream(config / ".seeded").put('\n');
-        std::ofstream(config / "config.json") << R"({"user_list": "never"})";
+        ConsoleSession::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         fs::create_directories(state_ / "etc");
         rc_conf_ = tarnwick::test::read_file((kFixtures / "rc.conf/freebsd14-router").string());
         std::ofstream(state_ / "etc/rc.conf") << rc_conf_;
         fs::copy_file(kFixtures / "resolv.conf/static", state_ / "etc/resolv.conf");
-        env_["TARNWICK_FAKE_IFCONFIG"] = "freebsd14-router";
-        env_["TARNWICK_FAKE_NETSTAT"] = "freebsd14-router";
+        extra_env_["TARNWICK_FAKE_IFCONFIG"] = "freebsd14-router";
+        extra_env_["TARNWICK_FAKE_NETSTAT"] = "freebsd14-router";
     }
 
     // Signs in and chooses Network configuration in the session menu.
     void sign_in_and_choose_network(const std::string& user, const std::string& password) {
-        PtyOptions options;
-        options.program = std::string(TARNWICK_SOURCE_DIR) + "/tests/e2e/sandbox";
-        options.args = {"--state", state_.string(), "--"};
-        options.env = env_;
-        options.env["TARNWICK_BIN"] = TARNWICK_BINARY;
-        options.env["TERM"] = "xterm";
-        options.env["LANG"] = std::nullopt;
-        options.env["LC_ALL"] = std::nullopt;
-        options.env["LC_MESSAGES"] = std::nullopt;
-        options.columns = 100;
-        options.rows = 30;
-        s_ = std::make_unique<PtySession>(options);
+        s_ = start();
         ASSERT_TRUE(s_->started()) << s_->error();
         ASSERT_TRUE(s_->wait_for_text("Password")) << s_->screen_text();
         s_->write(user + "\r" + password + "\r");
@@ -128,10 +97,7 @@ protected:
         return text.replace(at, old_line.size(), new_line);
     }
 
-    tarnwick::test::ScratchDir scratch_;
-    fs::path state_;
     std::string rc_conf_;
-    std::map<std::string, std::optional<std::string>> env_;
     std::unique_ptr<PtySession> s_;
 };
 
@@ -190,8 +156,8 @@ TEST_F(NetworkSession, Ipv6SlaacAndARefusedValue) {
 }
 
 TEST_F(NetworkSession, FailingRestartFallsBackToTheManualCycle) {
-    env_["TARNWICK_FAKE_SERVICE_STATUS"] = "1";
-    env_["TARNWICK_FAKE_SERVICE_STDERR"] = "netif: busy";
+    extra_env_["TARNWICK_FAKE_SERVICE_STATUS"] = "1";
+    extra_env_["TARNWICK_FAKE_SERVICE_STDERR"] = "netif: busy";
     open_panel("Administrator", "rootpw");
     type_until(std::string(kDown) + std::string(kDown) + std::string(kDown), "Details: vtnet0");
     type_until("e", "[✏ Edit]");
@@ -269,7 +235,7 @@ TEST_F(NetworkSession, OnlyLoopbackMeansNoPanel) {
     std::ofstream(listing) << "lo0: flags=1008049<UP,LOOPBACK,RUNNING,MULTICAST,LOWER_UP> metric 0 "
                               "mtu 16384\n\tinet 127.0.0.1 netmask 0xff000000\n"
                               "bridge0: flags=1008843<UP,BROADCAST,RUNNING> metric 0 mtu 1500\n";
-    env_["TARNWICK_FAKE_IFCONFIG"] = listing.string();
+    extra_env_["TARNWICK_FAKE_IFCONFIG"] = listing.string();
     sign_in_and_choose_network("Administrator", "rootpw");
     expect_text("No network interfaces found");
     EXPECT_FALSE(s_->screen_contains("Details: "));
