@@ -26,6 +26,19 @@ TEST(NetChecks, Ipv4) {
     }
 }
 
+TEST(NetChecks, NetmasksAreContiguous) {
+    const char* valid[] = {"255.255.255.0", "255.255.255.255", "128.0.0.0", "255.255.252.0",
+                           "255.0.0.0"};
+    for (const char* text : valid) EXPECT_EQ(error_of(check_netmask(text)), std::nullopt) << text;
+    const char* invalid[] = {"255.0.255.0",   "0.0.0.0",       "255.255.255.1",
+                             "0.255.255.255", "255.255.0.255", "1.2.3.4",
+                             "255.255.255",   "/24",           "24",
+                             "0xffffff00"};
+    for (const char* text : invalid) {
+        EXPECT_EQ(error_of(check_netmask(text)), "invalid IPv4 address: " + std::string(text));
+    }
+}
+
 TEST(NetChecks, InterfaceNames) {
     const std::optional<std::string> pass;
     const std::optional<std::string> invalid = "invalid interface name";

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "app/network/address_rules.h"
@@ -24,6 +25,23 @@ bool unsafe_in_double_quotes(char32_t cp) {
 Result<void, NetError> check_ipv4(std::string_view text) {
     if (is_dotted_ipv4(text)) return {};
     return fail(NetError::message("invalid IPv4 address: " + std::string(text)));
+}
+
+Result<void, NetError> check_netmask(std::string_view text) {
+    if (auto dotted = check_ipv4(text); !dotted) return dotted;
+    std::uint32_t bits = 0;
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t dot = rest.find('.');
+        std::uint32_t byte = 0;
+        for (char c : rest.substr(0, dot)) byte = byte * 10 + static_cast<std::uint32_t>(c - '0');
+        bits = (bits << 8) | byte;
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+    }
+    const std::uint32_t host = ~bits;
+    if (bits == 0 || (host & (host + 1)) != 0) {
+        return fail(NetError::message("invalid IPv4 address: " + std::string(text)));
+    }
+    return {};
 }
 
 Result<void, NetError> check_interface_name(std::string_view name) {
