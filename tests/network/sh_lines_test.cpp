@@ -37,6 +37,8 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"a=x\\\\\nb=2\n", "SS"},                  // an escaped backslash
         {"# it's \\\nb=2\n", "SS"},                // a comment: no quote, no continuation
         {"a=x#'\nb'\nc=1\n", "S-S"},               // "#" inside a word is no comment
+        {"a=\\\n#'\nb'\nc=1\n", "S--S"},           // nor where a continued word goes on
+        {"a=1 \\\n# it's\nb=2\n", "S-S"},          // but after a blank it is one
         {"a=\"$(echo \")\nx\")\"\nc=1\n", "S-S"},  // quotes inside a substitution
         {"a=$(f (x)\n)\nb=1\n", "S-S"},            // nested parentheses
         {"a=`echo \"\n\"`\nb=1\n", "S-S"},

@@ -90,15 +90,20 @@ private:
 };
 
 // Reads a line from `k` on, comments skipped; `word_start` tells whether a
-// word may begin at `k`.
-void read_rest(Quoting& quoting, std::string_view line, std::size_t k, bool word_start) {
+// word may begin at `k`. Returns whether one may begin at the next line's
+// start: a continued line goes on with the word its backslash stood in, so
+// "a=\<newline>#x" assigns "#x" and comments nothing out.
+bool read_rest(Quoting& quoting, std::string_view line, std::size_t k, bool word_start) {
     quoting.continued = false;
     while (k < line.size()) {
         const char c = line[k];
-        if (c == '#' && word_start && quoting.in_code()) return;  // a comment
+        if (c == '#' && word_start && quoting.in_code()) return true;  // a comment
+        const bool before = word_start;
         k += quoting.step(line, k);
+        if (quoting.continued) return before;
         word_start = quoting.in_code() && ends_word(c);
     }
+    return true;
 }
 
 // Reads the command word that begins line `first`, leaving `quoting` as it
@@ -127,9 +132,10 @@ ShLines read_sh_lines(const std::vector<std::string>& lines) {
     ShLines out;
     Quoting quoting;
     bool starts = true;
+    bool word_start = true;
     for (const std::string& line : lines) {
         out.starts_command.push_back(starts);
-        read_rest(quoting, line, 0, true);
+        word_start = read_rest(quoting, line, 0, word_start);
         starts = !quoting.open() && !quoting.continued;
     }
     out.ends_open = quoting.open();
@@ -158,12 +164,12 @@ std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t 
     Quoting quoting;
     const WordEnd word = read_word(quoting, lines, first);
     if (quoting.open() || word.column == lines[word.line].size()) return word.line;
-    read_rest(quoting, lines[word.line], word.column, true);
+    bool word_start = read_rest(quoting, lines[word.line], word.column, true);
     // Then the lines over which a quote opened after it stays open.
     std::size_t i = word.line;
     while (quoting.open()) {
         if (++i == lines.size()) return lines.size() - 1;
-        read_rest(quoting, lines[i], 0, true);
+        word_start = read_rest(quoting, lines[i], 0, word_start);
     }
     return i;
 }
