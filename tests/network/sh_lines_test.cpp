@@ -42,6 +42,8 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"a=\"$(echo \")\nx\")\"\nc=1\n", "S-S"},  // quotes inside a substitution
         {"a=$(f (x)\n)\nb=1\n", "S-S"},            // nested parentheses
         {"a=`echo \"\n\"`\nb=1\n", "S-S"},
+        {"a=\"`\n#`\"\nb=1\n", "S-S"},      // no comment inside `...`
+        {"a=`echo '`'\nb=1\n", "S- open"},  // nor a quote: the second backquote ends it
         {"a=\"${b:-\"x\"}\nc\"\nd=1\n", "S-S"},
         {"a=$'x\\'\nb'\nc=1\n", "S-S"},  // an escaped quote in $'...'
         {"a=\"$'\"\nb=1\n", "SS"},       // but no $'...' in double quotes

@@ -20,11 +20,9 @@ bool ends_word(char c) {
 class Quoting {
 public:
     bool open() const { return !stack_.empty(); }
-    // Outside quotes, or inside a command substitution: where "#" may begin
-    // a comment.
-    bool in_code() const {
-        return stack_.empty() || stack_.back() == Ctx::Paren || stack_.back() == Ctx::Backquote;
-    }
+    // Outside quotes, or inside a $(...) substitution: where "#" may begin a
+    // comment.
+    bool in_code() const { return stack_.empty() || stack_.back() == Ctx::Paren; }
     // Set when the line just read ended with a backslash that joins the next.
     bool continued = false;
 
@@ -49,6 +47,12 @@ public:
             }
             return 2;
         }
+        if (top == Ctx::Backquote) {
+            // The shell finds the end of `...` by the next unescaped
+            // backquote alone: quotes and "#" inside do not count.
+            if (c == '`') stack_.pop_back();
+            return 1;
+        }
         if (c == '"') {
             if (top == Ctx::Double) {
                 stack_.pop_back();
@@ -58,11 +62,7 @@ public:
             return 1;
         }
         if (c == '`') {
-            if (top == Ctx::Backquote) {
-                stack_.pop_back();
-            } else {
-                stack_.push_back(Ctx::Backquote);
-            }
+            stack_.push_back(Ctx::Backquote);
             return 1;
         }
         if (c == '$' && !last && line[k + 1] == '\'' && top != Ctx::Double) {
