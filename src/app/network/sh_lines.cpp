@@ -49,19 +49,13 @@ public:
             }
             return 2;
         }
-        if (c == '"') {
-            if (top == Ctx::Double) {
+        // A quote closes the innermost context of its kind, else opens one.
+        if (c == '"' || c == '`') {
+            const Ctx quote = c == '"' ? Ctx::Double : Ctx::Backquote;
+            if (top == quote) {
                 stack_.pop_back();
             } else {
-                stack_.push_back(Ctx::Double);
-            }
-            return 1;
-        }
-        if (c == '`') {
-            if (top == Ctx::Backquote) {
-                stack_.pop_back();
-            } else {
-                stack_.push_back(Ctx::Backquote);
+                stack_.push_back(quote);
             }
             return 1;
         }
