@@ -44,6 +44,7 @@ TEST(NetChecks, InterfaceNames) {
     const std::optional<std::string> invalid = "invalid interface name";
     const std::optional<std::string> virtual_if =
         "refusing to configure virtual/loopback interface";
+    // A leading dash would be an option of ifconfig and service.
     const std::pair<const char*, std::optional<std::string>> cases[] = {
         {"em0", pass},           {"igb1", pass},
         {"vtnet0", pass},        {"lagg0", pass},
@@ -51,7 +52,7 @@ TEST(NetChecks, InterfaceNames) {
         {"em0.100", invalid},    {"em0:", invalid},
         {"", invalid},           {"em 0", invalid},
         {"em0/1", invalid},      {"caf\xC3\xA9", invalid},
-        {"em0\n", invalid},      {"-a", invalid},  // would be an option of ifconfig and service
+        {"em0\n", invalid},      {"-a", invalid},
         {"-", invalid},          {"a-", pass},
         {"lo0", virtual_if},     {"bridge0", virtual_if},
         {"tun0", virtual_if},    {"wg0", virtual_if},

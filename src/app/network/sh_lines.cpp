@@ -147,6 +147,22 @@ bool holds_more_than_a_comment(std::string_view rest) {
     return false;
 }
 
+bool assigns_again(std::string_view rest, std::string_view key) {
+    Quoting quoting;
+    bool word_start = true;
+    for (std::size_t k = 0; k < rest.size();) {
+        const char c = rest[k];
+        if (word_start && !quoting.open()) {
+            if (c == '#') return false;
+            const std::string_view word = rest.substr(k);
+            if (word.starts_with(key) && word.substr(key.size()).starts_with('=')) return true;
+        }
+        k += quoting.step(rest, k);
+        word_start = !quoting.open() && ends_word(c);
+    }
+    return false;
+}
+
 std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t first) {
     if (lines.empty()) return 0;
     Quoting quoting;
