@@ -40,9 +40,10 @@ void check_overview(const tarnwick::app::NetworkOverview& overview) {
 }
 
 // The rewritten text sets the key for /bin/sh: its line is the last command
-// assigning the key, stands alone (the next line begins a command of its
-// own), and every other line comes from the old text in its order (blank
-// lines aside). A text that leaves a quote open is refused.
+// assigning the key and stands alone (the next line begins a command of its
+// own) unless it keeps what followed the old assignment on its line; every
+// other line (or kept tail) comes from the old text in its order, blank lines
+// aside. A text that leaves a quote open is refused.
 void check_rewrite(const std::string& text) {
     using namespace tarnwick::app;
     const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
@@ -67,8 +68,12 @@ void check_rewrite(const std::string& text) {
         }
         if (tarnwick::trim(line.substr(0, eq)) == kKey) last = i;
     }
-    if (!last || after[*last] != setting) std::abort();
-    if (*last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
+    if (!last || !after[*last].starts_with(setting)) std::abort();
+    const bool kept_tail = after[*last] != setting;
+    if (kept_tail &&
+        !holds_more_than_a_comment(std::string_view(after[*last]).substr(setting.size())))
+        std::abort();
+    if (!kept_tail && *last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
     // A line's carriage returns before the line feed are dropped one per
     // reading: compare without them.
     auto bare = [](std::string_view line) {
@@ -78,7 +83,13 @@ void check_rewrite(const std::string& text) {
     std::size_t from = 0;
     for (const std::string& line : after) {
         if (line == setting || line.empty()) continue;
-        while (from < before.size() && bare(before[from]) != bare(line)) ++from;
+        const bool tail = line.starts_with(setting);
+        const std::string_view whole = line;
+        const std::string_view wanted = bare(tail ? whole.substr(setting.size()) : whole);
+        while (from < before.size() &&
+               !(tail ? bare(before[from]).ends_with(wanted) : bare(before[from]) == wanted)) {
+            ++from;
+        }
         if (from == before.size()) std::abort();
         ++from;
     }

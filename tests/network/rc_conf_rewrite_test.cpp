@@ -288,7 +288,7 @@ std::string sh_values(const std::string& text, const std::vector<std::string>& k
     return r.status == 0 && r.err.empty() ? r.out : "sh failed: " + r.err;
 }
 
-TEST(RcConfRewrite, SettingsSpanningLinesAreRewrittenAsAWhole) {
+TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
     struct Case {
         const char* name;
         std::string old_text;
@@ -320,8 +320,15 @@ TEST(RcConfRewrite, SettingsSpanningLinesAreRewrittenAsAWhole) {
          "ifconfig_em0=\"inet 10.0.0.5\" \\\nifconfig_em0=SYNCDHCP\nsshd_enable=YES\n",
          "ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n",
          "ifconfig_em0=DHCP\n" + rest},
-        {"a quote opened after the value closes on a later line",
+        {"a setting after it on the same line stays, its value over two lines too",
          "ifconfig_em0=\"inet 10.0.0.5\" note=\"a\nb\"\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\" note=\"a\nb\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\nb\n"},
+        {"a command after it on the same line stays",
+         "ifconfig_em0='inet 10.0.0.5'; sshd_enable=\"YES\" # both\n",
+         "ifconfig_em0=\"DHCP\"; sshd_enable=\"YES\" # both\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a comment after it goes with the line",
+         "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
          "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
         {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
          "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",

@@ -70,5 +70,32 @@ TEST(ShLines, FindsWhereASettingEnds) {
     }
 }
 
+TEST(ShLines, FindsWhereTheCommandWordEnds) {
+    struct Case {
+        const char* text;
+        std::size_t line;
+        std::size_t column;
+        bool more;  // what follows the word holds more than a comment
+    };
+    const Case cases[] = {
+        {"a=1\n", 0, 3, false},
+        {"  a=\"x y\"; b=2\n", 0, 9, true},
+        {"a='x\ny' # note\n", 1, 2, false},
+        {"a=x\\\ny \\\nb=1\n", 1, 1, false},  // only a continuing backslash after it
+        {"a=$(f x)&\n", 0, 8, true},
+        {"a=1 b=2\n", 0, 3, true},
+        {"a=\"x\n", 0, 4, false},  // runs off the end
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::vector<std::string> lines = lines_of(c.text);
+        const WordEnd end = command_word_end(lines, 0);
+        EXPECT_EQ(end.line, c.line);
+        EXPECT_EQ(end.column, c.column);
+        EXPECT_EQ(holds_more_than_a_comment(std::string_view(lines[end.line]).substr(end.column)),
+                  c.more);
+    }
+}
+
 }  // namespace
 }  // namespace tarnwick::app

@@ -26,6 +26,13 @@ std::optional<std::string_view> assigned_key(std::string_view line) {
     return trim(text.substr(0, eq));
 }
 
+// Whether the line begins, after blanks, with an assignment to the key as
+// /bin/sh reads one ("key=" with nothing between).
+bool is_assignment_to(std::string_view line, std::string_view key) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    return line.starts_with(key) && line.substr(key.size()).starts_with('=');
+}
+
 // The last line that begins a command assigning the key.
 std::optional<std::size_t> last_assignment(const std::vector<std::string>& lines, const ShLines& sh,
                                            std::string_view key) {
@@ -74,11 +81,19 @@ Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const 
                 lines.push_back(setting);
                 break;
             }
-            if (lines[*last] == setting) break;
-            // A value continued on later lines goes with the line it begins on.
-            const std::size_t end = setting_end_line(lines, *last);
-            lines[*last] = setting;
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*last) + 1,
+            const std::size_t first = *last;
+            const WordEnd word = command_word_end(lines, first);
+            const std::string rest = lines[word.line].substr(word.column);
+            // A line that goes on with other settings or commands after the
+            // assignment keeps them: only the assignment is replaced.
+            const bool keep_rest =
+                is_assignment_to(lines[first], key) && holds_more_than_a_comment(rest);
+            if (lines[first] == setting || (keep_rest && lines[first] == setting + rest)) break;
+            // Otherwise the line is replaced, together with the lines its
+            // value continues on.
+            const std::size_t end = keep_rest ? word.line : setting_end_line(lines, first);
+            lines[first] = keep_rest ? setting + rest : setting;
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
                         lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
         }
     }

@@ -49,19 +49,13 @@ public:
             }
             return 2;
         }
-        if (c == '"') {
-            if (top == Ctx::Double) {
+        // A quote closes the innermost context of its kind, else opens one.
+        if (c == '"' || c == '`') {
+            const Ctx quote = c == '"' ? Ctx::Double : Ctx::Backquote;
+            if (top == quote) {
                 stack_.pop_back();
             } else {
-                stack_.push_back(Ctx::Double);
-            }
-            return 1;
-        }
-        if (c == '`') {
-            if (top == Ctx::Backquote) {
-                stack_.pop_back();
-            } else {
-                stack_.push_back(Ctx::Backquote);
+                stack_.push_back(quote);
             }
             return 1;
         }
@@ -101,6 +95,26 @@ void read_rest(Quoting& quoting, std::string_view line, std::size_t k, bool word
     }
 }
 
+// Reads the command word that begins line `first`, leaving `quoting` as it
+// stands after the word.
+WordEnd read_word(Quoting& quoting, const std::vector<std::string>& lines, std::size_t first) {
+    std::size_t i = first;
+    std::size_t k = 0;
+    while (k < lines[i].size() && is_blank(lines[i][k])) ++k;
+    while (true) {
+        const std::string& line = lines[i];
+        quoting.continued = false;
+        while (k < line.size()) {
+            if (!quoting.open() && ends_word(line[k])) return {i, k};
+            k += quoting.step(line, k);
+        }
+        if (!quoting.open() && !quoting.continued) return {i, line.size()};
+        if (i + 1 == lines.size()) return {i, line.size()};
+        ++i;
+        k = 0;
+    }
+}
+
 }  // namespace
 
 ShLines read_sh_lines(const std::vector<std::string>& lines) {
@@ -117,32 +131,30 @@ ShLines read_sh_lines(const std::vector<std::string>& lines) {
     return out;
 }
 
+WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t first) {
+    if (lines.empty()) return {};
+    Quoting quoting;
+    return read_word(quoting, lines, first);
+}
+
+bool holds_more_than_a_comment(std::string_view rest) {
+    for (std::size_t k = 0; k < rest.size(); ++k) {
+        const char c = rest[k];
+        if (is_blank(c)) continue;
+        if (c == '#') return false;
+        return !(c == '\\' && k + 1 == rest.size());
+    }
+    return false;
+}
+
 std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t first) {
     if (lines.empty()) return 0;
     Quoting quoting;
-    std::size_t i = first;
-    std::size_t k = 0;
-    while (k < lines[i].size() && is_blank(lines[i][k])) ++k;
-    // The word: up to a character that ends it outside quotes.
-    bool word_ended = false;
-    while (!word_ended) {
-        const std::string& line = lines[i];
-        quoting.continued = false;
-        while (k < line.size()) {
-            if (!quoting.open() && ends_word(line[k])) {
-                read_rest(quoting, line, k, true);
-                word_ended = true;
-                break;
-            }
-            k += quoting.step(line, k);
-        }
-        if (!word_ended && !quoting.open() && !quoting.continued) return i;
-        if (!word_ended) {
-            if (++i == lines.size()) return lines.size() - 1;
-            k = 0;
-        }
-    }
+    const WordEnd word = read_word(quoting, lines, first);
+    if (quoting.open() || word.column == lines[word.line].size()) return word.line;
+    read_rest(quoting, lines[word.line], word.column, true);
     // Then the lines over which a quote opened after it stays open.
+    std::size_t i = word.line;
     while (quoting.open()) {
         if (++i == lines.size()) return lines.size() - 1;
         read_rest(quoting, lines[i], 0, true);

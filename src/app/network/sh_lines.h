@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick::app {
@@ -19,6 +20,19 @@ struct ShLines {
 };
 
 ShLines read_sh_lines(const std::vector<std::string>& lines);
+
+// Where the command word that begins line `first` ends: its last line and
+// the column after its last character (quotes, substitutions and continued
+// lines included); the end of the text when it runs off it.
+struct WordEnd {
+    std::size_t line = 0;
+    std::size_t column = 0;
+};
+WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t first);
+
+// Whether the text after a command word holds anything /bin/sh runs or
+// assigns: more than blanks, a comment and a backslash continuing the line.
+bool holds_more_than_a_comment(std::string_view rest);
 
 // The last line of the command word that begins line `first` (an
 // assignment with its value, quotes, substitutions and continued lines
