@@ -249,6 +249,20 @@ TEST(PanelRoads, UpAndDownAndTheLastDefaultRoute) {
          "ifconfig em0 down failed: ifconfig: ioctl (SIOCSIFFLAGS): Device not configured\n",
          em0_dhcp,
          kGather + "service netif restart em0\nifconfig em0 down\n"},
+        {"a restart failing both ways still names what rc.conf now holds",
+         {"apply", "em0", "1", "6", "ipv6_mode=Disabled"},
+         {{"TARNWICK_FAKE_SERVICE_STATUS", "1"},
+          {"TARNWICK_FAKE_SERVICE_STDERR", "netif: em0: busy"},
+          {"TARNWICK_FAKE_IFCONFIG_FAIL", "em0 up"}},
+         "failed asked=0\nApply failed\nApply failed\n"
+         "IPv6 on em0 disabled (ifdisabled).\n"
+         "service netif restart failed (netif: em0: busy); ifconfig cycle failed: "
+         "ifconfig em0 up exited with status 1: "
+         "ifconfig: ioctl (SIOCSIFFLAGS): Device not configured\n",
+         router_rc_with("ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"",
+                        "ifconfig_em0_ipv6=\"inet6 ifdisabled\""),
+         kGather + "service netif restart em0\nifconfig em0 down\nifconfig em0 up\n"
+                   "netif start em0\n"},
     });
     expect_host_untouched(host);
 }

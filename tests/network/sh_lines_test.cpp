@@ -101,5 +101,16 @@ TEST(ShLines, FindsWhereTheCommandWordEnds) {
     }
 }
 
+TEST(ShLines, FindsTheKeyAssignedAgainOnTheLine) {
+    const std::pair<const char*, bool> cases[] = {
+        {"; a=2", true},    {" b=1 a=2", true}, {"&&a=2", true},
+        {" ab=2", false},   {" ba=2", false},   {" note=\"x a=2\"", false},
+        {" $(a=2)", false}, {" # a=2", false},  {"", false},
+    };
+    for (const auto& [rest, expected] : cases) {
+        EXPECT_EQ(assigns_again(rest, "a"), expected) << rest;
+    }
+}
+
 }  // namespace
 }  // namespace tarnwick::app

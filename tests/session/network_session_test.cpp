@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "session/console_sandbox.h"
 
@@ -41,8 +42,9 @@ protected:
     }
 
     // Signs in and chooses Network configuration in the session menu.
-    void sign_in_and_choose_network(const std::string& user, const std::string& password) {
-        s_ = start();
+    void sign_in_and_choose_network(const std::string& user, const std::string& password,
+                                    std::vector<std::string> sandbox_args = {}) {
+        s_ = start(std::move(sandbox_args));
         ASSERT_TRUE(s_->started()) << s_->error();
         ASSERT_TRUE(s_->wait_for_text("Password")) << s_->screen_text();
         s_->write(user + "\r" + password + "\r");
@@ -51,8 +53,9 @@ protected:
         s_->write(std::string(kDown) + std::string(kDown) + "\r");
     }
 
-    void open_panel(const std::string& user, const std::string& password) {
-        sign_in_and_choose_network(user, password);
+    void open_panel(const std::string& user, const std::string& password,
+                    std::vector<std::string> sandbox_args = {}) {
+        sign_in_and_choose_network(user, password, std::move(sandbox_args));
         ASSERT_TRUE(s_->wait_for_text("Details: ", 10s)) << s_->screen_text();
     }
 
@@ -152,6 +155,23 @@ TEST_F(NetworkSession, Ipv6SlaacAndARefusedValue) {
     expect_text("invalid IPv4 address: 255.0.255.0");
     expect_text("Apply failed");
     EXPECT_EQ(etc("rc.conf"), slaac);
+    log_out_from_result();
+}
+
+TEST_F(NetworkSession, WithoutAResultPageTheBuiltInViewShowsTheOutcome) {
+    fs::remove(config_ / "templates/pages/result.twml");
+    open_panel("Administrator", "rootpw", {"--hide-source-templates"});
+    type_until("e", "[✏ Edit]");
+    type_until(kTab, "► [ 1. IPv4 ] ◄");
+    type_until(kTab, "◄ Static ►");
+    type_until(kTab, "192.0.2.10█");
+    type_until("x", "192.0.2.10x█");
+    s_->write(kF2);
+    // The built-in view labels each detail by its step.
+    expect_text("step_0");
+    expect_text("invalid IPv4 address: 192.0.2.10x");
+    expect_text("Apply failed");
+    EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
     log_out_from_result();
 }
 

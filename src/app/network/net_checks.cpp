@@ -45,9 +45,11 @@ Result<void, NetError> check_netmask(std::string_view text) {
 }
 
 Result<void, NetError> check_interface_name(std::string_view name) {
-    const bool valid = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return is_ascii_alnum(c) || c == '-' || c == '_';
-    });
+    // A leading "-" would reach ifconfig and service as an option.
+    const bool valid =
+        !name.empty() && name.front() != '-' && std::all_of(name.begin(), name.end(), [](char c) {
+            return is_ascii_alnum(c) || c == '-' || c == '_';
+        });
     if (!valid) return fail(NetError::message("invalid interface name"));
     if (is_virtual_interface(name)) {
         return fail(NetError::message("refusing to configure virtual/loopback interface"));

@@ -16,9 +16,9 @@ Result<void, NetError> check_ipv4(std::string_view text);
 // "invalid IPv4 address: <text>".
 Result<void, NetError> check_netmask(std::string_view text);
 
-// ASCII letters, digits, "-" and "_" ("invalid interface name"), and no
-// loopback or virtual interface ("refusing to configure virtual/loopback
-// interface").
+// ASCII letters, digits, "-" and "_", not beginning with "-" ("invalid
+// interface name"), and no loopback or virtual interface ("refusing to
+// configure virtual/loopback interface").
 Result<void, NetError> check_interface_name(std::string_view name);
 
 // The first steps of every change: the process runs as root (`NotRoot`),

@@ -21,6 +21,7 @@ namespace tarnwick::app {
 namespace {
 
 using StepResult = Result<std::string, NetError>;
+using ChangeResult = Result<RcChange, NetError>;
 
 RoadReport denied(const Catalog& catalog) {
     const std::string text = translate(catalog, "form.apply_denied");
@@ -61,15 +62,14 @@ private:
     std::map<std::string, std::string, std::less<>> values_;
 };
 
-StepResult ipv4_step(const NetPaths& paths, std::string_view name, const PairLookup& form) {
+ChangeResult ipv4_change(std::string_view name, const PairLookup& form) {
     const std::string mode = form["ipv4_mode"];
-    RcPairs pairs;
-    std::string text;
     if (mode == "DHCP") {
         if (auto ok = check_may_configure(name); !ok) return fail(ok.error());
-        pairs = {{rc_ifconfig_key(name), "DHCP"}};
-        text = fmt::format("IPv4 on {} set to DHCP.", name);
-    } else if (mode == "Static") {
+        return RcChange{{{rc_ifconfig_key(name), "DHCP"}},
+                        fmt::format("IPv4 on {} set to DHCP.", name)};
+    }
+    if (mode == "Static") {
         const std::string address = form["ipv4_address"];
         std::string mask = form["ipv4_netmask"];
         if (mask.empty()) mask = "255.255.255.0";
@@ -82,15 +82,12 @@ StepResult ipv4_step(const NetPaths& paths, std::string_view name, const PairLoo
         if (!gateway.empty()) {
             if (auto ok = check_ipv4(gateway); !ok) return fail(ok.error());
         }
-        pairs = {{rc_ifconfig_key(name), fmt::format("inet {} netmask {}", address, mask)}};
-        if (!gateway.empty()) pairs.emplace_back("defaultrouter", gateway);
-        text = fmt::format("IPv4 on {} set static {}/{}.", name, address, mask);
-    } else {
-        return fail(NetError::message("unknown IPv4 mode: " + mode));
+        RcChange change{{{rc_ifconfig_key(name), fmt::format("inet {} netmask {}", address, mask)}},
+                        fmt::format("IPv4 on {} set static {}/{}.", name, address, mask)};
+        if (!gateway.empty()) change.pairs.emplace_back("defaultrouter", gateway);
+        return change;
     }
-    auto restarted = write_and_restart(paths, name, pairs);
-    if (!restarted) return fail(restarted.error());
-    return text + "\n" + *restarted;
+    return fail(NetError::message("unknown IPv4 mode: " + mode));
 }
 
 // A typed prefix length; an empty field means the usual 64. Anything but a
@@ -105,16 +102,16 @@ std::uint8_t prefix_length(std::string_view text) {
     return static_cast<std::uint8_t>(value);
 }
 
-StepResult ipv6_step(const NetPaths& paths, std::string_view name, const PairLookup& form) {
+ChangeResult ipv6_change(std::string_view name, const PairLookup& form) {
     const std::string mode = form["ipv6_mode"];
-    if (mode == "SLAAC") return set_ipv6_slaac(paths, name);
-    if (mode == "Disabled") return disable_ipv6(paths, name);
+    if (mode == "SLAAC") return ipv6_slaac_change(name);
+    if (mode == "Disabled") return ipv6_disabled_change(name);
     if (mode == "Static") {
         const Ipv6StaticRequest request{form["ipv6_address"], form["ipv6_gateway"],
                                         prefix_length(form["ipv6_prefix"])};
         if (request.address.empty())
             return fail(NetError::message("IPv6 address required for Static mode"));
-        return set_ipv6_static(paths, name, request);
+        return ipv6_static_change(name, request);
     }
     return fail(NetError::message("unknown IPv6 mode: " + mode));
 }
@@ -171,11 +168,17 @@ RoadReport apply_road(const NetPaths& paths, const NetworkOverview& overview,
         !confirm_last_route())
         return abandoned();
 
+    // Everything is checked before rc.conf is touched; once it is written,
+    // the result lists the change above a failing restart.
     const PairLookup form(apply.pairs);
-    auto configured = apply.family == tui::IfaceFamily::Ipv4 ? ipv4_step(paths, name, form)
-                                                             : ipv6_step(paths, name, form);
-    if (!configured) return failed(catalog, "", configured.error());
-    std::string body = *configured;
+    auto change =
+        apply.family == tui::IfaceFamily::Ipv4 ? ipv4_change(name, form) : ipv6_change(name, form);
+    if (!change) return failed(catalog, "", change.error());
+    if (auto written = write_rc_conf(paths, change->pairs); !written)
+        return failed(catalog, "", written.error());
+    auto restarted = restart_interface(paths, name);
+    if (!restarted) return failed(catalog, change->summary, restarted.error());
+    std::string body = change->summary + "\n" + *restarted;
     if (link_change) {
         auto linked = set_link(name, apply.enabled);
         if (!linked) return failed(catalog, body, linked.error());

@@ -85,9 +85,10 @@ Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const 
             const WordEnd word = command_word_end(lines, first);
             const std::string rest = lines[word.line].substr(word.column);
             // A line that goes on with other settings or commands after the
-            // assignment keeps them: only the assignment is replaced.
-            const bool keep_rest =
-                is_assignment_to(lines[first], key) && holds_more_than_a_comment(rest);
+            // assignment keeps them: only the assignment is replaced (unless
+            // they set the key again, which would undo the change).
+            const bool keep_rest = is_assignment_to(lines[first], key) &&
+                                   holds_more_than_a_comment(rest) && !assigns_again(rest, key);
             if (lines[first] == setting || (keep_rest && lines[first] == setting + rest)) break;
             // Otherwise the line is replaced, together with the lines its
             // value continues on.

@@ -53,16 +53,14 @@ public:
             if (c == '`') stack_.pop_back();
             return 1;
         }
-        if (c == '"') {
-            if (top == Ctx::Double) {
+        // A double quote closes the one open innermost, else opens one; a
+        // backquote here always opens.
+        if (c == '"' || c == '`') {
+            if (c == '"' && top == Ctx::Double) {
                 stack_.pop_back();
             } else {
-                stack_.push_back(Ctx::Double);
+                stack_.push_back(c == '"' ? Ctx::Double : Ctx::Backquote);
             }
-            return 1;
-        }
-        if (c == '`') {
-            stack_.push_back(Ctx::Backquote);
             return 1;
         }
         if (c == '$' && !last && line[k + 1] == '\'' && top != Ctx::Double) {
@@ -155,6 +153,22 @@ bool holds_more_than_a_comment(std::string_view rest) {
         if (is_blank(c)) continue;
         if (c == '#') return false;
         return !(c == '\\' && k + 1 == rest.size());
+    }
+    return false;
+}
+
+bool assigns_again(std::string_view rest, std::string_view key) {
+    Quoting quoting;
+    bool word_start = true;
+    for (std::size_t k = 0; k < rest.size();) {
+        const char c = rest[k];
+        if (word_start && !quoting.open()) {
+            if (c == '#') return false;
+            const std::string_view word = rest.substr(k);
+            if (word.starts_with(key) && word.substr(key.size()).starts_with('=')) return true;
+        }
+        k += quoting.step(rest, k);
+        word_start = !quoting.open() && ends_word(c);
     }
     return false;
 }

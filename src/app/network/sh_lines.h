@@ -34,6 +34,10 @@ WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t firs
 // assigns: more than blanks, a comment and a backslash continuing the line.
 bool holds_more_than_a_comment(std::string_view rest);
 
+// Whether the text after a command word assigns the key once more outside
+// quotes and substitutions (a later word or command on the same line).
+bool assigns_again(std::string_view rest, std::string_view key);
+
 // The last line of the command word that begins line `first` (an
 // assignment with its value, quotes, substitutions and continued lines
 // included), or the later line that closes a quote opened after the word on
