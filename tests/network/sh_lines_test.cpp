@@ -88,6 +88,8 @@ TEST(ShLines, FindsWhereTheCommandWordEnds) {
         {"a=x\\\ny \\\nb=1\n", 1, 1, false},  // only a continuing backslash after it
         {"a=$(f x)&\n", 0, 8, true},
         {"a=1 b=2\n", 0, 3, true},
+        {"a=1 \r\r\n", 0, 3, false},  // a DOS line ending with a carriage return too many
+        {"a=1 \rb=2\n", 0, 3, true},
         {"a=\"x\n", 0, 4, false},  // runs off the end
     };
     for (const Case& c : cases) {

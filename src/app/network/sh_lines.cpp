@@ -148,6 +148,9 @@ WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t firs
 }
 
 bool holds_more_than_a_comment(std::string_view rest) {
+    // Carriage returns that end the line belong to a DOS line ending, which
+    // the rewrite drops: they run nothing.
+    while (rest.ends_with('\r')) rest.remove_suffix(1);
     for (std::size_t k = 0; k < rest.size(); ++k) {
         const char c = rest[k];
         if (is_blank(c)) continue;
