@@ -266,7 +266,8 @@ TEST_F(ConsoleLog, CaptureThreadIsNamedAndDrainsItsPipe) {
         return !ring.empty() && unstamp(ring.back()) == "[T] from child";
     };
     bool named = false;
-    for (int i = 0; i < 200 && !(seen() && named); ++i) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!(seen() && named) && std::chrono::steady_clock::now() < until) {
         if (DIR* d = ::opendir("/proc/self/task")) {
             while (const dirent* e = ::readdir(d)) {
                 if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") ==

@@ -137,7 +137,10 @@ protected:
         EXPECT_TRUE(s->wait_for_text(expected)) << s->screen_text();
         std::string shown = s->screen_text();
         s->write("\x1b");
-        std::this_thread::sleep_for(300ms);
+        // One Esc at a time: the second leaves the login screen.
+        EXPECT_TRUE(s->wait_until([&] {
+            return !s->screen_contains("Console diagnostics") && s->screen_contains("Password");
+        })) << s->screen_text();
         s->write("\x1b");
         EXPECT_EQ(s->wait_exit(10s), 0);
         return shown;
@@ -157,20 +160,21 @@ TEST_F(ConsoleSession, UserSignsInRunsTheShellAndLogsOut) {
     sign_in(*s, "alice", "alicepw");
     ASSERT_TRUE(s->wait_for_text("alice", 8s)) << s->screen_text();
     ASSERT_TRUE(s->wait_for_text("Open shell")) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");  // the first entry is selected
 
     // The recording shell ends at once; the menu comes back with its status.
     fs::path record;
-    for (int i = 0; i < 100 && record.empty(); ++i) {
-        for (const auto& e : fs::directory_iterator(state_ / "record")) {
-            if (e.path().filename().string().rfind("shell-", 0) == 0 &&
-                e.path().extension() != ".tmp" && e.path().extension() != ".fds") {
-                record = e.path();
+    (void)s->wait_until(
+        [&] {
+            for (const auto& e : fs::directory_iterator(state_ / "record")) {
+                if (e.path().filename().string().rfind("shell-", 0) == 0 &&
+                    e.path().extension() != ".tmp" && e.path().extension() != ".fds") {
+                    record = e.path();
+                }
             }
-        }
-        if (record.empty()) std::this_thread::sleep_for(50ms);
-    }
+            return !record.empty();
+        },
+        10s);
     ASSERT_FALSE(record.empty()) << s->screen_text() << console_log();
     const std::string rec = read_file(record);
     EXPECT_NE(rec.find("uid=1001 gid=1001"), std::string::npos) << rec;
@@ -270,7 +274,6 @@ TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
     auto s = start();
     sign_in(*s, "alice", "alicepw");
     ASSERT_TRUE(s->wait_for_text("Power off", 8s)) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");
     const std::string refused = "Not authorized to change network configuration";
     ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
@@ -297,12 +300,15 @@ TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77AndHideTheTypedName) {
     sign_in(*s, typed, "wrong1");
     ASSERT_TRUE(s->wait_for_text("Attempts remaining: 2", 8s)) << s->screen_text();
     EXPECT_TRUE(s->screen_contains("Tried as: " + typed)) << s->screen_text();
-    s->write("\r");  // dismiss; the name stays preset
-    std::this_thread::sleep_for(300ms);
+    const auto dismiss = [&] {
+        s->write("\r");  // the name stays preset
+        ASSERT_TRUE(s->wait_until([&] { return !s->screen_contains("Tried as: "); }))
+            << s->screen_text();
+    };
+    dismiss();
     s->write("wrong2\r");
     ASSERT_TRUE(s->wait_for_text("Attempts remaining: 1", 8s)) << s->screen_text();
-    s->write("\r");
-    std::this_thread::sleep_for(300ms);
+    dismiss();
     s->write("wrong3\r");
     EXPECT_EQ(s->wait_exit(15s), 77) << s->screen_text();
 
@@ -349,7 +355,6 @@ TEST_F(ConsoleSession, HugeTerminalSizeSetInTheShellLeavesTheMenuUsable) {
     auto s = start();
     sign_in(*s, "bob", "bobpw");
     ASSERT_TRUE(s->wait_for_text("Open shell", 8s)) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");
     ASSERT_TRUE(s->wait_for_text("$", 8s)) << s->screen_text();
     const std::size_t before = s->output().size();
