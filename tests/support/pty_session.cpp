@@ -190,13 +190,23 @@ void PtySession::pump(Millis wait) {
 }
 
 bool PtySession::wait_for_text(std::string_view text, Millis timeout) {
+    return wait_for_texts({text}, timeout);
+}
+
+bool PtySession::wait_for_texts(std::initializer_list<std::string_view> texts, Millis timeout) {
+    const auto all_shown = [&] {
+        for (const std::string_view text : texts) {
+            if (!screen_contains(text)) return false;
+        }
+        return true;
+    };
     auto until = Clock::now() + timeout;
     while (true) {
-        if (screen_contains(text)) return true;
+        if (all_shown()) return true;
         if (Clock::now() >= until) return false;
         if (eof_) {
             pump();
-            return screen_contains(text);
+            return all_shown();
         }
         pump(Millis{10});
     }
