@@ -36,6 +36,14 @@ std::string_view trim_end(std::string_view text);
 // Splits on runs of Unicode White_Space; no empty words.
 std::vector<std::string_view> split_words(std::string_view text);
 
+// ASCII letters mapped to the other case, every other byte kept: for
+// keywords and flags that are compared without regard to case.
+std::string ascii_lowercase(std::string_view text);
+std::string ascii_uppercase(std::string_view text);
+
+// An ASCII letter or digit.
+bool is_ascii_alnum(char c);
+
 // Number of code points (characters) in valid UTF-8.
 std::size_t char_count(std::string_view text);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "core/text.h"
+
 namespace tarnwick::app {
 namespace {
 
@@ -10,10 +12,6 @@ constexpr std::array<std::string_view, 19> kVirtualPrefixes = {
     "tap",  "epair", "bridge", "vnet", "vm-",   "tun",    "wg",  "pflog", "pfsync", "enc",
     "ipfw", "ipsec", "gif",    "gre",  "usbus", "docker", "cni", "veth",  "podman",
 };
-
-char ascii_lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 }  // namespace
 
@@ -26,8 +24,7 @@ bool is_virtual_interface(std::string_view name) {
 }
 
 Ipv6Scope ipv6_scope(std::string_view address) {
-    std::string text(address.substr(0, address.find('%')));
-    std::transform(text.begin(), text.end(), text.begin(), ascii_lower);
+    const std::string text = ascii_lowercase(address.substr(0, address.find('%')));
     if (text.starts_with("fe80:")) return Ipv6Scope::LinkLocal;
     if (text.starts_with("fc") || text.starts_with("fd")) return Ipv6Scope::UniqueLocal;
     return Ipv6Scope::Global;

@@ -6,6 +6,7 @@
 #include "app/network/ip_text.h"
 #include "app/network/net_checks.h"
 #include "app/network/rc_conf.h"
+#include "core/text.h"
 
 namespace tarnwick::app {
 namespace {
@@ -13,8 +14,7 @@ namespace {
 // A zone names an interface: ASCII letters, digits, "_" and ".".
 bool is_zone_name(std::string_view zone) {
     return !zone.empty() && std::all_of(zone.begin(), zone.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '.';
+        return is_ascii_alnum(c) || c == '_' || c == '.';
     });
 }
 

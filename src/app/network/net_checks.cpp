@@ -12,10 +12,6 @@
 namespace tarnwick::app {
 namespace {
 
-bool is_ascii_alnum(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 // Characters that end or expand a double-quoted shell word, and controls
 // (C0, DEL, C1) that would break the line or the terminal showing it.
 bool unsafe_in_double_quotes(char32_t cp) {

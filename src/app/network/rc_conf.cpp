@@ -1,7 +1,5 @@
 #include "app/network/rc_conf.h"
 
-#include <algorithm>
-
 #include "app/network/ifconfig_listing.h"
 #include "core/text.h"
 
@@ -12,20 +10,6 @@ std::string_view strip_all(std::string_view text, char quote) {
     while (!text.empty() && text.front() == quote) text.remove_prefix(1);
     while (!text.empty() && text.back() == quote) text.remove_suffix(1);
     return text;
-}
-
-std::string ascii_upper(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return out;
-}
-
-std::string ascii_lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return out;
 }
 
 bool contains(std::string_view text, std::string_view part) {
@@ -62,7 +46,7 @@ std::string rc_ifconfig_ipv6_key(std::string_view interface_name) {
 
 Ipv4Mode ipv4_mode_of(const std::optional<std::string>& value) {
     if (!value || value->empty()) return Ipv4Mode::Unknown;
-    const std::string upper = ascii_upper(*value);
+    const std::string upper = ascii_uppercase(*value);
     if (contains(upper, "DHCP")) return Ipv4Mode::Dhcp;
     if (contains(upper, "INET")) return Ipv4Mode::Static;
     return Ipv4Mode::Unknown;
@@ -70,7 +54,7 @@ Ipv4Mode ipv4_mode_of(const std::optional<std::string>& value) {
 
 Ipv6Mode ipv6_mode_of(const std::optional<std::string>& value) {
     if (!value) return Ipv6Mode::Unknown;
-    const std::string lower = ascii_lower(*value);
+    const std::string lower = ascii_lowercase(*value);
     if (contains(lower, "accept_rtadv")) return Ipv6Mode::Slaac;
     if (contains(lower, "inet6 ifdisabled")) return Ipv6Mode::Disabled;
     if (contains(lower, "inet6")) return Ipv6Mode::Static;
