@@ -390,6 +390,47 @@ TEST_F(ConsoleSession, NoLoginPageAnywhereEndsWith78) {
     EXPECT_NE(log.find("tarnwick: login TWML required: "), std::string::npos) << log;
 }
 
+// What the console wrote to standard error just before it ended reaches the
+// log, also when the capture thread lags behind (the preloaded delay holds
+// each of its appends back), on every way the session ends.
+TEST_F(ConsoleSession, LastStandardErrorLineReachesTheLogOnEveryExit) {
+    struct Case {
+        const char* name;
+        int status;
+        std::string expected;  // a captured line of standard error
+    };
+    const Case cases[] = {
+        {"no login page", 78, "] tarnwick: login TWML required: login.twml not found"},
+        {"configuration error", 70, "(see /var/log/tarnwick-console.log)"},
+        {"left after a click", 0, "] MOUSE_TRACE login act="},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(state_ / "log" / "tarnwick-console.log");
+        std::vector<std::string> sandbox = {"--preload", TARNWICK_CAPTURE_DELAY};
+        write_config(R"({"user_list": "never"})");
+        extra_env_.erase("TARNWICK_MOUSE_TRACE");
+        if (c.status == 78) {
+            fs::rename(config_ / "templates", state_ / "templates-away");
+            sandbox.push_back("--hide-source-templates");
+        } else if (c.status == 70) {
+            write_config(R"({"user_list": 5})");
+        } else {
+            extra_env_["TARNWICK_MOUSE_TRACE"] = "";
+        }
+        auto s = start(sandbox);
+        if (c.status == 0) {
+            ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+            // A click anywhere is traced on standard error; Esc leaves at once.
+            s->write("\x1b[<0;1;1M\x1b[<0;1;1m\x1b");
+        }
+        EXPECT_EQ(s->wait_exit(30s), c.status) << s->screen_text();
+        const std::string log = console_log();
+        EXPECT_NE(log.find(c.expected), std::string::npos) << log;
+        if (c.status == 78) fs::rename(state_ / "templates-away", config_ / "templates");
+    }
+}
+
 TEST_F(ConsoleSession, InvalidPageInFirstFolderFallsThroughToTheNext) {
     // A configuration folder of its own whose login page is broken; the
     // second folder (/usr/local/etc/tarnwick/templates) holds a good one.

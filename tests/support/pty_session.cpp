@@ -194,6 +194,17 @@ bool PtySession::wait_for_text(std::string_view text, Millis timeout) {
     return wait_until([&] { return screen_contains(text); }, timeout);
 }
 
+bool PtySession::wait_for_texts(std::initializer_list<std::string_view> texts, Millis timeout) {
+    return wait_until(
+        [&] {
+            for (const std::string_view text : texts) {
+                if (!screen_contains(text)) return false;
+            }
+            return true;
+        },
+        timeout);
+}
+
 bool PtySession::wait_until(const std::function<bool()>& done, Millis timeout) {
     auto until = Clock::now() + timeout;
     while (true) {
