@@ -36,6 +36,10 @@ std::string_view trim_end(std::string_view text);
 // Splits on runs of Unicode White_Space; no empty words.
 std::vector<std::string_view> split_words(std::string_view text);
 
+// The lines of a text: split at line feeds, one carriage return before each
+// dropped, no empty last line after a final line feed.
+std::vector<std::string_view> split_lines(std::string_view text);
+
 // ASCII letters mapped to the other case, every other byte kept: for
 // keywords and flags that are compared without regard to case.
 std::string ascii_lowercase(std::string_view text);

@@ -312,6 +312,14 @@ TEST(ShippedConfiguration, ResPassesBothChecksAndHoldsTheDefaults) {
     EXPECT_EQ(matrix.err, "");
     EXPECT_EQ(matrix.out.find("RED"), std::string::npos) << matrix.out;
     EXPECT_NE(matrix.out.find("MATRIX_SUMMARY"), std::string::npos);
+    // The information, result and confirmation pages are among them.
+    for (const char* page : {"system-info.twml", "result.twml", "confirm-poweroff.twml",
+                             "confirm-reboot.twml", "confirm-make-static.twml"}) {
+        EXPECT_NE(matrix.out.find(std::string("GREEN locale=en-US screen=") + page + " keys="),
+                  std::string::npos)
+            << page << "\n"
+            << matrix.out;
+    }
 
     const auto config = load_config(res);
     ASSERT_TRUE(config) << display_config_error(config.error());

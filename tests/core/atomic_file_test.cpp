@@ -1,17 +1,13 @@
 #include "core/atomic_file.h"
 
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <set>
 #include <string>
 
@@ -20,14 +16,6 @@
 
 namespace tarnwick {
 namespace {
-
-std::set<std::string> names_in(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 struct stat stat_of(const std::string& path) {
     struct stat st {};
@@ -57,7 +45,7 @@ TEST(WriteFileAtomically, CreatesOrReplacesWithExactModeAndNoTemporaryLeft) {
     auto emptied = write_file_atomically(target, "", {.mode = 0640, .owner = {}});
     ASSERT_TRUE(emptied);
     EXPECT_EQ(dir.read("rc.conf"), "");
-    EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"rc.conf"});
+    EXPECT_EQ(test::names_in(dir.path()), std::set<std::string>{"rc.conf"});
 }
 
 TEST(WriteFileAtomically, GivesTheOwner) {
@@ -110,33 +98,18 @@ TEST(WriteFileAtomically, FailuresLeaveTheTargetAndNoTemporaryFile) {
         EXPECT_EQ(result.error().errnum, c.errnum);
         EXPECT_EQ(result.error().path, c.target);
     }
-    EXPECT_EQ(names_in(dir.file("folder")), std::set<std::string>{"inside"});
+    EXPECT_EQ(test::names_in(dir.file("folder")), std::set<std::string>{"inside"});
     EXPECT_EQ(dir.read("folder/inside/keep"), "kept");
     EXPECT_EQ(display_atomic_write_error({AtomicWriteError::Step::Rename, "/etc/rc.conf", EISDIR}),
               "could not replace for /etc/rc.conf: Is a directory (os error 21)");
 }
 
-// Runs `body` in a child process with a private mount namespace; the child's
-// exit status is the result (0 for success, 77 when namespaces are missing).
-int in_mount_namespace(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            ::_exit(77);
-        }
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST(WriteFileAtomically, AFullDiskLeavesTheOldFile) {
     test::ScratchDir dir;
     const std::string folder = dir.mkdir("small");
-    const int status = in_mount_namespace([&folder]() {
-        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0) return 77;
+    const int status = test::in_private_mount_namespace([&folder]() {
+        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0)
+            return test::kNoNamespace;
         const std::string target = folder + "/rc.conf";
         if (!write_file_atomically(target, "old\n", {})) return 1;
         auto full = write_file_atomically(target, std::string(1 << 20, 'x'), {});
@@ -145,10 +118,10 @@ TEST(WriteFileAtomically, AFullDiskLeavesTheOldFile) {
             return 2;
         }
         if (test::read_file(target) != "old\n") return 3;
-        if (names_in(folder) != std::set<std::string>{"rc.conf"}) return 4;
+        if (test::names_in(folder) != std::set<std::string>{"rc.conf"}) return 4;
         return 0;
     });
-    if (status == 77) {
+    if (status == test::kNoNamespace) {
         if (std::getenv("CI") != nullptr) FAIL() << "CI must allow mount namespaces";
         GTEST_SKIP() << "no private mount namespace or tmpfs here";
     }

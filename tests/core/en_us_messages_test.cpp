@@ -101,7 +101,8 @@ const std::vector<KeyGroup>& expected_groups() {
         {"session",
          {"session.welcome", "session.user", "session.help", "session.help_title",
           "session.unknown_action", "session.shell_error", "session.shell_return",
-          "session.shutdown_requested", "session.reboot_requested", "session.no_action"}},
+          "session.shutdown_requested", "session.reboot_requested", "session.shutdown_failed",
+          "session.no_action"}},
         {"confirm",
          {"confirm.title", "confirm.yes", "confirm.no", "confirm.power_off", "confirm.reboot",
           "confirm.make_static", "confirm.iface_down_last"}},
@@ -185,7 +186,7 @@ TEST(EnUsMessages, EveryKeyOnceGroupedByPrefixInOrder) {
             expected.push_back(key);
         }
     }
-    EXPECT_EQ(expected.size(), 184u);
+    EXPECT_EQ(expected.size(), 185u);
     EXPECT_EQ(std::set<std::string>(expected.begin(), expected.end()).size(), expected.size());
 
     // Every non-comment line is one "key = value" entry, in the expected order.
@@ -200,7 +201,7 @@ TEST(EnUsMessages, EveryKeyOnceGroupedByPrefixInOrder) {
 
     const auto messages = read_kv_file(kEnUsFile);
     ASSERT_TRUE(messages.has_value());
-    EXPECT_EQ(messages->size(), 184u);
+    EXPECT_EQ(messages->size(), 185u);
 }
 
 TEST(EnUsMessages, ValuesArePlainNonEmptyText) {
@@ -268,6 +269,7 @@ TEST(EnUsMessages, QuotedTexts) {
         {"session.help_title", "Help"},
         {"session.unknown_action", "Unknown action: {id}"},
         {"session.shell_error", "Shell error: {error}"},
+        {"session.shutdown_failed", "Shutdown failed: {error}"},
         {"confirm.title", "Confirm"},
         {"result.title", "Result"},
         {"net.more_routes", "… {n} more"},

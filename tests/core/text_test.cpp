@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <string_view>
+#include <vector>
 
 namespace tarnwick {
 namespace {
@@ -55,6 +57,15 @@ TEST(SplitWords, SkipsRunsOfWhiteSpace) {
     EXPECT_EQ(words[0], "inet");
     EXPECT_EQ(words[3], "0xff");
     EXPECT_TRUE(split_words(" \t ").empty());
+}
+
+TEST(SplitLines, DropsCarriageReturnsAndTheLastEmptyLine) {
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(split_lines(""), Lines{});
+    EXPECT_EQ(split_lines("a"), Lines{"a"});
+    EXPECT_EQ(split_lines("a\n"), Lines{"a"});
+    EXPECT_EQ(split_lines("a\r\n\r\nb\r\r\n"), (Lines{"a", "", "b\r"}));
+    EXPECT_EQ(split_lines("\n\n"), (Lines{"", ""}));
 }
 
 TEST(Chars, CountsAndCutsByCharacter) {

@@ -1,14 +1,17 @@
 // Any bytes as ifconfig, netstat, rc.conf and resolv.conf text at once (as the
 // reader gets them: decoded with U+FFFD for invalid sequences): the overview
-// is built without crashing, and rewriting rc.conf sets exactly the one key.
+// is built without crashing, and rewriting rc.conf sets the one key and keeps
+// the rest.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/network/ifconfig_listing.h"
 #include "app/network/network_state.h"
-#include "app/network/rc_conf.h"
 #include "app/network/rc_conf_rewrite.h"
+#include "app/network/sh_lines.h"
 #include "core/text.h"
 #include "fuzz/fuzz_target.h"
 
@@ -36,17 +39,60 @@ void check_overview(const tarnwick::app::NetworkOverview& overview) {
     }
 }
 
+// The rewritten text sets the key for /bin/sh: its line is the last command
+// assigning the key and stands alone (the next line begins a command of its
+// own) unless it keeps what followed the old assignment on its line; every
+// other line (or kept tail) comes from the old text in its order, blank lines
+// aside. A text that leaves a quote open is refused.
 void check_rewrite(const std::string& text) {
-    using tarnwick::app::parse_rc_conf;
-    const std::string rewritten = tarnwick::app::rewrite_rc_conf_text(text, {{kKey, kValue}});
-    auto before = parse_rc_conf(text);
-    auto after = parse_rc_conf(rewritten);
-    const auto it = after.find(kKey);
-    if (it == after.end() || it->second != kValue) std::abort();
-    before.erase(kKey);
-    after.erase(kKey);
-    if (before != after) std::abort();
-    if (rewritten.empty() || rewritten.back() != '\n') std::abort();
+    using namespace tarnwick::app;
+    const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
+    std::vector<std::string> before;
+    for (const std::string_view line : tarnwick::split_lines(text)) before.emplace_back(line);
+    const auto rewritten = rewrite_rc_conf_text(text, {{kKey, kValue}});
+    if (!rewritten) {
+        if (!read_sh_lines(before).ends_open) std::abort();
+        return;
+    }
+    if (rewritten->empty() || rewritten->back() != '\n') std::abort();
+    std::vector<std::string> after;
+    for (const std::string_view line : tarnwick::split_lines(*rewritten)) after.emplace_back(line);
+    const ShLines sh = read_sh_lines(after);
+    if (sh.ends_open) std::abort();
+    std::optional<std::size_t> last;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const std::string_view line = tarnwick::trim(after[i]);
+        const std::size_t eq = line.find('=');
+        if (!sh.starts_command[i] || line.starts_with("#") || eq == std::string_view::npos) {
+            continue;
+        }
+        if (tarnwick::trim(line.substr(0, eq)) == kKey) last = i;
+    }
+    if (!last || !after[*last].starts_with(setting)) std::abort();
+    const bool kept_tail = after[*last] != setting;
+    if (kept_tail &&
+        !holds_more_than_a_comment(std::string_view(after[*last]).substr(setting.size())))
+        std::abort();
+    if (!kept_tail && *last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
+    // A line's carriage returns before the line feed are dropped one per
+    // reading: compare without them.
+    auto bare = [](std::string_view line) {
+        while (line.ends_with('\r')) line.remove_suffix(1);
+        return line;
+    };
+    std::size_t from = 0;
+    for (const std::string& line : after) {
+        if (line == setting || line.empty()) continue;
+        const bool tail = line.starts_with(setting);
+        const std::string_view whole = line;
+        const std::string_view wanted = bare(tail ? whole.substr(setting.size()) : whole);
+        while (from < before.size() &&
+               !(tail ? bare(before[from]).ends_with(wanted) : bare(before[from]) == wanted)) {
+            ++from;
+        }
+        if (from == before.size()) std::abort();
+        ++from;
+    }
 }
 
 }  // namespace

@@ -123,14 +123,5 @@ TEST(IfconfigListing, RendersNetmasks) {
     }
 }
 
-TEST(IfconfigListing, SplitsLines) {
-    using Lines = std::vector<std::string_view>;
-    EXPECT_EQ(split_lines(""), Lines{});
-    EXPECT_EQ(split_lines("a"), Lines{"a"});
-    EXPECT_EQ(split_lines("a\n"), Lines{"a"});
-    EXPECT_EQ(split_lines("a\r\n\r\nb\r\r\n"), (Lines{"a", "", "b\r"}));
-    EXPECT_EQ(split_lines("\n\n"), (Lines{"", ""}));
-}
-
 }  // namespace
 }  // namespace tarnwick::app

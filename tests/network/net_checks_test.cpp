@@ -26,31 +26,37 @@ TEST(NetChecks, Ipv4) {
     }
 }
 
+TEST(NetChecks, NetmasksAreContiguous) {
+    const char* valid[] = {"255.255.255.0", "255.255.255.255", "128.0.0.0", "255.255.252.0",
+                           "255.0.0.0"};
+    for (const char* text : valid) EXPECT_EQ(error_of(check_netmask(text)), std::nullopt) << text;
+    const char* invalid[] = {"255.0.255.0",   "0.0.0.0",       "255.255.255.1",
+                             "0.255.255.255", "255.255.0.255", "1.2.3.4",
+                             "255.255.255",   "/24",           "24",
+                             "0xffffff00"};
+    for (const char* text : invalid) {
+        EXPECT_EQ(error_of(check_netmask(text)), "invalid IPv4 address: " + std::string(text));
+    }
+}
+
 TEST(NetChecks, InterfaceNames) {
     const std::optional<std::string> pass;
     const std::optional<std::string> invalid = "invalid interface name";
     const std::optional<std::string> virtual_if =
         "refusing to configure virtual/loopback interface";
+    // A leading dash would be an option of ifconfig and service.
     const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"em0", pass},
-        {"igb1", pass},
-        {"vtnet0", pass},
-        {"lagg0", pass},
-        {"vlan20", pass},
-        {"my-if_0", pass},
-        {"em0.100", invalid},
-        {"em0:", invalid},
-        {"", invalid},
-        {"em 0", invalid},
-        {"em0/1", invalid},
-        {"caf\xC3\xA9", invalid},
-        {"em0\n", invalid},
-        {"lo0", virtual_if},
-        {"bridge0", virtual_if},
-        {"tun0", virtual_if},
-        {"wg0", virtual_if},
-        {"epair0a", virtual_if},
-        {"lorawan0", virtual_if},
+        {"em0", pass},           {"igb1", pass},
+        {"vtnet0", pass},        {"lagg0", pass},
+        {"vlan20", pass},        {"my-if_0", pass},
+        {"em0.100", invalid},    {"em0:", invalid},
+        {"", invalid},           {"em 0", invalid},
+        {"em0/1", invalid},      {"caf\xC3\xA9", invalid},
+        {"em0\n", invalid},      {"-a", invalid},
+        {"-", invalid},          {"a-", pass},
+        {"lo0", virtual_if},     {"bridge0", virtual_if},
+        {"tun0", virtual_if},    {"wg0", virtual_if},
+        {"epair0a", virtual_if}, {"lorawan0", virtual_if},
     };
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(error_of(check_interface_name(name)), expected) << name;

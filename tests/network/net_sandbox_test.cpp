@@ -15,95 +15,14 @@
 #include <vector>
 
 #include "app/network/network_state.h"
+#include "network/net_sandbox.h"
 #include "network/overview_dump.h"
+#include "network/recorded_router.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
 
 namespace tarnwick::app {
 namespace {
-
-using Env = std::map<std::string, std::optional<std::string>>;
-
-const std::string kSandbox = std::string(TARNWICK_SOURCE_DIR) + "/tests/network/net-sandbox";
-
-// Skips (or fails under CI) when private namespaces are not available.
-bool namespaces_available(std::string& why) {
-    const test::ProcessResult r =
-        test::run_process("unshare", {"--mount", "--net", "--propagation", "private", "true"});
-    if (r.exited && r.status == 0) return true;
-    why = "unshare --mount --net is not available: " + r.err;
-    return false;
-}
-
-#define REQUIRE_NAMESPACES()                                 \
-    do {                                                     \
-        std::string why;                                     \
-        if (!namespaces_available(why)) {                    \
-            if (std::getenv("CI") != nullptr) FAIL() << why; \
-            GTEST_SKIP() << why;                             \
-        }                                                    \
-    } while (false)
-
-// One sandboxed run of the probe: its output, and the files the overlay
-// collected.
-class Sandbox {
-public:
-    Sandbox() { dir_.mkdir("state/etc"); }
-
-    void seed(const std::string& name, const std::string& text) {
-        dir_.write("state/etc/" + name, text);
-    }
-    std::string etc(const std::string& name) const { return dir_.read("state/etc/" + name); }
-    bool has(const std::string& name) const {
-        struct stat st {};
-        return ::lstat(dir_.file("state/etc/" + name).c_str(), &st) == 0;
-    }
-    std::string log() const { return dir_.read("calls"); }
-
-    std::string run(const std::vector<std::string>& probe_args, Env env = {},
-                    const std::vector<std::string>& options = {}) {
-        std::vector<std::string> args{dir_.file("state")};
-        args.insert(args.end(), options.begin(), options.end());
-        args.push_back("--");
-        args.push_back(TARNWICK_NET_PROBE);
-        args.insert(args.end(), probe_args.begin(), probe_args.end());
-        env["TARNWICK_FAKE_LOG"] = dir_.file("calls");
-        test::ProcessOptions process;
-        process.env = std::move(env);
-        const test::ProcessResult r = test::run_process(kSandbox, args, process);
-        EXPECT_EQ(r.status, 0) << r.err;
-        return r.out;
-    }
-    std::string empty_folder() const { return dir_.mkdir("empty"); }
-
-private:
-    test::ScratchDir dir_;
-};
-
-struct HostEtc {
-    bool rc_conf = false;
-    bool backup = false;
-    bool netif = false;
-    std::string rc_conf_text;
-};
-
-HostEtc host_etc() {
-    struct stat st {};
-    HostEtc h;
-    h.rc_conf = ::lstat("/etc/rc.conf", &st) == 0;
-    h.backup = ::lstat("/etc/rc.conf.tarnwick.bak", &st) == 0;
-    h.netif = ::lstat("/etc/rc.d/netif", &st) == 0;
-    h.rc_conf_text = test::read_file("/etc/rc.conf");
-    return h;
-}
-
-void expect_host_untouched(const HostEtc& before) {
-    const HostEtc after = host_etc();
-    EXPECT_EQ(after.rc_conf, before.rc_conf);
-    EXPECT_EQ(after.backup, before.backup);
-    EXPECT_EQ(after.netif, before.netif);
-    EXPECT_EQ(after.rc_conf_text, before.rc_conf_text);
-}
 
 TEST(NetSandbox, RestartsAnInterface) {
     REQUIRE_NAMESPACES();
@@ -165,12 +84,20 @@ TEST(NetSandbox, RestartsAnInterface) {
         EXPECT_EQ(sandbox.log(), c.log);
     }
 
-    // A service stopped at its time limit counts as failed.
+    // A service stopped at its time limit counts as failed; so does the
+    // netif script of the manual cycle.
     Sandbox hanging;
     EXPECT_EQ(hanging.run({"restart-within", "300", "em0"}, {{"TARNWICK_FAKE_SERVICE_HANG", "30"}}),
               "ok\nservice netif restart failed (service did not finish within 300 ms and was "
               "stopped); attempted ifconfig cycle\n");
     EXPECT_EQ(hanging.log(), cycle);
+    Sandbox hanging_script;
+    EXPECT_EQ(hanging_script.run({"restart-within", "300", "em0"},
+                                 with(service_fails, "TARNWICK_FAKE_NETIF_HANG", "30")),
+              "error\n" + failed +
+                  "ifconfig cycle failed: /etc/rc.d/netif did not finish within 300 ms and was "
+                  "stopped\n");
+    EXPECT_EQ(hanging_script.log(), cycle);
 
     Sandbox no_commands;
     EXPECT_EQ(no_commands.run({"restart", "em0"}, {}, {"--path", no_commands.empty_folder()}),
@@ -292,14 +219,7 @@ TEST(NetSandbox, WritesRcConfAndItsBackupUnderEtc) {
 
 TEST(NetSandbox, GathersTheOverviewFromTheSystemFiles) {
     REQUIRE_NAMESPACES();
-    const std::string fixtures = std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/";
-    NetworkSources expected;
-    expected.hostname_output = "fw1.example.net\n";
-    expected.rc_conf = test::read_file(fixtures + "rc.conf/freebsd14-router");
-    expected.ifconfig = test::read_file(fixtures + "ifconfig/freebsd14-router");
-    expected.netstat = test::read_file(fixtures + "netstat/freebsd14-router");
-    expected.resolv_conf = test::read_file(fixtures + "resolv.conf/static");
-    expected.rc_conf_path = "/etc/rc.conf";
+    const NetworkSources expected = recorded_router();
 
     Sandbox sandbox;
     sandbox.seed("rc.conf", *expected.rc_conf);

@@ -1,16 +1,18 @@
 #include "app/network/rc_conf_rewrite.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "support/process.h"
 #include "support/scratch_dir.h"
@@ -21,14 +23,6 @@ namespace {
 NetPaths scratch_paths(const test::ScratchDir& dir) {
     return {dir.file("etc/rc.conf"), dir.file("etc/rc.conf.tarnwick.bak"),
             dir.file("etc/resolv.conf"), dir.file("etc/rc.d/netif")};
-}
-
-std::set<std::string> names_in(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
 }
 
 bool exists(const std::string& path) {
@@ -103,7 +97,7 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
         EXPECT_EQ(test::read_file(paths.rc_conf), c.new_text);
         EXPECT_TRUE(exists(paths.rc_conf_backup));
         EXPECT_EQ(test::read_file(paths.rc_conf_backup), c.backup);
-        EXPECT_EQ(names_in(dir.file("etc")),
+        EXPECT_EQ(test::names_in(dir.file("etc")),
                   (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
     }
 }
@@ -143,7 +137,7 @@ TEST(RcConfRewrite, RefusesWhatCannotStandInDoubleQuotes) {
         ASSERT_FALSE(written);
         EXPECT_EQ(written.error(), NetError::message(c.error));
         EXPECT_EQ(test::read_file(paths.rc_conf), "hostname=\"fw1\"\n");
-        EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
     }
     // Values outside ASCII that a shell keeps as they are pass.
     test::ScratchDir dir;
@@ -180,7 +174,7 @@ TEST(RcConfRewrite, UnreadableFilesAreNotRewritten) {
         auto written = write_rc_conf(paths, {{"ifconfig_em0", "DHCP"}});
         ASSERT_FALSE(written);
         EXPECT_EQ(net_error_text(written.error()), c.error);
-        EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
     }
     test::ScratchDir dir;
     dir.write("etc/rc.conf", "hostname=\"caf\xE9\"\n");
@@ -199,7 +193,33 @@ TEST(RcConfRewrite, NoBackupNoRewrite) {
     ASSERT_FALSE(written);
     EXPECT_EQ(net_error_text(written.error()), "IO: No such file or directory (os error 2)");
     EXPECT_EQ(dir.read("etc/rc.conf"), "hostname=\"fw1\"\n");
-    EXPECT_EQ(names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+    EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+}
+
+TEST(RcConfRewrite, AFullDiskAfterTheBackupLeavesRcConfWhole) {
+    test::ScratchDir dir;
+    const std::string etc = dir.mkdir("etc");
+    const std::string old_text = "hostname=\"fw1\"\n";
+    // Room for rc.conf and its backup, not for the long new text.
+    const int status = test::in_private_mount_namespace([&]() {
+        if (::mount("tmpfs", etc.c_str(), "tmpfs", 0, "size=16k") != 0) return test::kNoNamespace;
+        const NetPaths paths = scratch_paths(dir);
+        dir.write("etc/rc.conf", old_text);
+        auto written = write_rc_conf(paths, {{"hostname", std::string(64 * 1024, 'x')}});
+        if (written ||
+            net_error_text(written.error()) != "IO: No space left on device (os error 28)")
+            return 1;
+        if (test::read_file(paths.rc_conf) != old_text) return 2;
+        if (test::read_file(paths.rc_conf_backup) != old_text) return 3;
+        if (test::names_in(etc) != std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"})
+            return 4;
+        return 0;
+    });
+    if (status == test::kNoNamespace) {
+        if (std::getenv("CI") != nullptr) FAIL() << "CI must allow mount namespaces";
+        GTEST_SKIP() << "no private mount namespace or tmpfs here";
+    }
+    EXPECT_EQ(status, 0);
 }
 
 TEST(RcConfRewrite, ReplacesByRenameKeepingModeAndOwner) {
@@ -229,7 +249,7 @@ TEST(RcConfRewrite, ReplacesByRenameKeepingModeAndOwner) {
     // The next rewrite replaces the backup with the text it found.
     ASSERT_TRUE(write_rc_conf(paths, {{"ifconfig_em0", "SYNCDHCP"}}));
     EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), "hostname=\"fw1\"\nifconfig_em0=\"DHCP\"\n");
-    EXPECT_EQ(names_in(dir.file("etc")),
+    EXPECT_EQ(test::names_in(dir.file("etc")),
               (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
 }
 
@@ -247,15 +267,122 @@ TEST(RcConfRewrite, WritesThroughALinkAtRcConf) {
     EXPECT_TRUE(S_ISLNK(link.st_mode));
     EXPECT_EQ(dir.read("conf/rc.conf"), "hostname=\"fw1\"\nifconfig_em0=\"DHCP\"\n");
     EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), "hostname=\"fw1\"\n");
-    EXPECT_EQ(names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
+    EXPECT_EQ(test::names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
+}
+
+// The rewritten text, or "error: " and the error's text.
+std::string rewritten(std::string_view text, const RcPairs& pairs) {
+    auto result = rewrite_rc_conf_text(text, pairs);
+    return result ? *result : "error: " + net_error_text(result.error());
+}
+
+// What /bin/sh makes of the keys after reading the text as rc.conf is read
+// at boot: "key=value" lines.
+std::string sh_values(const std::string& text, const std::vector<std::string>& keys) {
+    test::ScratchDir dir;
+    std::string script = ". \"$0\" || exit 9\n";
+    for (const std::string& key : keys)
+        script += "printf '%s=%s\\n' " + key + " \"$" + key + "\"\n";
+    const test::ProcessResult r =
+        test::run_process("/bin/sh", {"-c", script, dir.write("rc.conf", text)});
+    return r.status == 0 && r.err.empty() ? r.out : "sh failed: " + r.err;
+}
+
+TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
+    struct Case {
+        const char* name;
+        std::string old_text;
+        std::string new_text;
+        std::string values;  // what sh sees afterwards, for the keys below
+    };
+    const std::vector<std::string> keys = {"ifconfig_em0", "ifconfig_em0_ipv6", "sshd_enable",
+                                           "note"};
+    const RcPairs dhcp = {{"ifconfig_em0", "DHCP"}};
+    const std::string rest = "ifconfig_em0_ipv6=\nsshd_enable=YES\nnote=\n";
+    const Case cases[] = {
+        {"a value continued by a backslash",
+         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\nsshd_enable=\"YES\"\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=\"YES\"\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a quoted value over two lines",
+         "ifconfig_em0='inet 10.0.0.5\nnetmask 255.255.255.0'\nsshd_enable=YES # it's on\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES # it's on\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a line inside another setting's value is no assignment",
+         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\n",
+         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=see\n"
+         "ifconfig_em0=inet 10.0.0.9\n\n"},
+        {"a continued line holding the next setting keeps it",
+         "ifconfig_em0=\"inet 10.0.0.5\" \\\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\n"
+         "sshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=inet6 accept_rtadv\nsshd_enable=YES\nnote=\n"},
+        {"a continued line setting the same key is replaced too",
+         "ifconfig_em0=\"inet 10.0.0.5\" \\\nifconfig_em0=SYNCDHCP\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\n" + rest},
+        {"a setting after it on the same line stays, its value over two lines too",
+         "ifconfig_em0=\"inet 10.0.0.5\" note=\"a\nb\"\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\" note=\"a\nb\"\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\nb\n"},
+        {"a command after it on the same line stays",
+         "ifconfig_em0='inet 10.0.0.5'; sshd_enable=\"YES\" # both\n",
+         "ifconfig_em0=\"DHCP\"; sshd_enable=\"YES\" # both\n", "ifconfig_em0=DHCP\n" + rest},
+        {"the key set again later on the line: the whole line is replaced",
+         "ifconfig_em0=DHCP; ifconfig_em0=\"inet 10.0.0.5\"\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"the key inside a later quoted value is no assignment",
+         "ifconfig_em0='inet 10.0.0.5' note=\"x ifconfig_em0=y\"\n",
+         "ifconfig_em0=\"DHCP\" note=\"x ifconfig_em0=y\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=\nnote=x ifconfig_em0=y\n"},
+        {"a comment after it goes with the line",
+         "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
+         "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\n"},
+        {"a backslash in single quotes or in a comment continues nothing",
+         "# don't \\\nifconfig_em0='inet 10.0.0.5 \\'\nsshd_enable=YES\n",
+         "# don't \\\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a command substitution over two lines",
+         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\n",
+         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
+         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=one\nifconfig_em0=two\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = rewritten(c.old_text, dhcp);
+        EXPECT_EQ(text, c.new_text);
+        EXPECT_EQ(sh_values(text, keys), c.values);
+    }
+}
+
+TEST(RcConfRewrite, AQuoteLeftOpenRefusesTheChange) {
+    const std::string refused = "error: " + std::string(kOpenQuoteText);
+    const char* texts[] = {
+        "hostname=\"fw1\nifconfig_em0=\"DHCP\"\n",
+        "ifconfig_em0='inet 10.0.0.5\n",
+        "note=$(date\n",
+        "note=\"${x:-\"}\"\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(rewritten(text, {{"ifconfig_em0", "DHCP"}}), refused);
+        test::ScratchDir dir;
+        dir.write("etc/rc.conf", text);
+        auto written = write_rc_conf(scratch_paths(dir), {{"ifconfig_em0", "DHCP"}});
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.error(), NetError::message(std::string(kOpenQuoteText)));
+        EXPECT_EQ(dir.read("etc/rc.conf"), text);
+        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
+    }
 }
 
 TEST(RcConfRewrite, RewritesTextAlone) {
-    EXPECT_EQ(rewrite_rc_conf_text("", {}), "\n");
-    EXPECT_EQ(rewrite_rc_conf_text("\n", {}), "\n");
-    EXPECT_EQ(rewrite_rc_conf_text("a=1\n\n", {{"a", "2"}}),
-              "a=\"2\"\n");  // a final blank line goes
-    EXPECT_EQ(rewrite_rc_conf_text("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
+    EXPECT_EQ(rewritten("", {}), "\n");
+    EXPECT_EQ(rewritten("\n", {}), "\n");
+    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n");  // a final blank line goes
+    EXPECT_EQ(rewritten("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
+    EXPECT_EQ(rewritten("a=\"2\"\nb=1\n", {{"a", "2"}}), "a=\"2\"\nb=1\n");
 }
 
 }  // namespace

@@ -128,6 +128,23 @@ TEST_F(FormScreen, FooterCountsFollowTheScrollOffset) {
     EXPECT_EQ(s->wait_exit(), 10);
 }
 
+TEST_F(FormScreen, ResizeRedrawsForTheNewHeight) {
+    open("rows30");
+    ASSERT_TRUE(s->wait_for_text("↑0 ↓10")) << s->screen_text();
+    s->write(std::string(kDown));
+    ASSERT_TRUE(s->wait_for_text("↑1 ↓9")) << s->screen_text();
+    // 16 rows leave a body of 10; the offset stays.
+    s->resize(80, 16);
+    ASSERT_TRUE(s->wait_for_text("↑1 ↓19")) << s->screen_text();
+    EXPECT_NE(s->row(11).find("Label 10"), std::string::npos) << s->screen_text();
+    // 40 rows hold all 30: no counts, and the view still answers.
+    s->resize(80, 40);
+    EXPECT_TRUE(wait_row(38, "│ Ostravel · Network configuration")) << s->screen_text();
+    EXPECT_EQ(s->row(38).find("↑"), std::string::npos) << s->row(38);
+    s->write("q");
+    EXPECT_EQ(s->wait_exit(), 10);
+}
+
 TEST_F(FormScreen, NoCountsWhileEveryRowFits) {
     open("rows20");
     EXPECT_NE(s->row(21).find("Label 19"), std::string::npos) << s->screen_text();

@@ -8,6 +8,7 @@
 #include "core/catalog.h"
 #include "core/text.h"
 
+#include "support/interface_views.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
 
@@ -25,24 +26,6 @@ namespace {
 
 using test::PtySession;
 
-InterfaceView iface(std::string name, bool up, std::string address) {
-    InterfaceView v;
-    v.name = std::move(name);
-    v.mac = "00:0c:29:aa:bb:cc";
-    v.ipv4_mode = "Static";
-    v.ipv6_mode = "SLAAC";
-    v.ipv6_status = "SLAAC active";
-    if (!address.empty()) v.ipv4_live = {address + "/255.255.255.0"};
-    v.ipv4_address = address;
-    v.ipv4_netmask = "255.255.255.0";
-    v.ipv4_gateway = "192.0.2.1";
-    v.ipv6_global = {"2001:db8::5/64"};
-    v.ipv6_address = "2001:db8::5";
-    v.ipv6_prefix = "64";
-    v.up = up;
-    return v;
-}
-
 NetworkPanelModel driver_model(std::string_view mode) {
     NetworkPanelModel m;
     m.hostname = "fw1.example.net";
@@ -52,9 +35,10 @@ NetworkPanelModel driver_model(std::string_view mode) {
     if (mode == "eight") {
         for (int i = 0; i < 8; ++i)
             m.interfaces.push_back(
-                iface(fmt::format("em{}", i), true, fmt::format("10.0.{}.1", i)));
+                test::interface_view(fmt::format("em{}", i), true, fmt::format("10.0.{}.1", i)));
     } else {
-        m.interfaces = {iface("em0", true, "192.0.2.10"), iface("em1", false, "")};
+        m.interfaces = {test::interface_view("em0", true, "192.0.2.10"),
+                        test::interface_view("em1", false, "")};
         m.interfaces[1].ipv4_mode = "DHCP";
     }
     return m;

@@ -1,6 +1,6 @@
 // The whole console driven as a user would: the real binary inside the
-// sandbox (private mount namespace, pam_wrapper, nss_wrapper, fake FreeBSD
-// commands) on a pseudo-terminal.
+// sandbox (private mount and network namespaces, pam_wrapper, nss_wrapper,
+// fake FreeBSD commands) on a pseudo-terminal.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,141 +19,16 @@
 #include <thread>
 #include <vector>
 
-#include "support/pty_session.h"
-#include "support/scratch_dir.h"
+#include "session/console_sandbox.h"
 
 namespace fs = std::filesystem;
-using tarnwick::test::PtyOptions;
+using tarnwick::test::ConsoleSession;
+using tarnwick::test::lines_of;
 using tarnwick::test::PtySession;
+using tarnwick::test::read_file;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream ss(text);
-    for (std::string line; std::getline(ss, line);) lines.push_back(line);
-    return lines;
-}
-
-bool sandbox_possible(std::string& why) {
-    if (geteuid() != 0) {
-        why = "needs root for the private mount namespace";
-        return false;
-    }
-    if (std::system("unshare --mount true >/dev/null 2>&1") != 0) {
-        why = "unshare --mount is not available";
-        return false;
-    }
-    return true;
-}
-
-class ConsoleSession : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string why;
-        if (!sandbox_possible(why)) {
-            if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") {
-                FAIL() << why;
-            }
-            GTEST_SKIP() << why;
-        }
-        // The sandbox's accounts must reach their home folders inside it.
-        fs::permissions(scratch_.path(), fs::perms::owner_all | fs::perms::group_read |
-                                             fs::perms::group_exec | fs::perms::others_read |
-                                             fs::perms::others_exec);
-        state_ = fs::path(scratch_.path()) / "state";
-        config_ = state_ / "etc-tarnwick";
-        fs::create_directories(config_);
-        fs::copy(fs::path(TARNWICK_SOURCE_DIR) / "res", config_, fs::copy_options::recursive);
-        std::ofstream(config_ / ".seeded").put('\n');
-        write_config(R"({"user_list": "never"})");
-    }
-
-    void write_config(const std::string& json) { std::ofstream(config_ / "config.json") << json; }
-
-    std::unique_ptr<PtySession> start(std::vector<std::string> extra_sandbox_args = {},
-                                      std::vector<std::string> tarnwick_args = {}) {
-        PtyOptions options;
-        options.program = std::string(TARNWICK_SOURCE_DIR) + "/tests/e2e/sandbox";
-        options.args = {"--state", state_.string()};
-        for (auto& a : extra_sandbox_args) options.args.push_back(a);
-        options.args.push_back("--");
-        for (auto& a : tarnwick_args) options.args.push_back(a);
-        options.env = extra_env_;
-        options.env["TARNWICK_BIN"] = TARNWICK_BINARY;
-        options.env["TERM"] = "xterm";
-        options.env["LANG"] = std::nullopt;
-        options.env["LC_ALL"] = std::nullopt;
-        options.env["LC_MESSAGES"] = std::nullopt;
-        options.columns = 100;
-        options.rows = 30;
-        auto session = std::make_unique<PtySession>(options);
-        EXPECT_TRUE(session->started()) << session->error();
-        return session;
-    }
-
-    // Types a name and a password into the login screen (typed-name mode).
-    static void sign_in(PtySession& s, const std::string& user, const std::string& password) {
-        ASSERT_TRUE(s.wait_for_text("Password")) << s.screen_text();
-        s.write(user);
-        s.write("\r");
-        s.write(password);
-        s.write("\r");
-    }
-
-    // Clicks the first place on the screen that shows `text`.
-    static bool click_text(PtySession& s, const std::string& text) {
-        const auto rows = s.rows();
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            const auto col = rows[r].find(text);
-            if (col == std::string::npos) continue;
-            // Screen columns count characters, not bytes (frames are UTF-8).
-            std::size_t column = 0;
-            for (std::size_t i = 0; i < col; ++i) {
-                if ((static_cast<unsigned char>(rows[r][i]) & 0xC0) != 0x80) ++column;
-            }
-            const std::string at = std::to_string(column + 2) + ";" + std::to_string(r + 1);
-            s.write("\x1b[<0;" + at + "M");
-            s.write("\x1b[<0;" + at + "m");
-            return true;
-        }
-        return false;
-    }
-
-    // Starts the console, opens the diagnostics on the login screen, and
-    // returns the screen once `expected` shows; then leaves both.
-    std::string diagnostics_on_login_screen(const std::string& expected) {
-        auto s = start();
-        EXPECT_TRUE(s->wait_for_text("Password")) << s->screen_text();
-        s->write("\x1bOP");  // F1
-        EXPECT_TRUE(s->wait_for_text(expected)) << s->screen_text();
-        std::string shown = s->screen_text();
-        s->write("\x1b");
-        // One Esc at a time: the second leaves the login screen.
-        EXPECT_TRUE(s->wait_until([&] {
-            return !s->screen_contains("Console diagnostics") && s->screen_contains("Password");
-        })) << s->screen_text();
-        s->write("\x1b");
-        EXPECT_EQ(s->wait_exit(10s), 0);
-        return shown;
-    }
-
-    std::string auth_log() const { return read_file(state_ / "log" / "tarnwick-auth.log"); }
-    std::string console_log() const { return read_file(state_ / "log" / "tarnwick-console.log"); }
-
-    tarnwick::test::ScratchDir scratch_;
-    std::map<std::string, std::optional<std::string>> extra_env_;
-    fs::path state_;
-    fs::path config_;
-};
 
 TEST_F(ConsoleSession, UserSignsInRunsTheShellAndLogsOut) {
     auto s = start();
@@ -289,6 +164,8 @@ TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
     EXPECT_FALSE(s->screen_contains("not available")) << s->screen_text();
     s->write("q");
     EXPECT_EQ(s->wait_exit(10s), 0) << s->screen_text();
+    // Neither refusal asked a question or ran the shutdown command.
+    EXPECT_EQ(read_file(state_ / "fake-commands.log").find("shutdown"), std::string::npos);
 }
 
 // What is typed into the name field may be a password typed too early: it

@@ -4,7 +4,9 @@
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -182,6 +184,22 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
         result.status = 128 + result.signal;
     }
     return result;
+}
+
+int in_private_mount_namespace(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid < 0) return kNoNamespace;
+    if (pid == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            ::_exit(kNoNamespace);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 uid_t nobody_uid() {

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,6 +41,12 @@ struct ProcessResult {
 // Runs `program` (a path, or a name searched on PATH) with `args` (argv[1..]).
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const ProcessOptions& options = {});
+
+// Runs `body` in a forked child with a private mount namespace (mounts made
+// there vanish with it): the child's exit status (128 + signal when killed),
+// or kNoNamespace when the namespace cannot be had.
+inline constexpr int kNoNamespace = 77;
+int in_private_mount_namespace(const std::function<int()>& body);
 
 // User and group ids of the account "nobody" (65534 when it has no entry).
 uid_t nobody_uid();

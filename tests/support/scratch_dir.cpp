@@ -93,4 +93,12 @@ std::string read_file(const std::string& path) {
     return out;
 }
 
+std::set<std::string> names_in(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
 }  // namespace tarnwick::test

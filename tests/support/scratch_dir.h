@@ -1,6 +1,7 @@
 #pragma once
 // A temporary folder removed (with everything in it) when the object goes.
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,8 @@ private:
 
 // Whole content of any file, or "" when it cannot be read.
 std::string read_file(const std::string& path);
+
+// The names in a folder (no "." or ".."), to see that no stray file is left.
+std::set<std::string> names_in(const std::string& folder);
 
 }  // namespace tarnwick::test

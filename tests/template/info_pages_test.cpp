@@ -6,6 +6,7 @@
 #include "template/twml/loader.h"
 
 #include "support/scratch_dir.h"
+#include "template/twml_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,8 @@ std::string rows_text(const std::vector<FormField>& rows) {
 
 class PageFolders : public testing::Test {
 protected:
-    test::ScratchDir scratch;
-    std::vector<std::string> folders{scratch.mkdir("one"), scratch.mkdir("two"),
-                                     scratch.mkdir("three")};
+    SearchFolders search;
+    const std::array<std::string, 3>& folders = search.paths();
     Catalog catalog = [] {
         Catalog c;
         c.messages = {{"info.system", "System information"}, {"info.hostname", "Hostname"},
@@ -57,9 +57,7 @@ protected:
     }();
 
     void put(std::size_t folder, std::string_view relative, std::string_view content) {
-        scratch.write(
-            folders[folder].substr(scratch.path().size() + 1) + "/" + std::string(relative),
-            content);
+        search.put(folder, relative, content);
     }
 
     // What the info page showed: "title|rows", or "none" when nothing was.
@@ -156,7 +154,7 @@ TEST_F(PageFolders, InfoPageSearchStopsAtAPageTheViewerMayNotSee) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.first.empty()) {
-            std::remove((folders[0] + "/" + std::string(kInfo)).c_str());
+            std::remove(search.file(0, kInfo).c_str());
         } else {
             put(0, kInfo, c.first);
         }

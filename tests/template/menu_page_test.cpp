@@ -4,6 +4,7 @@
 #include "template/template_dirs.h"
 
 #include "support/scratch_dir.h"
+#include "template/twml_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +32,15 @@ std::string ids(const std::optional<std::vector<tmpl::MenuItem>>& items) {
 
 class MenuPage : public testing::Test {
 protected:
-    test::ScratchDir scratch;
-    std::vector<std::string> folders{scratch.mkdir("one"), scratch.mkdir("two"),
-                                     scratch.mkdir("three")};
+    SearchFolders search;
+    const std::array<std::string, 3>& folders = search.paths();
     Catalog catalog = [] {
         Catalog c;
         c.messages = {{"action.reboot", "Reboot"}};
         return c;
     }();
 
-    void put(std::size_t folder, std::string_view content) {
-        scratch.write(std::string(folder == 0   ? "one/"
-                                  : folder == 1 ? "two/"
-                                                : "three/") +
-                          std::string(kPage),
-                      content);
-    }
+    void put(std::size_t folder, std::string_view content) { search.put(folder, kPage, content); }
     std::string load(bool admin) {
         return ids(tmpl::load_menu_page_from(folders, kPage, admin, catalog));
     }
@@ -114,11 +108,11 @@ TEST_F(MenuPage, KeepsDocumentOrderAndUnknownActions) {
 }
 
 TEST_F(MenuPage, PassesOverFoldersAndFollowsSymbolicLinks) {
-    scratch.mkdir("one/" + std::string(kPage));
-    const std::string target = scratch.write(
-        "elsewhere.twml", page(R"( require="session")", R"(<item id="linked" action="back"/>)"));
-    scratch.mkdir("two/pages");
-    ASSERT_EQ(::symlink(target.c_str(), scratch.file("two/" + std::string(kPage)).c_str()), 0);
+    search.mkdir(0, kPage);
+    const std::string target = search.put(
+        2, "elsewhere.twml", page(R"( require="session")", R"(<item id="linked" action="back"/>)"));
+    search.mkdir(1, "pages");
+    ASSERT_EQ(::symlink(target.c_str(), search.file(1, kPage).c_str()), 0);
     EXPECT_EQ(load(false), "linked:linked:Back;");
 }
 

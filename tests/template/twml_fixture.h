@@ -5,6 +5,8 @@
 #include "support/scratch_dir.h"
 #include "template/twml/twml.h"
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,28 @@ public:
 
 private:
     test::ScratchDir dir_;
+};
+
+// Three scratch template folders, searched in order like template_dirs.
+class SearchFolders {
+public:
+    const std::array<std::string, 3>& paths() const { return paths_; }
+    // Writes a file below folder 0, 1 or 2.
+    std::string put(std::size_t folder, std::string_view relative, std::string_view content) const {
+        return dir_.write(std::string(kNames[folder]) + "/" + std::string(relative), content);
+    }
+    std::string mkdir(std::size_t folder, std::string_view relative) const {
+        return dir_.mkdir(std::string(kNames[folder]) + "/" + std::string(relative));
+    }
+    // The path of a file below folder 0, 1 or 2 (whether it exists or not).
+    std::string file(std::size_t folder, std::string_view relative) const {
+        return dir_.file(std::string(kNames[folder]) + "/" + std::string(relative));
+    }
+
+private:
+    static constexpr std::array<std::string_view, 3> kNames = {"one", "two", "three"};
+    test::ScratchDir dir_;
+    std::array<std::string, 3> paths_{dir_.mkdir("one"), dir_.mkdir("two"), dir_.mkdir("three")};
 };
 
 // "OK" for a page, else the error's display text.

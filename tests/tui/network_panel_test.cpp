@@ -6,6 +6,7 @@
 
 #include "core/catalog.h"
 #include "core/text.h"
+#include "support/interface_views.h"
 #include "support/kit_rows.h"
 
 #include <fmt/format.h>
@@ -21,31 +22,14 @@ Catalog english() {
     return load_catalog(std::string(TARNWICK_SOURCE_DIR) + "/res/locales", "en-US", "en-US");
 }
 
-InterfaceView iface(std::string name, bool up, std::string address) {
-    InterfaceView v;
-    v.name = std::move(name);
-    v.mac = "00:0c:29:aa:bb:cc";
-    v.ipv4_mode = "Static";
-    v.ipv6_mode = "SLAAC";
-    v.ipv6_status = "SLAAC active";
-    if (!address.empty()) v.ipv4_live = {address + "/255.255.255.0"};
-    v.ipv4_address = address;
-    v.ipv4_netmask = "255.255.255.0";
-    v.ipv4_gateway = "192.0.2.1";
-    v.ipv6_global = {"2001:db8::5/64"};
-    v.ipv6_address = "2001:db8::5";
-    v.ipv6_prefix = "64";
-    v.up = up;
-    return v;
-}
-
 NetworkPanelModel two_interfaces() {
     NetworkPanelModel m;
     m.hostname = "fw1.example.net";
     m.ipv4_gateway = "192.0.2.1";
     m.ipv6_gateway = "—";
     m.nameservers = {"192.0.2.53", "2001:db8::53"};
-    m.interfaces = {iface("em0", true, "192.0.2.10"), iface("em1", false, "")};
+    m.interfaces = {test::interface_view("em0", true, "192.0.2.10"),
+                    test::interface_view("em1", false, "")};
     m.interfaces[1].ipv4_mode = "DHCP";
     return m;
 }
@@ -54,7 +38,8 @@ NetworkPanelModel interfaces(int count) {
     NetworkPanelModel m = two_interfaces();
     m.interfaces.clear();
     for (int i = 0; i < count; ++i)
-        m.interfaces.push_back(iface(fmt::format("em{}", i), true, fmt::format("10.0.{}.1", i)));
+        m.interfaces.push_back(
+            test::interface_view(fmt::format("em{}", i), true, fmt::format("10.0.{}.1", i)));
     return m;
 }
 

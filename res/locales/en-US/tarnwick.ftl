@@ -125,6 +125,7 @@ session.shell_error = Shell error: {error}
 session.shell_return = Shell session ended
 session.shutdown_requested = Power off requested
 session.reboot_requested = Reboot requested
+session.shutdown_failed = Shutdown failed: {error}
 session.no_action = Nothing to do for this entry
 
 # confirm

@@ -88,20 +88,6 @@ void read_body_line(IfconfigBlock& block, std::string_view line) {
 
 }  // namespace
 
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 std::string render_netmask(std::string_view word) {
     std::string_view digits = word;
     while (digits.starts_with("0x")) digits.remove_prefix(2);

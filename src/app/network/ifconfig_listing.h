@@ -31,11 +31,6 @@ struct IfconfigBlock {
 std::vector<IfconfigBlock> parse_ifconfig_listing(
     std::string_view listing, std::string_view header_mark = kIfconfigHeaderMark);
 
-// The lines of a command's output or a file: split at line feeds, one
-// carriage return before each dropped, no empty last line after a final
-// line feed.
-std::vector<std::string_view> split_lines(std::string_view text);
-
 // A netmask word as ifconfig prints it, made readable: eight hexadecimal
 // digits (after any leading "0x") become a dotted mask; anything else stays.
 std::string render_netmask(std::string_view word);

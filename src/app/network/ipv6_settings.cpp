@@ -18,13 +18,19 @@ bool is_zone_name(std::string_view zone) {
     });
 }
 
-Result<std::string, NetError> set_ipv6_mode(const NetPaths& paths, std::string_view name,
-                                            std::string value, std::string_view summary) {
+Result<RcChange, NetError> ipv6_mode_change(std::string_view name, std::string value,
+                                            std::string_view summary) {
     if (auto ok = check_may_configure(name); !ok) return fail(std::move(ok.error()));
-    auto restarted =
-        write_and_restart(paths, name, {{rc_ifconfig_ipv6_key(name), std::move(value)}});
+    return RcChange{{{rc_ifconfig_ipv6_key(name), std::move(value)}},
+                    "IPv6 on " + std::string(name) + " " + std::string(summary) + "."};
+}
+
+Result<std::string, NetError> made(const NetPaths& paths, std::string_view name,
+                                   Result<RcChange, NetError> change) {
+    if (!change) return fail(std::move(change.error()));
+    auto restarted = write_and_restart(paths, name, change->pairs);
     if (!restarted) return restarted;
-    return "IPv6 on " + std::string(name) + " " + std::string(summary) + ".\n" + *restarted;
+    return change->summary + "\n" + *restarted;
 }
 
 }  // namespace
@@ -55,29 +61,40 @@ Result<void, NetError> check_ipv6_static_request(const Ipv6StaticRequest& reques
     return {};
 }
 
+Result<RcChange, NetError> ipv6_slaac_change(std::string_view interface_name) {
+    return ipv6_mode_change(interface_name, "inet6 accept_rtadv", "set to SLAAC (accept_rtadv)");
+}
+
+Result<RcChange, NetError> ipv6_disabled_change(std::string_view interface_name) {
+    return ipv6_mode_change(interface_name, "inet6 ifdisabled", "disabled (ifdisabled)");
+}
+
+Result<RcChange, NetError> ipv6_static_change(std::string_view interface_name,
+                                              const Ipv6StaticRequest& request) {
+    if (auto ok = check_may_configure(interface_name); !ok) return fail(std::move(ok.error()));
+    if (auto ok = check_ipv6_static_request(request); !ok) return fail(std::move(ok.error()));
+    const std::string prefix = std::to_string(request.prefix_len);
+    RcChange change{{{rc_ifconfig_ipv6_key(interface_name),
+                      "inet6 " + request.address + " prefixlen " + prefix}},
+                    "IPv6 on " + std::string(interface_name) + " set static " + request.address +
+                        "/" + prefix + "."};
+    if (!request.gateway.empty()) change.pairs.emplace_back("ipv6_defaultrouter", request.gateway);
+    return change;
+}
+
 Result<std::string, NetError> set_ipv6_slaac(const NetPaths& paths,
                                              std::string_view interface_name) {
-    return set_ipv6_mode(paths, interface_name, "inet6 accept_rtadv",
-                         "set to SLAAC (accept_rtadv)");
+    return made(paths, interface_name, ipv6_slaac_change(interface_name));
 }
 
 Result<std::string, NetError> disable_ipv6(const NetPaths& paths, std::string_view interface_name) {
-    return set_ipv6_mode(paths, interface_name, "inet6 ifdisabled", "disabled (ifdisabled)");
+    return made(paths, interface_name, ipv6_disabled_change(interface_name));
 }
 
 Result<std::string, NetError> set_ipv6_static(const NetPaths& paths,
                                               std::string_view interface_name,
                                               const Ipv6StaticRequest& request) {
-    if (auto ok = check_may_configure(interface_name); !ok) return fail(std::move(ok.error()));
-    if (auto ok = check_ipv6_static_request(request); !ok) return fail(std::move(ok.error()));
-    const std::string prefix = std::to_string(request.prefix_len);
-    RcPairs pairs{{rc_ifconfig_ipv6_key(interface_name),
-                   "inet6 " + request.address + " prefixlen " + prefix}};
-    if (!request.gateway.empty()) pairs.emplace_back("ipv6_defaultrouter", request.gateway);
-    auto restarted = write_and_restart(paths, interface_name, pairs);
-    if (!restarted) return restarted;
-    return "IPv6 on " + std::string(interface_name) + " set static " + request.address + "/" +
-           prefix + ".\n" + *restarted;
+    return made(paths, interface_name, ipv6_static_change(interface_name, request));
 }
 
 Result<std::string, NetError> set_ipv6_slaac(std::string_view interface_name) {

@@ -33,6 +33,20 @@ Result<std::string, NetError> set_ipv6_static(const NetPaths& paths,
                                               std::string_view interface_name,
                                               const Ipv6StaticRequest& request);
 
+// What a change writes to rc.conf, and the line that names it on the result
+// page ("IPv6 on em0 set to SLAAC (accept_rtadv).").
+struct RcChange {
+    RcPairs pairs;
+    std::string summary;
+};
+
+// The change each setter makes, once its checks have passed (root, interface
+// name, the static request); nothing is written.
+Result<RcChange, NetError> ipv6_slaac_change(std::string_view interface_name);
+Result<RcChange, NetError> ipv6_disabled_change(std::string_view interface_name);
+Result<RcChange, NetError> ipv6_static_change(std::string_view interface_name,
+                                              const Ipv6StaticRequest& request);
+
 // The request's checks, in order: the address, the prefix length (1-128),
 // the gateway (its address before "%", its zone an interface name).
 Result<void, NetError> check_ipv6_static_request(const Ipv6StaticRequest& request);

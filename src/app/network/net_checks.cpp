@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "app/network/address_rules.h"
@@ -26,10 +27,29 @@ Result<void, NetError> check_ipv4(std::string_view text) {
     return fail(NetError::message("invalid IPv4 address: " + std::string(text)));
 }
 
+Result<void, NetError> check_netmask(std::string_view text) {
+    if (auto dotted = check_ipv4(text); !dotted) return dotted;
+    std::uint32_t bits = 0;
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t dot = rest.find('.');
+        std::uint32_t byte = 0;
+        for (char c : rest.substr(0, dot)) byte = byte * 10 + static_cast<std::uint32_t>(c - '0');
+        bits = (bits << 8) | byte;
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+    }
+    const std::uint32_t host = ~bits;
+    if (bits == 0 || (host & (host + 1)) != 0) {
+        return fail(NetError::message("invalid IPv4 address: " + std::string(text)));
+    }
+    return {};
+}
+
 Result<void, NetError> check_interface_name(std::string_view name) {
-    const bool valid = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return is_ascii_alnum(c) || c == '-' || c == '_';
-    });
+    // A leading "-" would reach ifconfig and service as an option.
+    const bool valid =
+        !name.empty() && name.front() != '-' && std::all_of(name.begin(), name.end(), [](char c) {
+            return is_ascii_alnum(c) || c == '-' || c == '_';
+        });
     if (!valid) return fail(NetError::message("invalid interface name"));
     if (is_virtual_interface(name)) {
         return fail(NetError::message("refusing to configure virtual/loopback interface"));

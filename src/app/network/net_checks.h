@@ -11,9 +11,14 @@ namespace tarnwick::app {
 // A dotted IPv4 address, else "invalid IPv4 address: <text>".
 Result<void, NetError> check_ipv4(std::string_view text);
 
-// ASCII letters, digits, "-" and "_" ("invalid interface name"), and no
-// loopback or virtual interface ("refusing to configure virtual/loopback
-// interface").
+// A dotted IPv4 netmask whose one bits all come first, at least one of them
+// (255.255.255.0 yes, 255.0.255.0 and 0.0.0.0 no), else
+// "invalid IPv4 address: <text>".
+Result<void, NetError> check_netmask(std::string_view text);
+
+// ASCII letters, digits, "-" and "_", not beginning with "-" ("invalid
+// interface name"), and no loopback or virtual interface ("refusing to
+// configure virtual/loopback interface").
 Result<void, NetError> check_interface_name(std::string_view name);
 
 // The first steps of every change: the process runs as root (`NotRoot`),

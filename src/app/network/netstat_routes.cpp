@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/network/ifconfig_listing.h"
 #include "core/text.h"
 
 namespace tarnwick::app {

@@ -1,6 +1,5 @@
 #include "app/network/rc_conf.h"
 
-#include "app/network/ifconfig_listing.h"
 #include "core/text.h"
 
 namespace tarnwick::app {

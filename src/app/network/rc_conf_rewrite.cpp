@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/network/ifconfig_listing.h"
 #include "app/network/net_checks.h"
+#include "app/network/sh_lines.h"
 #include "core/atomic_file.h"
 #include "core/read_file.h"
 #include "core/text.h"
@@ -24,6 +24,22 @@ std::optional<std::string_view> assigned_key(std::string_view line) {
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     return trim(text.substr(0, eq));
+}
+
+// Whether the line begins, after blanks, with an assignment to the key as
+// /bin/sh reads one ("key=" with nothing between).
+bool is_assignment_to(std::string_view line, std::string_view key) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    return line.starts_with(key) && line.substr(key.size()).starts_with('=');
+}
+
+// The last line that begins a command assigning the key.
+std::optional<std::size_t> last_assignment(const std::vector<std::string>& lines, const ShLines& sh,
+                                           std::string_view key) {
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        if (sh.starts_command[i] && assigned_key(lines[i]) == key) return i;
+    }
+    return std::nullopt;
 }
 
 // A link at rc.conf's name is written through, as /bin/sh reads through it:
@@ -46,22 +62,40 @@ Result<void, NetError> check_pairs(const RcPairs& pairs) {
 
 }  // namespace
 
-std::string rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs) {
+Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs) {
     std::vector<std::string> lines;
     for (const std::string_view line : split_lines(text)) lines.emplace_back(line);
     for (const auto& [key, value] : pairs) {
-        std::string setting = key + "=\"" + value + "\"";
-        auto last = lines.rend();
-        for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-            if (assigned_key(*it) == std::string_view(key)) {
-                last = it;
+        const std::string setting = key + "=\"" + value + "\"";
+        // Until the setting is the last assignment of the key: a line that
+        // only continued the replaced one may begin a command of its own now.
+        while (true) {
+            const ShLines sh = read_sh_lines(lines);
+            // Where a quote never closes, no line's extent is known: any
+            // change could swallow the lines after it.
+            if (sh.ends_open) return fail(NetError::message(std::string(kOpenQuoteText)));
+            const std::optional<std::size_t> last = last_assignment(lines, sh, key);
+            if (!last) {
+                // A blank line ends a last line that a backslash continues.
+                if (sh.ends_continued) lines.emplace_back();
+                lines.push_back(setting);
                 break;
             }
-        }
-        if (last != lines.rend()) {
-            *last = std::move(setting);
-        } else {
-            lines.push_back(std::move(setting));
+            const std::size_t first = *last;
+            const WordEnd word = command_word_end(lines, first);
+            const std::string rest = lines[word.line].substr(word.column);
+            // A line that goes on with other settings or commands after the
+            // assignment keeps them: only the assignment is replaced (unless
+            // they set the key again, which would undo the change).
+            const bool keep_rest = is_assignment_to(lines[first], key) &&
+                                   holds_more_than_a_comment(rest) && !assigns_again(rest, key);
+            if (lines[first] == setting || (keep_rest && lines[first] == setting + rest)) break;
+            // Otherwise the line is replaced, together with the lines its
+            // value continues on.
+            const std::size_t end = keep_rest ? word.line : setting_end_line(lines, first);
+            lines[first] = keep_rest ? setting + rest : setting;
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+                        lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
         }
     }
     std::string out;
@@ -90,7 +124,9 @@ Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs
                read.error().os_error != ENOENT) {
         return fail(NetError::io(display_read_file_error(read.error())));
     }
-    const std::string new_text = rewrite_rc_conf_text(old_text, pairs);
+    auto rewritten = rewrite_rc_conf_text(old_text, pairs);
+    if (!rewritten) return fail(std::move(rewritten.error()));
+    const std::string& new_text = *rewritten;
 
     if (auto saved = write_file_atomically(paths.rc_conf_backup, old_text, options); !saved) {
         return fail(NetError::io(system_error_text(saved.error().errnum)));

@@ -16,16 +16,23 @@ namespace tarnwick::app {
 using RcPairs = std::vector<std::pair<std::string, std::string>>;
 
 // The text with each pair set, in order: the last assignment of the key (the
-// one /bin/sh keeps) becomes key="value", or the line is appended. Comments,
-// blank lines and other settings stay; carriage returns before line feeds are
-// dropped; the text ends with a line feed. Pairs must have passed the checks.
-std::string rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs);
+// one /bin/sh keeps) becomes key="value", together with the lines its value
+// continues on, or the line is appended. Other settings or commands after
+// the assignment on its line stay; a comment there goes. Only lines where
+// /bin/sh begins a command are assignments: a line inside another setting's
+// quoted value is left alone. Comments, blank lines and other settings stay;
+// carriage returns before line feeds are dropped; the text ends with a line
+// feed. `Message` kOpenQuoteText when the text leaves a quote open (no line's
+// end is known then). Pairs must have passed the checks.
+inline constexpr std::string_view kOpenQuoteText =
+    "rc.conf has an unterminated quote or substitution; not changed";
+Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs);
 
 // Checks every key and value, reads rc.conf (a missing file is empty text;
-// an unreadable or non-UTF-8 one is `Io`), writes the old text to the backup
-// and then the new text to rc.conf, each by rename, each with the old file's
-// mode and owner. Nothing is written when a check or the read fails, and
-// rc.conf is left as it was when the backup cannot be written.
+// an unreadable or non-UTF-8 one is `Io`), rewrites the text as above,
+// writes the old text to the backup and then the new text to rc.conf, each
+// by rename, each with the old file's mode and owner. Nothing is written when a check or the read
+// fails, and rc.conf is left as it was when the backup cannot be written.
 Result<void, NetError> write_rc_conf(const RcPairs& pairs);
 Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs);
 

@@ -1,6 +1,5 @@
 #include "app/network/resolv_conf.h"
 
-#include "app/network/ifconfig_listing.h"
 #include "core/text.h"
 
 namespace tarnwick::app {

@@ -1,6 +1,9 @@
 #include "app/session/menu_actions.h"
 
+#include "app/network/network_panel.h"
+#include "app/power/power_action.h"
 #include "app/session/shell_start.h"
+#include "app/sysinfo/sysinfo_page.h"
 #include "core/access_policy.h"
 #include "core/diagnostics.h"
 #include "template/menu/menu_page.h"
@@ -27,24 +30,37 @@ ActionResult no_action(ActionScope& scope) {
     return AfterAction::ShowMenu;
 }
 
-// Actions whose screens are not part of this build yet.
-ActionResult system_info_not_available(ActionScope& scope) {
-    scope.status = "System information is not available yet";
+// The status line stays as it was.
+ActionResult system_info(ActionScope& scope) {
+    const SysinfoViewer viewer{scope.user.display_name, scope.user.pam_user,
+                               scope.ctx.terminal_label, scope.ctx.current_tag, scope.admin};
+    show_system_info(scope.ctx.config_dir, viewer, scope.catalog, scope.ctx.color);
     return AfterAction::ShowMenu;
 }
 
-ActionResult network_not_available(ActionScope& scope) {
-    scope.status = "The network panel is not available yet";
+// Unconfirmed, the status line stays as it was.
+ActionResult power_action(ActionScope& scope, PowerAction action) {
+    if (auto status = run_power_action(action, scope.ctx.config_dir, scope.ctx.color, scope.catalog,
+                                       scope.admin)) {
+        scope.status = std::move(*status);
+    }
     return AfterAction::ShowMenu;
 }
 
-ActionResult power_off_not_available(ActionScope& scope) {
-    scope.status = "Power off is not available yet";
-    return AfterAction::ShowMenu;
+ActionResult power_off(ActionScope& scope) {
+    return power_action(scope, PowerAction::PowerOff);
 }
 
-ActionResult reboot_not_available(ActionScope& scope) {
-    scope.status = "Reboot is not available yet";
+ActionResult reboot(ActionScope& scope) {
+    return power_action(scope, PowerAction::Reboot);
+}
+
+// The network panel: editing for an administrator, view only otherwise. Only
+// a terminal error of the panel ends the session.
+ActionResult network_panel(ActionScope& scope) {
+    auto shown = run_network_panel(scope.admin, scope.ctx.color, scope.catalog, scope.status,
+                                   scope.ctx.config_dir);
+    if (!shown) return fail(shown.error());
     return AfterAction::ShowMenu;
 }
 
@@ -62,11 +78,11 @@ ActionResult power_menu(ActionScope& scope) {
 
 constexpr ActionHandlerTable kHandlers{{
     {MenuAction::SpawnShell, spawn_shell},
-    {MenuAction::SystemInfo, system_info_not_available},
-    {MenuAction::NetworkStatus, network_not_available},
+    {MenuAction::SystemInfo, system_info},
+    {MenuAction::NetworkStatus, network_panel},
     {MenuAction::PowerMenu, power_menu},
-    {MenuAction::PowerOff, power_off_not_available, true},
-    {MenuAction::Reboot, reboot_not_available, true},
+    {MenuAction::PowerOff, power_off, true},
+    {MenuAction::Reboot, reboot, true},
     {MenuAction::Quit, log_out},
     {MenuAction::Back, show_menu_again},
     {MenuAction::Logout, log_out, true},

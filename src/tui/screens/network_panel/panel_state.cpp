@@ -7,13 +7,6 @@
 namespace tarnwick::tui {
 namespace {
 
-// A character key without Ctrl or Alt: Ctrl-E or Alt-q is a shortcut of the
-// terminal or the user's habit, never the plain letter.
-std::optional<char32_t> plain_char(const KeyEvent& key) {
-    if (key.code != Key::Char || (key.modifiers & (kControl | kAlt)) != 0) return std::nullopt;
-    return key.ch;
-}
-
 // Fresh from the selected interface: its form for the current tab, and (when
 // reloading) its up flag.
 void rebuild_form(PanelState& s) {
@@ -72,7 +65,7 @@ std::optional<PanelOutcome> make_static_outcome(const PanelState& s) {
 }
 
 std::optional<PanelOutcome> view_key(PanelState& s, const KeyEvent& key) {
-    const std::optional<char32_t> ch = plain_char(key);
+    const std::optional<char32_t> ch = text_input_char(key);
     const auto is = [&ch](char32_t c) { return ch == c; };
     if (key.code == Key::Left || is(U'1') || is(U'[')) {
         switch_tab(s, IfaceFamily::Ipv4);
@@ -190,7 +183,7 @@ std::optional<PanelOutcome> edit_key(PanelState& s, const KeyEvent& key) {
         default:
             break;
     }
-    const std::optional<char32_t> ch = plain_char(key);
+    const std::optional<char32_t> ch = text_input_char(key);
     if (!ch) return std::nullopt;
     if (*ch == U'[' || *ch == U']') {
         if (!on_form) s.focus = PanelFocus::Tabs;
