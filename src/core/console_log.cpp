@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -257,6 +258,11 @@ Result<void, int> start_stderr_capture_thread(int read_fd) {
     try {
         std::thread([read_fd] {
             ::pthread_setname_np(::pthread_self(), "tarnwick-stderr");
+            // Signals for the process are the main thread's to handle: a
+            // stop signal must interrupt its waits, not this read.
+            sigset_t all;
+            sigfillset(&all);
+            (void)::pthread_sigmask(SIG_BLOCK, &all, nullptr);
             stderr_capture_loop(read_fd);
         }).detach();
     } catch (const std::system_error& e) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/signals_ignored.h"
+#include "platform/stop_signals.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -56,19 +57,26 @@ Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch)
         return fail(pid.error());
     }
     ExitStatus ended;
-    for (;;) {
-        int status = 0;
-        if (::waitpid(*pid, &status, WUNTRACED) < 0) {
-            if (errno == EINTR) continue;
+    {
+        // A hang-up or SIGTERM for the console goes on to the shell, and this
+        // process stops waiting: the shell may ignore it, and the session
+        // must end either way (taking the terminal back cuts the shell off).
+        const StopForwardedTo forwarded{*pid};
+        for (;;) {
+            int status = 0;
+            if (stop_signal() != 0) break;
+            if (::waitpid(*pid, &status, WUNTRACED) < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (WIFSTOPPED(status)) {
+                (void)::tcsetpgrp(0, *pid);
+                (void)::killpg(*pid, SIGCONT);
+                continue;
+            }
+            ended = ExitStatus::from_wait_status(status);
             break;
         }
-        if (WIFSTOPPED(status)) {
-            (void)::tcsetpgrp(0, *pid);
-            (void)::killpg(*pid, SIGCONT);
-            continue;
-        }
-        ended = ExitStatus::from_wait_status(status);
-        break;
     }
     take_foreground_back();
     return ended;
