@@ -3,7 +3,7 @@
 // may use for it and the named action the access policy checks before the
 // session runs it. The template layer parses names from it, the access
 // policy reads its capabilities, and the session keeps one handler per row
-// (app/session/action_handlers.cpp).
+// (app/session/menu_actions.cpp).
 //
 // Adding an action: a variant here, one row in kMenuActions, one handler row
 // in the session. The static_asserts below and beside the handler table stop
