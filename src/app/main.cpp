@@ -3,6 +3,7 @@
 #include "app/offline/dry_run.h"
 #include "app/offline/mouse_echo.h"
 #include "app/session/console_session.h"
+#include "app/session/stderr_capture.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
 #include "tui/mouse_smoke.h"
@@ -36,18 +37,25 @@ void open_closed_standard_fds() {
     }
 }
 
-int run_normal_mode(const Cli& cli) {
-    if (::geteuid() != 0) {
-        fmt::print(stderr, "must be run as root\n");
-        return kExitNoPerm;
-    }
+int console_session_status(const Cli& cli) {
     const auto result = run_console_session(cli);
     if (result) return *result;
     tarnwick::tui::restore_terminal();
     tarnwick::log_console("tarnwick error: " + result.error());
     fmt::print(stderr, "tarnwick error: {} (see {})\n", result.error(), tarnwick::kConsoleLogPath);
-    std::fflush(stderr);
     return kExitSoftware;
+}
+
+int run_normal_mode(const Cli& cli) {
+    if (::geteuid() != 0) {
+        fmt::print(stderr, "must be run as root\n");
+        return kExitNoPerm;
+    }
+    const int status = console_session_status(cli);
+    // Whichever way the session ended, its last words on standard error
+    // (ours or a child's) reach the console log before the process is gone.
+    finish_stderr_capture();
+    return status;
 }
 
 int run(const Cli& cli) {

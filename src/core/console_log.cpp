@@ -7,7 +7,6 @@
 #include <fmt/format.h>
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +14,6 @@
 #include <ctime>
 #include <deque>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace tarnwick {
 namespace {
@@ -33,18 +30,6 @@ struct LogState {
 LogState& state() {
     static LogState* const s = new LogState;
     return *s;
-}
-
-// One line of captured input, as the ring and the file get it; empty lines
-// are dropped, lines that already start with "[" keep their own stamp.
-void push_captured_line(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) return;
-    if (line.front() == '[') {
-        push_console_line(std::string(line));
-    } else {
-        push_console_line(stamp_console_line(line));
-    }
 }
 
 Result<void, int> write_all(int fd, std::string_view data) {
@@ -227,44 +212,6 @@ void seed_console_ring(const std::vector<std::string>& lines) {
         if (s.ring.size() >= CONSOLE_RING_CAPACITY) break;
         s.ring.push_back(line);
     }
-}
-
-void stderr_capture_loop(int read_fd) {
-    std::string pending;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(read_fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        // Each chunk is decoded on its own: a character split between two
-        // reads becomes U+FFFD.
-        pending += decode_lossy(std::string_view(buf, static_cast<std::size_t>(n)));
-        std::size_t start = 0;
-        for (std::size_t lf; (lf = pending.find('\n', start)) != std::string::npos;
-             start = lf + 1) {
-            push_captured_line(std::string_view(pending).substr(start, lf - start));
-        }
-        pending.erase(0, start);
-        if (pending.size() >= kMaxPendingCapture) {
-            push_captured_line(pending);
-            pending.clear();
-        }
-    }
-    const std::string_view rest = trim(pending);
-    if (!rest.empty()) push_console_line(stamp_console_line(rest));
-    ::close(read_fd);
-}
-
-Result<void, int> start_stderr_capture_thread(int read_fd) {
-    try {
-        std::thread([read_fd] {
-            ::pthread_setname_np(::pthread_self(), "tarnwick-stderr");
-            stderr_capture_loop(read_fd);
-        }).detach();
-    } catch (const std::system_error& e) {
-        return fail(e.code().value());
-    }
-    return {};
 }
 
 }  // namespace tarnwick

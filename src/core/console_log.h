@@ -1,8 +1,8 @@
 #pragma once
 // The console log: a process-wide ring of the last 100 lines (what the
 // diagnostics view shows) and the file /var/log/tarnwick-console.log, which
-// receive the same lines; plus the loop that turns captured standard error
-// into such lines.
+// receive the same lines. Captured standard error reaches it through
+// core/console_capture.
 
 #include "core/result.h"
 
@@ -14,10 +14,6 @@
 namespace tarnwick {
 
 inline constexpr std::size_t CONSOLE_RING_CAPACITY = 100;
-
-// The capture keeps at most this much of a line without a line feed; more is
-// flushed as a line of its own so endless output cannot grow the process.
-inline constexpr std::size_t kMaxPendingCapture = 64 * 1024;
 
 // The tail reader looks at no more than the file's last this-many bytes.
 inline constexpr std::size_t kMaxTailBytes = 1024 * 1024;
@@ -51,13 +47,5 @@ std::size_t console_ring_len();
 // Seeds an empty ring with earlier lines (in order, while it holds fewer than
 // 100); does nothing when the ring already has lines. The file is not written.
 void seed_console_ring(const std::vector<std::string>& lines);
-
-// Drains `read_fd` line by line into the console log until its input ends,
-// then closes it. The body of the capture thread.
-void stderr_capture_loop(int read_fd);
-
-// Runs stderr_capture_loop(read_fd) on a detached thread named
-// "tarnwick-stderr". Returns errno when the thread cannot be started.
-Result<void, int> start_stderr_capture_thread(int read_fd);
 
 }  // namespace tarnwick

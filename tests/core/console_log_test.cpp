@@ -1,4 +1,5 @@
 #include "core/console_log.h"
+#include "core/console_capture.h"
 #include "core/console_log_internal.h"
 
 #include "support/scratch_dir.h"
@@ -255,32 +256,49 @@ TEST_F(ConsoleLog, TwoThreadsLoggingAtOnceLoseAndTearNoLine) {
     }
 }
 
-TEST_F(ConsoleLog, CaptureThreadIsNamedAndDrainsItsPipe) {
+bool capture_thread_named() {
+    bool named = false;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (const dirent* e = ::readdir(d)) {
+            if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") ==
+                "tarnwick-stderr\n") {
+                named = true;
+            }
+        }
+        ::closedir(d);
+    }
+    return named;
+}
+
+// Everything written before a drain is in the log when it returns, while the
+// write end stays open as a child of the console may keep it; the rest
+// without a line feed comes out as it would at the end of input.
+TEST_F(ConsoleLog, DrainCatchesUpWithoutWaitingForThePipeToClose) {
+    constexpr std::chrono::seconds kGenerous{60};
     int fds[2];
     ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
-    ASSERT_TRUE(start_stderr_capture_thread(fds[0]).has_value());
-    ASSERT_EQ(::write(fds[1], "from child\n", 11), 11);
-
-    const auto seen = [&] {
-        const Lines ring = console_ring_snapshot();
-        return !ring.empty() && unstamp(ring.back()) == "[T] from child";
-    };
-    bool named = false;
-    for (int i = 0; i < 200 && !(seen() && named); ++i) {
-        if (DIR* d = ::opendir("/proc/self/task")) {
-            while (const dirent* e = ::readdir(d)) {
-                if (test::read_file(std::string("/proc/self/task/") + e->d_name + "/comm") ==
-                    "tarnwick-stderr\n") {
-                    named = true;
-                }
-            }
-            ::closedir(d);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto capture = start_stderr_capture_thread(fds[0]);
+    ASSERT_TRUE(capture.has_value());
+    // Many lines, so a drain that did not wait would find most still in flight.
+    std::string burst;
+    Lines expected;
+    for (int i = 0; i < 1000; ++i) {
+        burst += fmt::format("line {}\n", i);
+        expected.push_back(fmt::format("[T] line {}", i));
     }
-    EXPECT_TRUE(seen());
-    EXPECT_TRUE(named);
+    burst += "  rest without a line feed ";
+    expected.push_back("[T] rest without a line feed");
+    ASSERT_EQ(::write(fds[1], burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
+
+    ASSERT_TRUE(capture->drain(kGenerous));
+    EXPECT_EQ(unstamped(file_lines()), expected);
+    EXPECT_TRUE(capture_thread_named());
+
+    // The thread goes on capturing until the end of input.
+    ASSERT_EQ(::write(fds[1], "after\n", 6), 6);
     ::close(fds[1]);
+    ASSERT_TRUE(capture->drain(kGenerous));
+    EXPECT_EQ(unstamp(file_lines().back()), "[T] after");
 }
 
 TEST_F(ConsoleLog, SeedingFillsOnlyAnEmptyRing) {

@@ -37,9 +37,13 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"a=x\\\\\nb=2\n", "SS"},                  // an escaped backslash
         {"# it's \\\nb=2\n", "SS"},                // a comment: no quote, no continuation
         {"a=x#'\nb'\nc=1\n", "S-S"},               // "#" inside a word is no comment
+        {"a=\\\n#'\nb'\nc=1\n", "S--S"},           // nor where a continued word goes on
+        {"a=1 \\\n# it's\nb=2\n", "S-S"},          // but after a blank it is one
         {"a=\"$(echo \")\nx\")\"\nc=1\n", "S-S"},  // quotes inside a substitution
         {"a=$(f (x)\n)\nb=1\n", "S-S"},            // nested parentheses
         {"a=`echo \"\n\"`\nb=1\n", "S-S"},
+        {"a=\"`\n#`\"\nb=1\n", "S-S"},      // no comment inside `...`
+        {"a=`echo '`'\nb=1\n", "S- open"},  // nor a quote: the second backquote ends it
         {"a=\"${b:-\"x\"}\nc\"\nd=1\n", "S-S"},
         {"a=$'x\\'\nb'\nc=1\n", "S-S"},  // an escaped quote in $'...'
         {"a=\"$'\"\nb=1\n", "SS"},       // but no $'...' in double quotes
@@ -84,6 +88,8 @@ TEST(ShLines, FindsWhereTheCommandWordEnds) {
         {"a=x\\\ny \\\nb=1\n", 1, 1, false},  // only a continuing backslash after it
         {"a=$(f x)&\n", 0, 8, true},
         {"a=1 b=2\n", 0, 3, true},
+        {"a=1 \r\r\n", 0, 3, false},  // a DOS line ending with a carriage return too many
+        {"a=1 \rb=2\n", 0, 3, true},
         {"a=\"x\n", 0, 4, false},  // runs off the end
     };
     for (const Case& c : cases) {

@@ -91,12 +91,7 @@ protected:
     }
     // Waits until screen row `row` starts with `prefix`.
     bool wait_row(int row, std::string_view prefix) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (s->row(row).rfind(prefix, 0) != 0) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            s->pump(std::chrono::milliseconds(20));
-        }
-        return true;
+        return s->wait_until([&] { return s->row(row).starts_with(prefix); });
     }
     std::string footer() const { return s->row(24); }
     std::unique_ptr<PtySession> s;

@@ -116,7 +116,10 @@ protected:
         EXPECT_TRUE(s->wait_for_text(expected)) << s->screen_text();
         std::string shown = s->screen_text();
         s->write("\x1b");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // One Esc at a time: the second leaves the login screen.
+        EXPECT_TRUE(s->wait_until([&] {
+            return !s->screen_contains("Console diagnostics") && s->screen_contains("Password");
+        })) << s->screen_text();
         s->write("\x1b");
         EXPECT_EQ(s->wait_exit(std::chrono::seconds(10)), 0);
         return shown;

@@ -35,20 +35,21 @@ TEST_F(ConsoleSession, UserSignsInRunsTheShellAndLogsOut) {
     sign_in(*s, "alice", "alicepw");
     ASSERT_TRUE(s->wait_for_text("alice", 8s)) << s->screen_text();
     ASSERT_TRUE(s->wait_for_text("Open shell")) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");  // the first entry is selected
 
     // The recording shell ends at once; the menu comes back with its status.
     fs::path record;
-    for (int i = 0; i < 100 && record.empty(); ++i) {
-        for (const auto& e : fs::directory_iterator(state_ / "record")) {
-            if (e.path().filename().string().rfind("shell-", 0) == 0 &&
-                e.path().extension() != ".tmp" && e.path().extension() != ".fds") {
-                record = e.path();
+    (void)s->wait_until(
+        [&] {
+            for (const auto& e : fs::directory_iterator(state_ / "record")) {
+                if (e.path().filename().string().rfind("shell-", 0) == 0 &&
+                    e.path().extension() != ".tmp" && e.path().extension() != ".fds") {
+                    record = e.path();
+                }
             }
-        }
-        if (record.empty()) std::this_thread::sleep_for(50ms);
-    }
+            return !record.empty();
+        },
+        10s);
     ASSERT_FALSE(record.empty()) << s->screen_text() << console_log();
     const std::string rec = read_file(record);
     EXPECT_NE(rec.find("uid=1001 gid=1001"), std::string::npos) << rec;
@@ -148,7 +149,6 @@ TEST_F(ConsoleSession, MenuPagesCannotGrantAUserPowerActions) {
     auto s = start();
     sign_in(*s, "alice", "alicepw");
     ASSERT_TRUE(s->wait_for_text("Power off", 8s)) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");
     const std::string refused = "Not authorized to change network configuration";
     ASSERT_TRUE(s->wait_for_text(refused, 8s)) << s->screen_text();
@@ -177,12 +177,15 @@ TEST_F(ConsoleSession, ThreeWrongPasswordsEndWith77AndHideTheTypedName) {
     sign_in(*s, typed, "wrong1");
     ASSERT_TRUE(s->wait_for_text("Attempts remaining: 2", 8s)) << s->screen_text();
     EXPECT_TRUE(s->screen_contains("Tried as: " + typed)) << s->screen_text();
-    s->write("\r");  // dismiss; the name stays preset
-    std::this_thread::sleep_for(300ms);
+    const auto dismiss = [&] {
+        s->write("\r");  // the name stays preset
+        ASSERT_TRUE(s->wait_until([&] { return !s->screen_contains("Tried as: "); }))
+            << s->screen_text();
+    };
+    dismiss();
     s->write("wrong2\r");
     ASSERT_TRUE(s->wait_for_text("Attempts remaining: 1", 8s)) << s->screen_text();
-    s->write("\r");
-    std::this_thread::sleep_for(300ms);
+    dismiss();
     s->write("wrong3\r");
     EXPECT_EQ(s->wait_exit(15s), 77) << s->screen_text();
 
@@ -229,7 +232,6 @@ TEST_F(ConsoleSession, HugeTerminalSizeSetInTheShellLeavesTheMenuUsable) {
     auto s = start();
     sign_in(*s, "bob", "bobpw");
     ASSERT_TRUE(s->wait_for_text("Open shell", 8s)) << s->screen_text();
-    std::this_thread::sleep_for(300ms);
     s->write("\r");
     ASSERT_TRUE(s->wait_for_text("$", 8s)) << s->screen_text();
     const std::size_t before = s->output().size();
@@ -263,6 +265,47 @@ TEST_F(ConsoleSession, NoLoginPageAnywhereEndsWith78) {
         << log;
     // Standard error was already captured, so its copy of the message is in the log too.
     EXPECT_NE(log.find("tarnwick: login TWML required: "), std::string::npos) << log;
+}
+
+// What the console wrote to standard error just before it ended reaches the
+// log, also when the capture thread lags behind (the preloaded delay holds
+// each of its appends back), on every way the session ends.
+TEST_F(ConsoleSession, LastStandardErrorLineReachesTheLogOnEveryExit) {
+    struct Case {
+        const char* name;
+        int status;
+        std::string expected;  // a captured line of standard error
+    };
+    const Case cases[] = {
+        {"no login page", 78, "] tarnwick: login TWML required: login.twml not found"},
+        {"configuration error", 70, "(see /var/log/tarnwick-console.log)"},
+        {"left after a click", 0, "] MOUSE_TRACE login act="},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(state_ / "log" / "tarnwick-console.log");
+        std::vector<std::string> sandbox = {"--preload", TARNWICK_CAPTURE_DELAY};
+        write_config(R"({"user_list": "never"})");
+        extra_env_.erase("TARNWICK_MOUSE_TRACE");
+        if (c.status == 78) {
+            fs::rename(config_ / "templates", state_ / "templates-away");
+            sandbox.push_back("--hide-source-templates");
+        } else if (c.status == 70) {
+            write_config(R"({"user_list": 5})");
+        } else {
+            extra_env_["TARNWICK_MOUSE_TRACE"] = "";
+        }
+        auto s = start(sandbox);
+        if (c.status == 0) {
+            ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+            // A click anywhere is traced on standard error; Esc leaves at once.
+            s->write("\x1b[<0;1;1M\x1b[<0;1;1m\x1b");
+        }
+        EXPECT_EQ(s->wait_exit(30s), c.status) << s->screen_text();
+        const std::string log = console_log();
+        EXPECT_NE(log.find(c.expected), std::string::npos) << log;
+        if (c.status == 78) fs::rename(state_ / "templates-away", config_ / "templates");
+    }
 }
 
 TEST_F(ConsoleSession, InvalidPageInFirstFolderFallsThroughToTheNext) {

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 
 extern char** environ;
@@ -190,13 +191,28 @@ void PtySession::pump(Millis wait) {
 }
 
 bool PtySession::wait_for_text(std::string_view text, Millis timeout) {
+    return wait_until([&] { return screen_contains(text); }, timeout);
+}
+
+bool PtySession::wait_for_texts(std::initializer_list<std::string_view> texts, Millis timeout) {
+    return wait_until(
+        [&] {
+            for (const std::string_view text : texts) {
+                if (!screen_contains(text)) return false;
+            }
+            return true;
+        },
+        timeout);
+}
+
+bool PtySession::wait_until(const std::function<bool()>& done, Millis timeout) {
     auto until = Clock::now() + timeout;
     while (true) {
-        if (screen_contains(text)) return true;
+        if (done()) return true;
         if (Clock::now() >= until) return false;
         if (eof_) {
             pump();
-            return screen_contains(text);
+            return done();
         }
         pump(Millis{10});
     }
@@ -211,19 +227,24 @@ bool PtySession::wait_for_output(std::string_view bytes, Millis timeout, std::si
     }
 }
 
-void PtySession::wait_quiet(Millis quiet, Millis timeout) {
-    auto until = Clock::now() + timeout;
-    auto last_change = Clock::now();
-    std::size_t seen = output_.size();
-    while (Clock::now() < until && !eof_) {
-        pump(Millis{10});
-        if (output_.size() != seen) {
-            seen = output_.size();
-            last_change = Clock::now();
-        } else if (Clock::now() - last_change >= quiet) {
-            return;
-        }
-    }
+bool PtySession::wait_signal_taken(int signal, Millis timeout) {
+    if (pid_ <= 0 || signal < 1 || signal > 64) return false;
+    const std::uint64_t bit = std::uint64_t{1} << (signal - 1);
+    const std::string status_path = "/proc/" + std::to_string(pid_) + "/status";
+    return wait_until(
+        [&] {
+            // SigPnd: the main thread's pending set; ShdPnd: the process's.
+            std::ifstream status(status_path);
+            std::string line;
+            bool pending = false;
+            while (std::getline(status, line)) {
+                if (line.starts_with("SigPnd:") || line.starts_with("ShdPnd:")) {
+                    pending = pending || (std::stoull(line.substr(7), nullptr, 16) & bit) != 0;
+                }
+            }
+            return !pending;
+        },
+        timeout);
 }
 
 ScreenCell PtySession::cell(int row, int column) const {

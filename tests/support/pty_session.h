@@ -18,6 +18,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -55,7 +57,9 @@ struct ScreenCell {
 class PtySession {
 public:
     using Millis = std::chrono::milliseconds;
-    static constexpr Millis kDefaultTimeout{5000};
+    // Waits end as soon as their condition holds; the deadline only says how
+    // long a failing test takes, so it allows for a heavily loaded machine.
+    static constexpr Millis kDefaultTimeout{30000};
 
     explicit PtySession(const PtyOptions& options);
     ~PtySession();  // kills the program if it still runs
@@ -76,11 +80,19 @@ public:
 
     // True once `text` appears on one row of the screen (false at timeout).
     bool wait_for_text(std::string_view text, Millis timeout = kDefaultTimeout);
+    // True once `done` holds (false at timeout), reading output meanwhile;
+    // `done` may look at the screen, the output or files the program writes.
+    bool wait_until(const std::function<bool()>& done, Millis timeout = kDefaultTimeout);
+    // True once every one of `texts` shows at the same time. A frame can
+    // arrive in several reads, so one text showing says nothing of the rest.
+    bool wait_for_texts(std::initializer_list<std::string_view> texts,
+                        Millis timeout = kDefaultTimeout);
     // True once the raw output contains `bytes` at or after `from`.
     bool wait_for_output(std::string_view bytes, Millis timeout = kDefaultTimeout,
                          std::size_t from = 0);
-    // Waits until no output arrived for `quiet` (or timeout passed).
-    void wait_quiet(Millis quiet = Millis{200}, Millis timeout = kDefaultTimeout);
+    // True once `signal` no longer waits for the program (its handler has
+    // taken it, or it is ignored); orders what is typed next after a resize.
+    bool wait_signal_taken(int signal, Millis timeout = kDefaultTimeout);
 
     // The screen as the emulator shows it.
     std::vector<std::string> rows() const;  // trailing blanks trimmed

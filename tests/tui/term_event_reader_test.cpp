@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -41,7 +42,13 @@ TEST(EventReader, CompletesASequenceSplitAcrossReadsWithinTheWait) {
     EventReader reader(p.fds[0], [] { return std::nullopt; });
     std::thread slow([&] {
         p.write("\x1b[<0;5");
-        std::this_thread::sleep_for(10ms);
+        // The rest follows once the reader has taken the start.
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        int queued = 1;
+        while (::ioctl(p.fds[0], FIONREAD, &queued) == 0 && queued > 0 &&
+               std::chrono::steady_clock::now() < until) {
+            std::this_thread::yield();
+        }
         p.write(";6M");
     });
     auto e = reader.poll_event(500ms);

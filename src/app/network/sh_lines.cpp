@@ -20,11 +20,9 @@ bool ends_word(char c) {
 class Quoting {
 public:
     bool open() const { return !stack_.empty(); }
-    // Outside quotes, or inside a command substitution: where "#" may begin
-    // a comment.
-    bool in_code() const {
-        return stack_.empty() || stack_.back() == Ctx::Paren || stack_.back() == Ctx::Backquote;
-    }
+    // Outside quotes, or inside a $(...) substitution: where "#" may begin a
+    // comment.
+    bool in_code() const { return stack_.empty() || stack_.back() == Ctx::Paren; }
     // Set when the line just read ended with a backslash that joins the next.
     bool continued = false;
 
@@ -49,13 +47,19 @@ public:
             }
             return 2;
         }
-        // A quote closes the innermost context of its kind, else opens one.
+        if (top == Ctx::Backquote) {
+            // The shell finds the end of `...` by the next unescaped
+            // backquote alone: quotes and "#" inside do not count.
+            if (c == '`') stack_.pop_back();
+            return 1;
+        }
+        // A double quote closes the one open innermost, else opens one; a
+        // backquote here always opens.
         if (c == '"' || c == '`') {
-            const Ctx quote = c == '"' ? Ctx::Double : Ctx::Backquote;
-            if (top == quote) {
+            if (c == '"' && top == Ctx::Double) {
                 stack_.pop_back();
             } else {
-                stack_.push_back(quote);
+                stack_.push_back(c == '"' ? Ctx::Double : Ctx::Backquote);
             }
             return 1;
         }
@@ -84,15 +88,20 @@ private:
 };
 
 // Reads a line from `k` on, comments skipped; `word_start` tells whether a
-// word may begin at `k`.
-void read_rest(Quoting& quoting, std::string_view line, std::size_t k, bool word_start) {
+// word may begin at `k`. Returns whether one may begin at the next line's
+// start: a continued line goes on with the word its backslash stood in, so
+// "a=\<newline>#x" assigns "#x" and comments nothing out.
+bool read_rest(Quoting& quoting, std::string_view line, std::size_t k, bool word_start) {
     quoting.continued = false;
     while (k < line.size()) {
         const char c = line[k];
-        if (c == '#' && word_start && quoting.in_code()) return;  // a comment
+        if (c == '#' && word_start && quoting.in_code()) return true;  // a comment
+        const bool before = word_start;
         k += quoting.step(line, k);
+        if (quoting.continued) return before;
         word_start = quoting.in_code() && ends_word(c);
     }
+    return true;
 }
 
 // Reads the command word that begins line `first`, leaving `quoting` as it
@@ -121,9 +130,10 @@ ShLines read_sh_lines(const std::vector<std::string>& lines) {
     ShLines out;
     Quoting quoting;
     bool starts = true;
+    bool word_start = true;
     for (const std::string& line : lines) {
         out.starts_command.push_back(starts);
-        read_rest(quoting, line, 0, true);
+        word_start = read_rest(quoting, line, 0, word_start);
         starts = !quoting.open() && !quoting.continued;
     }
     out.ends_open = quoting.open();
@@ -138,6 +148,9 @@ WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t firs
 }
 
 bool holds_more_than_a_comment(std::string_view rest) {
+    // Carriage returns that end the line belong to a DOS line ending, which
+    // the rewrite drops: they run nothing.
+    while (rest.ends_with('\r')) rest.remove_suffix(1);
     for (std::size_t k = 0; k < rest.size(); ++k) {
         const char c = rest[k];
         if (is_blank(c)) continue;
@@ -168,12 +181,12 @@ std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t 
     Quoting quoting;
     const WordEnd word = read_word(quoting, lines, first);
     if (quoting.open() || word.column == lines[word.line].size()) return word.line;
-    read_rest(quoting, lines[word.line], word.column, true);
+    bool word_start = read_rest(quoting, lines[word.line], word.column, true);
     // Then the lines over which a quote opened after it stays open.
     std::size_t i = word.line;
     while (quoting.open()) {
         if (++i == lines.size()) return lines.size() - 1;
-        read_rest(quoting, lines[i], 0, true);
+        word_start = read_rest(quoting, lines[i], 0, word_start);
     }
     return i;
 }

@@ -31,7 +31,8 @@ struct WordEnd {
 WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t first);
 
 // Whether the text after a command word holds anything /bin/sh runs or
-// assigns: more than blanks, a comment and a backslash continuing the line.
+// assigns: more than blanks, a comment, a backslash continuing the line and
+// carriage returns ending it.
 bool holds_more_than_a_comment(std::string_view rest);
 
 // Whether the text after a command word assigns the key once more outside

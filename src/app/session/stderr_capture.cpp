@@ -4,17 +4,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "core/console_capture.h"
 #include "core/console_log.h"
 #include "core/text.h"
 
 namespace tarnwick::app {
 namespace {
 
+// The longest an exit waits for the capture thread to catch up; it only
+// waits this long when the thread is stuck (a log file that cannot be written).
+constexpr std::chrono::seconds kExitDrainLimit{3};
+
 std::mutex install_lock;
-bool installed = false;
+bool installed = false;                // guarded by install_lock
+std::optional<StderrCapture> capture;  // guarded by install_lock
 
 void report(int err) {
     const std::string line =
@@ -46,12 +55,28 @@ void install_stderr_capture() {
         return;
     }
     close(fds[1]);
-    if (auto started = start_stderr_capture_thread(fds[0]); !started) {
+    auto started = start_stderr_capture_thread(fds[0]);
+    if (!started) {
         close(fds[0]);
         report(started.error());
         return;
     }
+    {
+        std::lock_guard<std::mutex> guard(install_lock);
+        capture = std::move(*started);
+    }
     log_console_str("console diagnostics capture installed");
+}
+
+void finish_stderr_capture() {
+    std::fflush(stderr);
+    std::optional<StderrCapture> running;
+    {
+        std::lock_guard<std::mutex> guard(install_lock);
+        running = capture;
+    }
+    // Nobody is left to tell when the thread is stuck: the exit goes on.
+    if (running) (void)running->drain(kExitDrainLimit);
 }
 
 }  // namespace tarnwick::app

@@ -8,4 +8,9 @@ namespace tarnwick::app {
 // is reported on standard error and the session goes on.
 void install_stderr_capture();
 
+// Before the process exits: waits (a few seconds at most) until what was
+// written to standard error so far is in the console log. Never waits for
+// the children that may still hold the pipe. Does nothing without a capture.
+void finish_stderr_capture();
+
 }  // namespace tarnwick::app
