@@ -448,6 +448,18 @@ TEST_F(ConsoleHandover, JobControlKeysInTheShellLeaveTheConsoleRunning) {
     }
 }
 
+// A process of the shell's group that stops while the shell waits for it (a
+// shell without job control never sees the stop) is continued too; else the
+// shell and the console behind it would wait for good.
+TEST_F(ConsoleHandover, StoppedChildOfTheShellIsContinued) {
+    scenario("sh -c 'kill -STOP $$; echo continued > " + record("child").string() + "'\n");
+    auto s = start();
+    open_shell(*s, "carol", "carolpw");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 15s)) << s->screen_text();
+    EXPECT_EQ(read_file(record("child")), "continued\n");
+    log_out(*s);
+}
+
 // A job-control shell makes its own group the foreground one; killed with
 // SIGKILL, it leaves that group behind, and the console takes the
 // foreground back instead of reading a terminal that is no longer its.
