@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -184,6 +185,11 @@ Result<StderrCapture, int> start_stderr_capture_thread(int read_fd) {
         // the process exits.
         std::thread([read_fd, state] {
             ::pthread_setname_np(::pthread_self(), "tarnwick-stderr");
+            // Signals for the process are the main thread's to handle: a
+            // stop signal must interrupt its waits, not this one's.
+            sigset_t all;
+            sigfillset(&all);
+            (void)::pthread_sigmask(SIG_BLOCK, &all, nullptr);
             run_capture(read_fd, *state);
         }).detach();
     } catch (const std::system_error& e) {

@@ -86,6 +86,8 @@ void push_console_line(std::string line) {
         if (s.ring.size() >= CONSOLE_RING_CAPACITY) s.ring.pop_front();
         s.ring.push_back(line);
     }
+    // The ring keeps the line for the diagnostics view; a log file that
+    // cannot be written has nowhere else to be reported.
     (void)append_console_log_file(line);
 }
 

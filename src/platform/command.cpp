@@ -218,7 +218,7 @@ struct CommandSet::Child {
     // Stops a child that is still running (killed and reaped).
     void stop(CommandError error) {
         kill_group(pid);
-        (void)wait_for_child(pid);
+        (void)wait_for_child(pid);  // killed: returns at once; the error says why
         end(fail(std::move(error)));
     }
 };

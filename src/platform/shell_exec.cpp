@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 
 #include "platform/signals_ignored.h"
+#include "platform/stop_signals.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -41,6 +44,54 @@ SpawnRequest shell_request(const ShellLaunch& launch) {
     return request;
 }
 
+// Waits for the shell to end. A stopped shell is continued with the
+// foreground given back. So is the rest of its process group, now and then:
+// a shell without job control does not see its children stop, so a child
+// caught by Ctrl-Z while the shell cannot stop itself (it waits, signals
+// blocked, for a vfork child to run its program) would leave both waiting
+// for good, and the console with them.
+ExitStatus wait_keeping_group_running(pid_t pid) {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kTick = std::chrono::milliseconds(100);
+    constexpr auto kContinueEvery = std::chrono::seconds(1);
+    sigset_t child, old;
+    sigemptyset(&child);
+    sigaddset(&child, SIGCHLD);
+    ::pthread_sigmask(SIG_BLOCK, &child, &old);
+    ExitStatus ended;
+    auto last_continue = Clock::now();
+    for (;;) {
+        // The shell has been sent the stop signal; it may ignore it, and the
+        // session must end either way (taking the terminal back cuts it off).
+        if (stop_signal() != 0) break;
+        int status = 0;
+        const pid_t got = ::waitpid(pid, &status, WUNTRACED | WNOHANG);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (got == 0) {
+            // SIGCHLD may be taken by another thread: the tick bounds the wait.
+            const timespec tick{0, std::chrono::nanoseconds(kTick).count()};
+            (void)::sigtimedwait(&child, nullptr, &tick);  // woken or timed out: look again
+            if (Clock::now() - last_continue >= kContinueEvery) {
+                (void)::killpg(pid, SIGCONT);  // nothing stopped, nothing happens
+                last_continue = Clock::now();
+            }
+            continue;
+        }
+        if (WIFSTOPPED(status)) {
+            (void)::tcsetpgrp(0, pid);
+            (void)::killpg(pid, SIGCONT);
+            continue;
+        }
+        ended = ExitStatus::from_wait_status(status);
+        break;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ended;
+}
+
 }  // namespace
 
 Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch) {
@@ -56,19 +107,10 @@ Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch)
         return fail(pid.error());
     }
     ExitStatus ended;
-    for (;;) {
-        int status = 0;
-        if (::waitpid(*pid, &status, WUNTRACED) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (WIFSTOPPED(status)) {
-            (void)::tcsetpgrp(0, *pid);
-            (void)::killpg(*pid, SIGCONT);
-            continue;
-        }
-        ended = ExitStatus::from_wait_status(status);
-        break;
+    {
+        // A hang-up or SIGTERM for the console goes on to the shell.
+        const StopForwardedTo forwarded{*pid};
+        ended = wait_keeping_group_running(*pid);
     }
     take_foreground_back();
     return ended;

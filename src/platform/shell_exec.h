@@ -25,9 +25,12 @@ struct ShellLaunch {
 // setuid, effective uid checked) before it runs the shell with only the given
 // environment. Meanwhile this process ignores the terminal's job-control
 // signals (SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU); a shell that stops is
-// continued, since nothing else could ever wake it. Pending input is flushed
+// continued, since nothing else could ever wake it, and so, within a second,
+// is anything stopped in its process group. Pending input is flushed
 // before the shell starts and after it ends, when the foreground group is
-// this process's again. The error is the step that failed before the shell ran.
+// this process's again. A stop signal (platform/stop_signals.h) is passed on
+// to the shell's group and ends the wait at once. The error is the step that
+// failed before the shell ran.
 Result<ExitStatus, SpawnFailure> run_as_user_and_wait(const ShellLaunch& launch);
 
 // "EAGAIN: Try again": the name and description of a fork error number.

@@ -1,12 +1,14 @@
 #include "app/session/login_users.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/read_file.h"
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
@@ -179,11 +181,32 @@ TEST_F(LoginUsers, IdLookupsRunSixteenAtOnce) {
 
 TEST_F(LoginUsers, UnreadableOrInvalidGroupFileGivesNoMembers) {
     env_.set("TARNWICK_FAKE_GETENT_STATUS", "2");
-    EXPECT_EQ(list(scratch_.file("missing")), Names{"administrator"});
-    const std::string bad = scratch_.write("group", "console:*:1001:ops1\n\xFF\n");
-    EXPECT_EQ(list(bad), Names{"administrator"});
-    const std::string crlf = scratch_.write("group-crlf", "console:*:1001:ops1\r\n");
-    EXPECT_EQ(list(crlf), (Names{"administrator", "ops1"}));
+    // A FIFO without a writer would block the login screen for good.
+    const std::string fifo = scratch_.file("group-fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        const char* name;
+        std::string path;
+        Names expected;
+    };
+    const Case cases[] = {
+        {"missing", scratch_.file("missing"), {"administrator"}},
+        {"not UTF-8", scratch_.write("group", "console:*:1001:ops1\n\xFF\n"), {"administrator"}},
+        {"CRLF",
+         scratch_.write("group-crlf", "console:*:1001:ops1\r\n"),
+         {"administrator", "ops1"}},
+        {"FIFO", fifo, {"administrator"}},
+        {"device", "/dev/zero", {"administrator"}},
+        {"folder", scratch_.path(), {"administrator"}},
+        {"over the size cap",
+         scratch_.write("group-big",
+                        "console:*:1001:ops1\n" + std::string(kMaxConfigFileBytes, '#') + "\n"),
+         {"administrator"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(list(c.path), c.expected);
+    }
 }
 
 TEST(ShowUserList, FollowsTheSetting) {

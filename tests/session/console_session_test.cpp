@@ -391,6 +391,11 @@ protected:
         return out.str();
     }
 
+    // The PAM session steps, one "<step> <user>" line each.
+    std::vector<std::string> pam_sessions() const {
+        return lines_of(read_file(record("pam-sessions")));
+    }
+
     // Logs out from the session menu and expects a clean end.
     static void log_out(PtySession& s) {
         ASSERT_TRUE(s.wait_for_text("Open shell", 8s)) << s.screen_text();
@@ -441,6 +446,18 @@ TEST_F(ConsoleHandover, JobControlKeysInTheShellLeaveTheConsoleRunning) {
             << s->screen_text() << "\nexit: " << s->wait_exit(0s).value_or(-1);
         log_out(*s);
     }
+}
+
+// A process of the shell's group that stops while the shell waits for it (a
+// shell without job control never sees the stop) is continued too; else the
+// shell and the console behind it would wait for good.
+TEST_F(ConsoleHandover, StoppedChildOfTheShellIsContinued) {
+    scenario("sh -c 'kill -STOP $$; echo continued > " + record("child").string() + "'\n");
+    auto s = start();
+    open_shell(*s, "carol", "carolpw");
+    ASSERT_TRUE(s->wait_for_text("Shell session ended", 15s)) << s->screen_text();
+    EXPECT_EQ(read_file(record("child")), "continued\n");
+    log_out(*s);
 }
 
 // A job-control shell makes its own group the foreground one; killed with
@@ -511,6 +528,83 @@ TEST_F(ConsoleHandover, LingeringReaderNeverSeesTheNextSignIn) {
     log_out(*s);
     EXPECT_EQ(read_file(stolen), "");
     EXPECT_EQ(lines_of(auth_log()).size(), 4u) << auth_log();
+}
+
+// A hang-up or SIGTERM for the console while someone is signed in ends the
+// session as a log-out would: PAM closed, the terminal root's again, a
+// console log line; the status says which signal it was. A shell that
+// ignores both must not keep the console waiting.
+TEST_F(ConsoleHandover, StopSignalEndsTheSignedInSession) {
+    struct Case {
+        const char* name;
+        int sig;
+        bool in_shell;
+    };
+    const Case cases[] = {
+        {"SIGTERM at the menu", SIGTERM, false},
+        {"SIGHUP at the menu", SIGHUP, false},
+        {"SIGTERM in a shell", SIGTERM, true},
+        {"SIGHUP in a shell", SIGHUP, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"ready", "go", "pam-sessions"}) fs::remove(record(name));
+        scenario("trap '' HUP TERM\necho ready > " + record("ready").string() + "\n" +
+                 wait_for_go());
+        auto s = start();
+        if (c.in_shell) {
+            open_shell(*s, "carol", "carolpw");
+            ASSERT_FALSE(wait_for_file(record("ready")).empty()) << s->screen_text();
+        } else {
+            sign_in(*s, "carol", "carolpw");
+            ASSERT_TRUE(s->wait_for_text("Open shell", 8s)) << s->screen_text();
+        }
+        const std::string tty = s->tty_path();
+        ASSERT_EQ(::kill(s->pid(), c.sig), 0);
+        EXPECT_EQ(s->wait_exit(15s), 128 + c.sig) << s->screen_text();
+        go();
+        EXPECT_EQ(pam_sessions(),
+                  (std::vector<std::string>{"open_session carol", "close_session carol"}));
+        EXPECT_EQ(owner_and_mode(tty), "0 0 600");
+        EXPECT_NE(console_log().find("signed-in session ended by signal " + std::to_string(c.sig)),
+                  std::string::npos)
+            << console_log();
+    }
+}
+
+// The console line drops while the menu is shown: the session is still
+// closed before the program ends.
+TEST_F(ConsoleHandover, HangUpAfterSignInClosesTheSession) {
+    auto s = start();
+    sign_in(*s, "carol", "carolpw");
+    ASSERT_TRUE(s->wait_for_text("Open shell", 8s)) << s->screen_text();
+    s->hang_up();
+    const auto status = s->wait_exit(15s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_NE(*status, 0);
+    EXPECT_EQ(pam_sessions(),
+              (std::vector<std::string>{"open_session carol", "close_session carol"}));
+}
+
+// Before sign-in there is no session to end: the console leaves its screen,
+// gives the terminal its modes back and ends without an error.
+TEST_F(ConsoleHandover, StopSignalBeforeSignInEndsQuietly) {
+    for (const int sig : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        auto s = start();
+        ASSERT_TRUE(s->wait_for_text("Password")) << s->screen_text();
+        ASSERT_EQ(::kill(s->pid(), sig), 0);
+        EXPECT_EQ(s->wait_exit(15s), 0) << s->screen_text();
+        const auto modes = s->settings();
+        ASSERT_TRUE(modes.has_value());
+        EXPECT_TRUE(modes->c_lflag & ICANON);
+        EXPECT_TRUE(modes->c_lflag & ECHO);
+        EXPECT_NE(
+            console_log().find("stopped by signal " + std::to_string(sig) + " before sign-in"),
+            std::string::npos)
+            << console_log();
+        EXPECT_TRUE(pam_sessions().empty());
+    }
 }
 
 }  // namespace

@@ -344,6 +344,12 @@ std::optional<int> PtySession::wait_exit(Millis timeout) {
     return status_;
 }
 
+void PtySession::hang_up() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+    eof_ = true;
+}
+
 void PtySession::kill(int signal) {
     if (pid_ <= 0 || status_) return;
     ::kill(pid_, signal);

@@ -122,6 +122,10 @@ public:
     std::optional<int> wait_exit(Millis timeout = kDefaultTimeout);
     std::optional<int> exit_status() const { return status_; }
 
+    // Closes the master side, as a console line that drops: the terminal
+    // hangs up (the program's session gets SIGHUP). wait_exit still works.
+    void hang_up();
+
     // Sends a signal (SIGKILL by default) and reaps the program.
     void kill(int signal = 9);
 

@@ -14,6 +14,7 @@
 #include "core/console_log.h"
 #include "core/text.h"
 #include "platform/command.h"
+#include "platform/stop_signals.h"
 #include "platform/terminal_attach.h"
 #include "platform/terminal_claim.h"
 #include "template/screen/default_main_menu.h"
@@ -31,6 +32,8 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     // Ctrl-Z typed then must not end or stop the root process (and with it
     // an open PAM session). Every child starts with default handling again.
     for (const int sig : {SIGINT, SIGQUIT, SIGTSTP}) (void)::signal(sig, SIG_IGN);
+    // A hang-up or SIGTERM ends the console the orderly way (see the loops).
+    platform::install_stop_signals();
 
     if (!isatty(0)) {
         if (auto attached = platform::attach_console_tty(ctx.terminal_path); !attached) {
@@ -82,6 +85,12 @@ Result<int, std::string> run_console_session(const Cli& cli) {
                 " (welcome.{locale}.md / welcome.md)");
 
     auto signed_in = app::run_login_loop(ctx);
+    if (const int sig = platform::stop_signal(); sig != 0 && !signed_in) {
+        // Nobody is signed in: nothing to end but the screen.
+        tui::restore_terminal();
+        log_console("stopped by signal " + std::to_string(sig) + " before sign-in");
+        return 0;
+    }
     if (!signed_in) return fail(std::move(signed_in.error()));
     if (std::holds_alternative<int>(*signed_in)) return std::get<int>(*signed_in);
     return app::run_menu_loop(ctx, std::get<app::LoginSuccess>(std::move(*signed_in)));

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "core/administrator.h"
+#include "core/read_file.h"
 #include "core/text.h"
 #include "platform/command.h"
 
@@ -42,10 +41,11 @@ std::optional<std::vector<std::string>> members_from_getent(
 }
 
 std::vector<std::string> members_from_file(const std::string& group, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || !is_valid_utf8(text)) return {};
+    // Bounded and regular files only: a FIFO or a device named here must not
+    // hang or flood the login screen.
+    const auto read = read_text_file(path, kMaxConfigFileBytes);
+    if (!read) return {};
+    const std::string& text = *read;
     const std::string prefix = group + ":";
     for (std::string_view line : split_lines(text)) {
         if (line.substr(0, prefix.size()) != prefix) continue;

@@ -6,6 +6,8 @@
 #include "app/session/menu_actions.h"
 #include "app/session/session_end.h"
 #include "core/administrator.h"
+#include "core/console_log.h"
+#include "platform/stop_signals.h"
 #include "template/menu/menu_page.h"
 #include "template/menu/widget_menu.h"
 #include "tui/term/terminal.h"
@@ -33,6 +35,7 @@ public:
         const std::string greeting =
             translate_arg(catalog, "session.welcome", "user", in_.user.display_name);
         for (;;) {
+            if (platform::stop_signal() != 0) return stopped();
             auto chosen = show_menu(scope, title, greeting, menu, status_);
             if (!chosen) return end_with_error(chosen.error());
             auto after = run_menu_action(*chosen, MenuPlace::SessionMenu, scope);
@@ -48,7 +51,18 @@ private:
         return 0;
     }
 
+    // A hang-up or SIGTERM: the session ends as at a log-out, but the status
+    // says the console was stopped (128 + the signal, as a shell reports it).
+    Result<int, std::string> stopped() {
+        const int sig = platform::stop_signal();
+        tui::restore_terminal();
+        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
+        log_console("signed-in session ended by signal " + std::to_string(sig));
+        return 128 + sig;
+    }
+
     Result<int, std::string> end_with_error(std::string text) {
+        if (platform::stop_signal() != 0) return stopped();
         end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
         return fail(std::move(text));
     }

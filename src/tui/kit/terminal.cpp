@@ -58,6 +58,7 @@ Terminal::Terminal(Terminal&& other) noexcept
 
 Terminal::~Terminal() {
     if (cursor_hidden_) {
+        // Best effort on the way out: a destructor has no one to report to.
         (void)show_cursor();
         (void)backend_->flush();
     }

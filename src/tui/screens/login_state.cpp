@@ -1,5 +1,6 @@
 #include "tui/screens/login_state.h"
 
+#include "core/administrator.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@ namespace tarnwick::tui {
 
 namespace {
 
-constexpr std::string_view kDefaultUser = "administrator";
 constexpr std::string_view kDefaultTag = "en-US";
 constexpr long kLanguagePage = 8;
 
@@ -326,7 +326,7 @@ LoginState initial_login_state(LoginStart start) {
     state.failure = std::move(start.failure);
     state.users = std::move(start.users);
     if (state.users.empty()) {
-        state.users.emplace_back(kDefaultUser);
+        state.users.emplace_back(kAdministratorLogin);
     }
     state.languages = std::move(start.languages);
     if (state.languages.empty()) {

@@ -1,5 +1,6 @@
 #include "tui/term/event_reader.h"
 
+#include "platform/stop_signals.h"
 #include "tui/kit/fd_backend.h"
 
 #include <fcntl.h>
@@ -113,14 +114,20 @@ EventResult EventReader::poll_event(std::optional<std::chrono::milliseconds> tim
     if (timeout) deadline = Clock::now() + *timeout;
     int winch = winch_pipe();
     while (true) {
+        // A stop signal ends every screen, whatever input is still queued.
+        if (platform::stop_signal() != 0) return fail(IoError{EINTR});
         if (auto e = take()) return e;
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {winch, POLLIN, 0}};
-        int rc = ::poll(fds, winch >= 0 ? 2 : 1, poll_ms(deadline));
+        // Unused slots are skipped by poll (negative descriptors).
+        pollfd fds[3] = {
+            {fd_, POLLIN, 0}, {winch, POLLIN, 0}, {platform::stop_signal_fd(), POLLIN, 0}};
+        int rc = ::poll(fds, 3, poll_ms(deadline));
         if (rc < 0) {
-            if (errno == EINTR) return std::optional<Event>{};
-            return fail(IoError{errno});
+            if (errno != EINTR) return fail(IoError{errno});
+            if (platform::stop_signal() != 0) return fail(IoError{EINTR});
+            return std::optional<Event>{};
         }
         if (rc == 0) return std::optional<Event>{};
+        if (fds[2].revents != 0) continue;  // the stop is reported above
         if (winch >= 0 && (fds[1].revents & POLLIN)) {
             drain(winch);
             if (auto s = size_ ? size_() : std::nullopt) resize_ = ResizeEvent{s->width, s->height};

@@ -38,7 +38,8 @@ public:
 
     // The next event within `timeout` (no limit when nullopt): nothing when
     // the time passes or the wait is interrupted by a signal. End of input is
-    // an I/O error (EIO).
+    // an I/O error (EIO), and so is a stop signal (EINTR, see
+    // platform/stop_signals.h), which the caller tells apart by stop_signal().
     EventResult poll_event(std::optional<std::chrono::milliseconds> timeout);
 
 private:
