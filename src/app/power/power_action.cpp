@@ -11,14 +11,14 @@
 namespace tarnwick::app {
 namespace {
 
-struct PowerSpec {
+struct PowerSteps {
     std::string_view page;
     std::string_view default_key;
     std::string_view flag;
     std::string_view status_key;
 };
 
-PowerSpec spec_of(PowerAction action) {
+PowerSteps steps_of(PowerAction action) {
     switch (action) {
         case PowerAction::PowerOff:
             return {"pages/confirm-poweroff.twml", "confirm.power_off", "-p",
@@ -55,17 +55,17 @@ Result<void, std::string> run_shutdown(const std::vector<std::string>& args) {
 
 std::optional<std::string> run_power_action(PowerAction action, std::string_view config_dir,
                                             AutoMode color, const Catalog& catalog, bool is_admin) {
-    const PowerSpec spec = spec_of(action);
-    if (!tui::confirm_page(config_dir, spec.page, spec.default_key, color, catalog, is_admin)) {
+    const PowerSteps steps = steps_of(action);
+    if (!tui::confirm_page(config_dir, steps.page, steps.default_key, color, catalog, is_admin)) {
         return std::nullopt;
     }
     tui::restore_terminal();
-    auto done = run_shutdown({std::string(spec.flag), "now"});
+    auto done = run_shutdown({std::string(steps.flag), "now"});
     if (!done) {
-        log_console(fmt::format("shutdown {} now failed: {}", spec.flag, done.error()));
+        log_console(fmt::format("shutdown {} now failed: {}", steps.flag, done.error()));
         return translate_arg(catalog, "session.shutdown_failed", "error", done.error());
     }
-    return translate(catalog, spec.status_key);
+    return translate(catalog, steps.status_key);
 }
 
 }  // namespace tarnwick::app
