@@ -49,10 +49,6 @@ Result<void, std::string> run_shutdown_with(std::string_view program, std::strin
     return {};
 }
 
-Result<void, std::string> run_shutdown(const std::vector<std::string>& args) {
-    return run_shutdown_with("/sbin/shutdown", "shutdown", args);
-}
-
 std::optional<std::string> run_power_action(PowerAction action, std::string_view config_dir,
                                             AutoMode color, const Catalog& catalog, bool is_admin) {
     const PowerSteps steps = steps_of(action);
@@ -60,7 +56,7 @@ std::optional<std::string> run_power_action(PowerAction action, std::string_view
         return std::nullopt;
     }
     tui::restore_terminal();
-    auto done = run_shutdown({std::string(steps.flag), "now"});
+    auto done = run_shutdown_with("/sbin/shutdown", "shutdown", {std::string(steps.flag), "now"});
     if (!done) {
         log_console(fmt::format("shutdown {} now failed: {}", steps.flag, done.error()));
         return translate_arg(catalog, "session.shutdown_failed", "error", done.error());

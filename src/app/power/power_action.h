@@ -25,13 +25,10 @@ enum class PowerAction { PowerOff, Reboot };
 std::optional<std::string> run_power_action(PowerAction action, std::string_view config_dir,
                                             AutoMode color, const Catalog& catalog, bool is_admin);
 
-// Runs /sbin/shutdown with the arguments, else shutdown found through PATH
-// when /sbin/shutdown cannot be started, with this process's standard
-// streams. The error text says why it failed: the start error or the exit
-// status.
-Result<void, std::string> run_shutdown(const std::vector<std::string>& args);
-
-// The same with other programs in place of the two.
+// Runs `program` with the arguments, else `fallback` found through PATH when
+// `program` cannot be started, with this process's standard streams (the
+// power actions pass /sbin/shutdown and shutdown). The error text says why it
+// failed: the start error or the exit status.
 Result<void, std::string> run_shutdown_with(std::string_view program, std::string_view fallback,
                                             const std::vector<std::string>& args);
 

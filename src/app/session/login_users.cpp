@@ -19,21 +19,6 @@ const std::vector<std::string_view> SYSTEM_ACCOUNTS = {
 
 namespace {
 
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == text.size()) break;
-        start = end + 1;
-    }
-    return lines;
-}
-
 std::optional<std::vector<std::string>> members_from_getent(
     const Result<platform::CommandOutput, platform::CommandError>& output) {
     if (!output || !output->success()) return std::nullopt;

@@ -55,8 +55,7 @@ private:
     // says the console was stopped (128 + the signal, as a shell reports it).
     Result<int, std::string> stopped() {
         const int sig = platform::stop_signal();
-        tui::restore_terminal();
-        end_signed_in_session(std::move(in_.pam), ctx_.tty_device);
+        (void)log_out();  // always 0; the status below says why the session ended
         log_console("signed-in session ended by signal " + std::to_string(sig));
         return 128 + sig;
     }

@@ -36,20 +36,6 @@ UnameFields uname_fields() {
     return UnameFields{std::string(words[0]), std::string(words[1]), std::string(words[2])};
 }
 
-// Lines split at "\n" with one "\r" before it dropped; no empty last line.
-std::vector<std::string_view> output_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 struct Cpu {
     std::string model;
     std::string cores;
@@ -58,7 +44,7 @@ struct Cpu {
 Cpu cpu_facts() {
     Cpu cpu;
     if (const auto output = successful_output("sysctl", {"-n", "hw.model", "hw.ncpu"})) {
-        const auto lines = output_lines(*output);
+        const auto lines = split_lines(*output);
         if (!lines.empty()) cpu.model = std::string(trim(lines[0]));
         // An empty count line says nothing: the processor count takes its place.
         if (lines.size() > 1 && !trim(lines[1]).empty())
