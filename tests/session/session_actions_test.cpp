@@ -68,17 +68,6 @@ protected:
         return ran;
     }
 
-    // Waits until `done` holds for the screen.
-    static bool wait_until(PtySession& s, const std::function<bool()>& done,
-                           std::chrono::milliseconds timeout = 8s) {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            s.pump(20ms);
-        }
-        return true;
-    }
-
     // Signs in and waits for the session menu.
     std::unique_ptr<PtySession> signed_in(const std::string& user, const std::string& password) {
         auto s = start();
@@ -95,9 +84,9 @@ protected:
         ASSERT_TRUE(s.wait_for_text(question, 8s)) << s.screen_text();
         EXPECT_TRUE(s.screen_contains("[ No ]")) << s.screen_text();
         s.write(answer);
-        ASSERT_TRUE(wait_until(s, [&] {
-            return !s.screen_contains(question) && s.screen_contains("Open shell");
-        })) << s.screen_text();
+        ASSERT_TRUE(s.wait_until(
+            [&] { return !s.screen_contains(question) && s.screen_contains("Open shell"); }, 8s))
+            << s.screen_text();
     }
 
     void log_out(PtySession& s) {
@@ -133,9 +122,9 @@ TEST_F(SessionActions, SystemInformationShowsTheMachine) {
     }
     s->write("q");
     // The session menu again, its status line left as it was: the key help.
-    EXPECT_TRUE(wait_until(*s, [&] {
-        return s->screen_contains("Open shell") && s->screen_contains("Enter Select");
-    })) << s->screen_text();
+    EXPECT_TRUE(s->wait_until(
+        [&] { return s->screen_contains("Open shell") && s->screen_contains("Enter Select"); }, 8s))
+        << s->screen_text();
     log_out(*s);
 }
 
@@ -144,7 +133,7 @@ TEST_F(SessionActions, PowerOffConfirmedRunsShutdownAndDeclinedRunsNothing) {
     auto s = signed_in("Administrator", "rootpw");
     confirm(*s, "Power off", "Power off this machine now?", "n");
     // The status line is left as it was: the key help.
-    EXPECT_TRUE(wait_until(*s, [&] { return s->screen_contains("Enter Select"); }))
+    EXPECT_TRUE(s->wait_until([&] { return s->screen_contains("Enter Select"); }, 8s))
         << s->screen_text();
     EXPECT_EQ(shutdowns(), "") << fake_log();
 
@@ -200,9 +189,9 @@ TEST_F(SessionActions, NonAdministratorIsRefusedPowerEntriesOfferedByPages) {
     ASSERT_TRUE(s->wait_for_text("Reboot", 8s)) << s->screen_text();
     ASSERT_TRUE(click_text(*s, "Reboot"));
     // The session menu again, with the refusal; no question was asked.
-    ASSERT_TRUE(wait_until(*s, [&] {
-        return s->screen_contains("Power off") && s->screen_contains(denied);
-    })) << s->screen_text();
+    ASSERT_TRUE(s->wait_until(
+        [&] { return s->screen_contains("Power off") && s->screen_contains(denied); }, 8s))
+        << s->screen_text();
     EXPECT_FALSE(s->screen_contains("this machine now?")) << s->screen_text();
     EXPECT_EQ(shutdowns(), "") << fake_log();
     log_out(*s);
