@@ -359,9 +359,14 @@ protected:
 
     void scenario(const std::string& body) const { std::ofstream(state_ / "scenario") << body; }
 
-    // A scenario line that waits until the test creates record/go.
+    // A scenario line that waits until the test creates record/go. The wait
+    // is bounded (a minute) and ends with the scratch folder, so a shell that
+    // ignores the hang-up never outlives a failed or finished test.
     std::string wait_for_go() const {
-        return "while [ ! -e " + record("go").string() + " ]; do sleep 0.05; done\n";
+        const std::string go = record("go").string();
+        const std::string folder = (state_ / "record").string();
+        return "i=0; while [ ! -e " + go + " ] && [ -d " + folder +
+               " ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i+1)); done\n";
     }
 
     void go() const { std::ofstream(record("go")) << "go\n"; }
