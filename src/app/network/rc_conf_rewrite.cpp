@@ -60,11 +60,29 @@ Result<void, NetError> check_pairs(const RcPairs& pairs) {
     return {};
 }
 
+// The lines of rc.conf with DOS line endings dropped, except a carriage
+// return after a backslash: the shell reads that pair as an escaped
+// character, and without the return the backslash would join the next line.
+std::vector<std::string> rc_conf_lines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r') && !line.substr(0, line.size() - 1).ends_with('\\')) {
+            line.remove_suffix(1);
+        }
+        lines.emplace_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 }  // namespace
 
 Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs) {
-    std::vector<std::string> lines;
-    for (const std::string_view line : split_lines(text)) lines.emplace_back(line);
+    std::vector<std::string> lines = rc_conf_lines(text);
     for (const auto& [key, value] : pairs) {
         const std::string setting = key + "=\"" + value + "\"";
         // Until the setting is the last assignment of the key: a line that
