@@ -39,24 +39,38 @@ void check_overview(const tarnwick::app::NetworkOverview& overview) {
     }
 }
 
+// The lines as /bin/sh reads them: a carriage return is an ordinary
+// character, so a backslash before it escapes it instead of joining lines.
+std::vector<std::string> sh_lines_of(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 // The rewritten text sets the key for /bin/sh: its line is the last command
 // assigning the key and stands alone (the next line begins a command of its
 // own) unless it keeps what followed the old assignment on its line; every
 // other line (or kept tail) comes from the old text in its order, blank lines
-// aside. A text that leaves a quote open is refused.
+// aside, and begins a command exactly when it did there. A text that leaves a
+// quote open is refused.
 void check_rewrite(const std::string& text) {
     using namespace tarnwick::app;
     const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
-    std::vector<std::string> before;
-    for (const std::string_view line : tarnwick::split_lines(text)) before.emplace_back(line);
+    const std::vector<std::string> before = sh_lines_of(text);
+    const ShLines sh_before = read_sh_lines(before);
     const auto rewritten = rewrite_rc_conf_text(text, {{kKey, kValue}});
     if (!rewritten) {
-        if (!read_sh_lines(before).ends_open) std::abort();
+        if (!sh_before.ends_open) std::abort();
         return;
     }
     if (rewritten->empty() || rewritten->back() != '\n') std::abort();
-    std::vector<std::string> after;
-    for (const std::string_view line : tarnwick::split_lines(*rewritten)) after.emplace_back(line);
+    const std::vector<std::string> after = sh_lines_of(*rewritten);
     const ShLines sh = read_sh_lines(after);
     if (sh.ends_open) std::abort();
     std::optional<std::size_t> last;
@@ -74,14 +88,14 @@ void check_rewrite(const std::string& text) {
         !holds_more_than_a_comment(std::string_view(after[*last]).substr(setting.size())))
         std::abort();
     if (!kept_tail && *last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
-    // A line's carriage returns before the line feed are dropped one per
-    // reading: compare without them.
+    // The rewrite drops DOS line endings: compare without them.
     auto bare = [](std::string_view line) {
         while (line.ends_with('\r')) line.remove_suffix(1);
         return line;
     };
     std::size_t from = 0;
-    for (const std::string& line : after) {
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const std::string& line = after[i];
         if (line == setting || line.empty()) continue;
         const bool tail = line.starts_with(setting);
         const std::string_view whole = line;
@@ -91,6 +105,7 @@ void check_rewrite(const std::string& text) {
             ++from;
         }
         if (from == before.size()) std::abort();
+        if (!tail && sh_before.starts_command[from] != sh.starts_command[i]) std::abort();
         ++from;
     }
 }
