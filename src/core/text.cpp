@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarnwick {
@@ -211,6 +212,12 @@ std::size_t char_count(std::string_view text) {
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
     }
     return n;
+}
+
+std::string pad_chars(std::string_view text, std::size_t width) {
+    std::string out(text);
+    out.append(width - std::min(width, char_count(out)), ' ');
+    return out;
 }
 
 std::string_view take_chars(std::string_view text, std::size_t n) {

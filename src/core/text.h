@@ -51,6 +51,9 @@ bool is_ascii_alnum(char c);
 // Number of code points (characters) in valid UTF-8.
 std::size_t char_count(std::string_view text);
 
+// Pads with blanks on the right to at least `width` characters; never cuts.
+std::string pad_chars(std::string_view text, std::size_t width);
+
 // The first `n` characters of valid UTF-8.
 std::string_view take_chars(std::string_view text, std::size_t n);
 

@@ -30,16 +30,15 @@ Ipv6Scope ipv6_scope(std::string_view address) {
     return Ipv6Scope::Global;
 }
 
+std::optional<std::string> mask_value(std::string_view mask, std::string_view word) {
+    if (!mask.starts_with(word)) return std::nullopt;
+    return std::string(mask.substr(word.size()));
+}
+
 std::string format_address(const IfAddress& address) {
-    constexpr std::string_view kPrefixlen = "prefixlen ";
-    constexpr std::string_view kNetmask = "netmask ";
-    const std::string_view mask = address.mask;
-    if (mask.empty()) return address.address;
-    if (mask.starts_with(kPrefixlen)) {
-        return address.address + "/" + std::string(mask.substr(kPrefixlen.size()));
-    }
-    if (mask.starts_with(kNetmask)) {
-        return address.address + "/" + std::string(mask.substr(kNetmask.size()));
+    if (address.mask.empty()) return address.address;
+    for (const std::string_view word : {"prefixlen ", "netmask "}) {
+        if (auto value = mask_value(address.mask, word)) return address.address + "/" + *value;
     }
     return address.address + " " + address.mask;
 }

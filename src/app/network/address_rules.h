@@ -2,6 +2,7 @@
 // Which interfaces the network panel leaves out, and how it classifies and
 // shows addresses.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,10 @@ bool is_virtual_interface(std::string_view name);
 // By the address text alone (the zone suffix ignored, letters in any case):
 // fe80: link-local, fc/fd unique-local, everything else global.
 Ipv6Scope ipv6_scope(std::string_view address);
+
+// The mask text after its leading word ("netmask " or "prefixlen "); nullopt
+// when the mask does not begin with that word.
+std::optional<std::string> mask_value(std::string_view mask, std::string_view word);
 
 // "192.168.1.10/255.255.255.0", "2001:db8::5/64", the address alone without
 // a mask, or the address and an unusual mask separated by a blank.

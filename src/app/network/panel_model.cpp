@@ -53,12 +53,6 @@ std::string_view ipv6_status_key(Ipv6Mode mode, bool has_global, bool has_ula) {
     return has_global ? "net.ipv6.status.slaac_active" : "net.mode.unknown";
 }
 
-// The mask without its leading word; a mask without it is taken whole.
-std::string mask_value(std::string_view mask, std::string_view word) {
-    if (mask.starts_with(word)) mask.remove_prefix(word.size());
-    return std::string(mask);
-}
-
 std::vector<std::string> formatted(const std::vector<const IfAddress*>& addresses) {
     std::vector<std::string> out;
     for (const IfAddress* address : addresses) out.push_back(format_address(*address));
@@ -94,7 +88,8 @@ tui::InterfaceView build_interface_view(const InterfaceInfo& info, const Network
     }
     if (first_v4 != nullptr) {
         v.ipv4_address = first_v4->address;
-        v.ipv4_netmask = mask_value(first_v4->mask, "netmask ");
+        // A mask without its leading word is taken whole.
+        v.ipv4_netmask = mask_value(first_v4->mask, "netmask ").value_or(first_v4->mask);
     } else {
         v.ipv4_netmask = "255.255.255.0";
     }
@@ -104,8 +99,7 @@ tui::InterfaceView build_interface_view(const InterfaceInfo& info, const Network
     v.ipv6_prefix = "64";
     if (seed != nullptr) {
         v.ipv6_address = seed->address;
-        if (seed->mask.starts_with("prefixlen "))
-            v.ipv6_prefix = mask_value(seed->mask, "prefixlen ");
+        if (auto prefix = mask_value(seed->mask, "prefixlen ")) v.ipv6_prefix = *prefix;
     }
     v.ipv6_gateway = overview.ipv6_gateway.value_or("");
     v.up = info.up;

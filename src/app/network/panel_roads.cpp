@@ -1,5 +1,6 @@
 #include "app/network/panel_roads.h"
 
+#include "app/network/address_rules.h"
 #include "app/network/interface_restart.h"
 #include "app/network/ipv6_settings.h"
 #include "app/network/net_checks.h"
@@ -215,15 +216,14 @@ RoadReport freeze_road(const NetPaths& paths, std::string_view interface_name, b
     RcPairs pairs;
     std::vector<std::string> summaries;
     if (v4 != addrs.end()) {
-        const std::string mask =
-            v4->mask.starts_with("netmask ") ? v4->mask.substr(8) : "255.255.255.0";
+        const std::string mask = mask_value(v4->mask, "netmask ").value_or("255.255.255.0");
         pairs.emplace_back(rc_ifconfig_key(name),
                            fmt::format("inet {} netmask {}", v4->address, mask));
         if (overview.ipv4_gateway) pairs.emplace_back("defaultrouter", *overview.ipv4_gateway);
         summaries.push_back(fmt::format("IPv4 {} netmask {}", v4->address, mask));
     }
     if (v6 != addrs.end()) {
-        const std::string prefix = v6->mask.starts_with("prefixlen ") ? v6->mask.substr(10) : "64";
+        const std::string prefix = mask_value(v6->mask, "prefixlen ").value_or("64");
         pairs.emplace_back(rc_ifconfig_ipv6_key(name),
                            fmt::format("inet6 {} prefixlen {}", v6->address, prefix));
         if (overview.ipv6_gateway) pairs.emplace_back("ipv6_defaultrouter", *overview.ipv6_gateway);

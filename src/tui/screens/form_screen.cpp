@@ -28,13 +28,6 @@ std::string fit_chars(std::string_view text, std::size_t width) {
     return out;
 }
 
-// Pads with blanks on the right to at least `width` characters; never cuts.
-std::string pad_chars(std::string_view text, std::size_t width) {
-    std::string out(text);
-    out.append(width - std::min(width, char_count(out)), ' ');
-    return out;
-}
-
 struct FormState {
     std::vector<tmpl::FormField> rows;
     std::uint16_t scroll = 0;

@@ -37,13 +37,6 @@ struct Palette {
     Style title() const { return bright.add(Modifier::Bold); }
 };
 
-std::string pad_chars(std::string_view text, std::size_t width) {
-    std::string out(text);
-    const std::size_t count = char_count(text);
-    if (count < width) out.append(width - count, ' ');
-    return out;
-}
-
 Block rounded_box(Style border, std::string title, const Palette& p) {
     return Block::bordered()
         .border_type(BorderType::Rounded)
