@@ -13,10 +13,11 @@
 namespace tarnwick::app {
 namespace {
 
+using platform::CommandSet;
+
 // The command's output as text when it started and exited with status 0.
-std::optional<std::string> successful_output(std::string_view program,
-                                             const std::vector<std::string>& args) {
-    auto ran = platform::run_command(program, args);
+std::optional<std::string> successful_output(CommandSet& commands, CommandSet::Handle command) {
+    auto ran = commands.finish(command);
     if (!ran || !ran->success()) return std::nullopt;
     return ran->out_text();
 }
@@ -27,9 +28,8 @@ struct UnameFields {
     std::string arch = "x86_64";
 };
 
-UnameFields uname_fields() {
+UnameFields uname_fields(const std::optional<std::string>& output) {
     UnameFields fields;
-    const auto output = successful_output("uname", {"-srm"});
     if (!output) return fields;
     const auto words = split_words(*output);
     if (words.size() < 3) return fields;
@@ -41,9 +41,9 @@ struct Cpu {
     std::string cores;
 };
 
-Cpu cpu_facts() {
+Cpu cpu_facts(const std::optional<std::string>& output) {
     Cpu cpu;
-    if (const auto output = successful_output("sysctl", {"-n", "hw.model", "hw.ncpu"})) {
+    if (output) {
         const auto lines = split_lines(*output);
         if (!lines.empty()) cpu.model = std::string(trim(lines[0]));
         // An empty count line says nothing: the processor count takes its place.
@@ -127,27 +127,37 @@ std::string load_avg_from(std::string_view output) {
 
 SystemSummary gather_system_summary(std::string_view display_name, std::string_view pam_user,
                                     std::string_view tty, std::string_view locale) {
+    // The commands run side by side: one that hangs costs its time limit
+    // once, not once per command.
+    CommandSet commands;
+    const auto uname_run = commands.start("uname", {"-srm"});
+    const auto uptime_run = commands.start("uptime", {});
+    const auto cpu_run = commands.start("sysctl", {"-n", "hw.model", "hw.ncpu"});
+    const auto memory_run = commands.start("sysctl", {"-n", "hw.physmem"});
+    const auto load_run = commands.start("sysctl", {"-n", "vm.loadavg"});
+    const auto listing_run = start_address_listing(commands);
+
     SystemSummary summary;
     summary.hostname = host_name_from(platform::host_name_bytes());
-    UnameFields uname = uname_fields();
+    UnameFields uname = uname_fields(successful_output(commands, uname_run));
     summary.os = std::move(uname.os);
     summary.os_version = uname.version;
     summary.arch = std::move(uname.arch);
     summary.kernel = std::move(uname.version);
-    const auto uptime = successful_output("uptime", {});
+    const auto uptime = successful_output(commands, uptime_run);
     summary.uptime = uptime ? uptime_from(*uptime) : std::string(tmpl::kNoValue);
-    Cpu cpu = cpu_facts();
+    Cpu cpu = cpu_facts(successful_output(commands, cpu_run));
     summary.cpu_model = std::move(cpu.model);
     summary.cpu_cores = std::move(cpu.cores);
-    const auto memory = successful_output("sysctl", {"-n", "hw.physmem"});
+    const auto memory = successful_output(commands, memory_run);
     summary.memory = memory ? memory_from(*memory) : std::string(tmpl::kNoValue);
-    const auto load = successful_output("sysctl", {"-n", "vm.loadavg"});
+    const auto load = successful_output(commands, load_run);
     summary.load_avg = load ? load_avg_from(*load) : std::string(tmpl::kNoValue);
     summary.display_user = std::string(display_name);
     summary.pam_user = std::string(pam_user);
     summary.tty = std::string(tty);
     summary.locale = std::string(locale);
-    for (std::string& address : console_addresses()) {
+    for (std::string& address : console_addresses(commands, listing_run)) {
         const std::uint8_t family = address.find(':') != std::string::npos ? 6 : 4;
         summary.addresses.push_back(SummaryAddress{std::move(address), "", family});
     }
