@@ -6,6 +6,7 @@
 
 #include "core/catalog.h"
 
+#include "support/english_catalog.h"
 #include "support/pty_session.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +52,7 @@ std::vector<FormField> driver_rows(std::string_view mode) {
 TEST(FormDriver, DISABLED_Run) {
     const char* mode = std::getenv("TARNWICK_FORM_DRIVER");
     if (mode == nullptr) GTEST_SKIP() << "started by the form view tests only";
-    const Catalog catalog =
-        load_catalog(std::string(TARNWICK_SOURCE_DIR) + "/res/locales", "en-US", "en-US");
+    const Catalog catalog = test::english_catalog();
     const auto rows = driver_rows(mode);
     auto outcome = form_screen("Facts", rows, AutoMode::Always, catalog);
     std::_Exit(outcome && *outcome == tmpl::FormOutcome::Back ? 10 : 1);

@@ -8,6 +8,7 @@
 
 #include "core/catalog.h"
 
+#include "support/english_catalog.h"
 #include "support/pty_session.h"
 
 #include <gtest/gtest.h>
@@ -23,11 +24,6 @@ namespace tarnwick::tui {
 namespace {
 
 using test::PtySession;
-
-Catalog english() {
-    const std::string locales = std::string(TARNWICK_SOURCE_DIR) + "/res/locales";
-    return load_catalog(locales, "en-US", "en-US");
-}
 
 std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
     if (mode == "menu-empty") return {};
@@ -45,7 +41,7 @@ std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
 }
 
 int run_driver(std::string_view mode) {
-    const Catalog catalog = english();
+    const Catalog catalog = test::english_catalog();
     const char* status = std::getenv("DRIVER_STATUS");
     const AutoMode color = std::getenv("DRIVER_MONO") ? AutoMode::Never : AutoMode::Always;
     if (mode.starts_with("confirm")) {

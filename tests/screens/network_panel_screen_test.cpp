@@ -8,6 +8,7 @@
 #include "core/catalog.h"
 #include "core/text.h"
 
+#include "support/english_catalog.h"
 #include "support/interface_views.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
@@ -58,8 +59,7 @@ std::string describe(const PanelOutcome& outcome) {
 TEST(PanelDriver, DISABLED_Run) {
     const char* mode = std::getenv("TARNWICK_PANEL_DRIVER");
     if (mode == nullptr) GTEST_SKIP() << "started by the network panel tests only";
-    const Catalog catalog =
-        load_catalog(std::string(TARNWICK_SOURCE_DIR) + "/res/locales", "en-US", "en-US");
+    const Catalog catalog = test::english_catalog();
     const NetworkPanelModel model = driver_model(mode);
     auto outcome = network_panel_screen(model, AutoMode::Always, catalog,
                                         std::getenv("DRIVER_ADMIN") != nullptr);

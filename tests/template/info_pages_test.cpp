@@ -5,6 +5,7 @@
 #include "core/catalog.h"
 #include "template/twml/loader.h"
 
+#include "support/english_catalog.h"
 #include "support/scratch_dir.h"
 #include "template/twml_fixture.h"
 
@@ -297,8 +298,7 @@ namespace {
 
 TEST(ShippedPages, ServeTheirViewers) {
     const std::vector<std::string> res = {std::string(TARNWICK_SOURCE_DIR) + "/res/templates"};
-    const Catalog catalog =
-        load_catalog(std::string(TARNWICK_SOURCE_DIR) + "/res/locales", "en-US", "en-US");
+    const Catalog catalog = test::english_catalog();
     BindingStore store = register_binding_keys();
     (void)set_binding(store, "sys.hostname", BindingValue::text("fw1"));
     (void)set_binding(store, "sys.memory", BindingValue::text("16384 MB (16.0 GB)"));

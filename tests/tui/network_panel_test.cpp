@@ -6,6 +6,7 @@
 
 #include "core/catalog.h"
 #include "core/text.h"
+#include "support/english_catalog.h"
 #include "support/interface_views.h"
 #include "support/kit_rows.h"
 
@@ -17,10 +18,6 @@
 
 namespace tarnwick::tui {
 namespace {
-
-Catalog english() {
-    return load_catalog(std::string(TARNWICK_SOURCE_DIR) + "/res/locales", "en-US", "en-US");
-}
 
 NetworkPanelModel two_interfaces() {
     NetworkPanelModel m;
@@ -91,7 +88,7 @@ int column_of(const std::vector<std::string>& rows, int row, std::string_view te
 
 class PanelTest : public testing::Test {
 protected:
-    Catalog catalog = english();
+    Catalog catalog = test::english_catalog();
 };
 
 TEST(TruncateEllipsis, CutsByCharacters) {
