@@ -57,8 +57,8 @@ std::vector<std::string> sh_lines_of(std::string_view text) {
 // assigning the key and stands alone (the next line begins a command of its
 // own) unless it keeps what followed the old assignment on its line; every
 // other line (or kept tail) comes from the old text in its order, blank lines
-// aside, and begins a command exactly when it did there. A text that leaves a
-// quote open is refused.
+// aside, and begins a command exactly when it did there (the line after the
+// setting may begin one now). A text that leaves a quote open is refused.
 void check_rewrite(const std::string& text) {
     using namespace tarnwick::app;
     const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
@@ -100,12 +100,16 @@ void check_rewrite(const std::string& text) {
         const bool tail = line.starts_with(setting);
         const std::string_view whole = line;
         const std::string_view wanted = bare(tail ? whole.substr(setting.size()) : whole);
-        while (from < before.size() &&
-               !(tail ? bare(before[from]).ends_with(wanted) : bare(before[from]) == wanted)) {
-            ++from;
-        }
+        // The line after the setting may begin a command now: the replaced
+        // assignment's trailing backslash is gone.
+        const bool freed = i > 0 && after[i - 1] == setting && sh.starts_command[i];
+        const auto same = [&](std::size_t k) {
+            if (tail) return bare(before[k]).ends_with(wanted);
+            return bare(before[k]) == wanted &&
+                   (freed || sh_before.starts_command[k] == sh.starts_command[i]);
+        };
+        while (from < before.size() && !same(from)) ++from;
         if (from == before.size()) std::abort();
-        if (!tail && sh_before.starts_command[from] != sh.starts_command[i]) std::abort();
         ++from;
     }
 }
