@@ -1,6 +1,7 @@
 // The built binary driven as a process: help, version, usage errors, mode
 // selection and the start-up rules.
 
+#include "support/ci_gate.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
 
@@ -30,19 +31,6 @@ ProcessOptions as_nobody() {
     o.gid = test::nobody_gid();
     return o;
 }
-
-bool in_ci() {
-    const char* ci = std::getenv("CI");
-    return ci && std::string(ci) == "true";
-}
-
-#define REQUIRE_ROOT()                                                      \
-    do {                                                                    \
-        if (::geteuid() != 0) {                                             \
-            if (in_ci()) FAIL() << "CI runs these tests as root";           \
-            GTEST_SKIP() << "needs root to run the binary as another user"; \
-        }                                                                   \
-    } while (0)
 
 TEST(Cli, VersionGoesToStdoutWithStatusZero) {
     for (const char* flag : {"--version", "-V"}) {
@@ -151,7 +139,7 @@ TEST(Cli, RunsOnlyTheFirstSelectedModeOfTheFixedOrder) {
 }
 
 TEST(Cli, NormalModeNeedsRootAndTouchesNothingElse) {
-    REQUIRE_ROOT();
+    REQUIRE_ROOT("needs root to run the binary as another user");
     for (const auto& args : std::vector<std::vector<std::string>>{
              {},
              {"--mouse"},
@@ -165,7 +153,7 @@ TEST(Cli, NormalModeNeedsRootAndTouchesNothingElse) {
 }
 
 TEST(Cli, OfflineModesRunWithoutRoot) {
-    REQUIRE_ROOT();
+    REQUIRE_ROOT("needs root to run the binary as another user");
     test::ScratchDir config;
     config.write("config.json", "{}");
     ASSERT_EQ(::chmod(config.path().c_str(), 0755), 0);
@@ -197,7 +185,7 @@ TEST(Cli, StartsNormallyWithStandardDescriptorsClosed) {
 // mount namespace whose /var/log is a scratch folder and whose console
 // devices are /dev/null, so no terminal can be attached.
 TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
-    REQUIRE_ROOT();
+    REQUIRE_ROOT("needs root to run the binary as another user");
     test::ScratchDir log_dir;
     const auto r = run_process(
         "unshare", {"--mount", "--propagation", "private", "--", "sh", "-c",
@@ -205,8 +193,7 @@ TEST(Cli, ConsoleSessionErrorIsLoggedAndReported) {
                     "[ -e $d ] && mount --bind /dev/null $d; done; exec \"$1\"",
                     log_dir.path(), TARNWICK_BINARY});
     if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
-        if (in_ci()) FAIL() << r.err;
-        GTEST_SKIP() << "no mount namespace here: " << r.err;
+        SKIP_OR_FAIL_IN_CI("no mount namespace here: " + r.err);
     }
     EXPECT_EQ(r.status, 70);
     EXPECT_EQ(
@@ -235,7 +222,7 @@ namespace {
 // terminal are skipped (a plain file is never written into), one that cannot
 // be opened ends the session at once.
 TEST(Cli, ConsoleAttachSkipsNonTerminalsAndStopsAtAnUnopenableOne) {
-    REQUIRE_ROOT();
+    REQUIRE_ROOT("needs root to run the binary as another user");
     test::ScratchDir dir;
     const std::string plain = dir.path() + "/plain";
     {
@@ -260,8 +247,7 @@ TEST(Cli, ConsoleAttachSkipsNonTerminalsAndStopsAtAnUnopenableOne) {
              "[ -e $d ] && mount --bind /dev/null $d; done; exec \"$1\" --tty \"$2\"",
              dir.path(), TARNWICK_BINARY, c.tty});
         if (r.status != 70 && r.err.find("unshare") != std::string::npos) {
-            if (in_ci()) FAIL() << r.err;
-            GTEST_SKIP() << "no mount namespace here: " << r.err;
+            SKIP_OR_FAIL_IN_CI("no mount namespace here: " + r.err);
         }
         EXPECT_EQ(r.status, 70) << c.tty;
         EXPECT_EQ(r.err, "tarnwick error: " + c.error + " (see /var/log/tarnwick-console.log)\n");

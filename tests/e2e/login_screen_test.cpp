@@ -1,8 +1,10 @@
 // The real login screen on a pseudo-terminal, driven with keys and mouse
 // reports through the login driver executable.
 
+#include "support/ci_gate.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
+#include "support/terminal_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +24,9 @@ namespace {
 using test::PtyOptions;
 using test::PtySession;
 using test::ScratchDir;
+using namespace tarnwick::test;  // keys and mouse reports
 
 const std::string kFixture = std::string(TARNWICK_FIXTURES_DIR) + "/login-screen";
-
-// SGR mouse press and release at a 0-based cell.
-std::string click(int column, int row) {
-    const std::string at = std::to_string(column + 1) + ";" + std::to_string(row + 1);
-    return "\x1b[<0;" + at + "M" + "\x1b[<0;" + at + "m";
-}
 
 struct Driver {
     ScratchDir scratch;
@@ -54,15 +51,6 @@ struct Driver {
     std::string result() const { return scratch.read("result"); }
 };
 
-// A private /var/log needs root; under CI it must be there.
-bool can_run() {
-    if (geteuid() == 0) return true;
-    const char* ci = std::getenv("CI");
-    if (ci != nullptr && std::string_view(ci) == "true")
-        ADD_FAILURE() << "CI runs these tests as root";
-    return false;
-}
-
 // Resizes the terminal and waits until the program has noticed: it clears
 // the screen before the first frame of a new size.
 bool resize_and_wait(PtySession& s, std::uint16_t columns, std::uint16_t rows) {
@@ -72,7 +60,7 @@ bool resize_and_wait(PtySession& s, std::uint16_t columns, std::uint16_t rows) {
 }
 
 TEST(LoginScreenE2E, KeyboardAndMouseToARequest) {
-    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    REQUIRE_ROOT("needs root for a private /var/log");
     Driver d;
     PtySession& s = *d.session;
     ASSERT_TRUE(s.started()) << s.error();
@@ -82,9 +70,9 @@ TEST(LoginScreenE2E, KeyboardAndMouseToARequest) {
     EXPECT_TRUE(s.alternate_screen());
 
     // Language by mouse: open the field, pick Deutsch (en-US, Deutsch, Français).
-    s.write(click(5, 26));
+    s.write(click_and_release(5, 26));
     ASSERT_TRUE(s.wait_for_text("▶ English (en-US)")) << s.screen_text();
-    s.write(click(5, 22));
+    s.write(click_and_release(5, 22));
     // "F1 diagnostics" comes from the fallback locale.
     ASSERT_TRUE(
         s.wait_for_texts({" Anmelden ", "Testkonsole", " Sprache: Deutsch ▼ ", "F1 diagnostics"}))
@@ -122,7 +110,7 @@ TEST(LoginScreenE2E, KeyboardAndMouseToARequest) {
 }
 
 TEST(LoginScreenE2E, EscLeavesWithNothing) {
-    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    REQUIRE_ROOT("needs root for a private /var/log");
     Driver d;
     PtySession& s = *d.session;
     ASSERT_TRUE(s.started()) << s.error();
@@ -137,7 +125,7 @@ TEST(LoginScreenE2E, EscLeavesWithNothing) {
 }
 
 TEST(LoginScreenE2E, ErrorBoxThenTypedName) {
-    if (!can_run()) GTEST_SKIP() << "needs root for a private /var/log";
+    REQUIRE_ROOT("needs root for a private /var/log");
     Driver d({"--typed", "--failure", "Sign-in failed"});
     PtySession& s = *d.session;
     ASSERT_TRUE(s.started()) << s.error();
@@ -153,7 +141,7 @@ TEST(LoginScreenE2E, ErrorBoxThenTypedName) {
     ASSERT_TRUE(s.wait_until([&] { return !s.screen_contains("Console diagnostics"); }))
         << s.screen_text();
     EXPECT_TRUE(s.wait_for_text(" Sign-in failed ")) << s.screen_text();
-    s.write(click(50, 15));  // a press anywhere dismisses, focus on the password
+    s.write(click_and_release(50, 15));  // a press anywhere dismisses, focus on the password
     ASSERT_TRUE(s.wait_for_text(" Password: █")) << s.screen_text();
     s.write("\t");
     ASSERT_TRUE(s.wait_for_text(" User: type a user name█ ")) << s.screen_text();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ci_gate.h"
+
 namespace tarnwick::test {
 namespace {
 
@@ -167,12 +169,7 @@ TEST(MouseEcho, UnusablePathFailsWithTheSystemErrorAfterTheTerminalWasSwitched) 
 }
 
 TEST(MouseEcho, RefusesAFileOfAnotherOwner) {
-    if (::geteuid() != 0) {
-        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") {
-            FAIL() << "needs root to give the file to another owner";
-        }
-        GTEST_SKIP() << "needs root to give the file to another owner";
-    }
+    REQUIRE_ROOT("needs root to give the file to another owner");
     ScratchDir dir;
     const std::string theirs = dir.write("theirs.log", "keep me\n");
     ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ci_gate.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
 
@@ -32,13 +33,10 @@ inline bool namespaces_available(std::string& why) {
     return false;
 }
 
-#define REQUIRE_NAMESPACES()                                 \
-    do {                                                     \
-        std::string why;                                     \
-        if (!namespaces_available(why)) {                    \
-            if (std::getenv("CI") != nullptr) FAIL() << why; \
-            GTEST_SKIP() << why;                             \
-        }                                                    \
+#define REQUIRE_NAMESPACES()                                     \
+    do {                                                         \
+        std::string why;                                         \
+        if (!namespaces_available(why)) SKIP_OR_FAIL_IN_CI(why); \
     } while (false)
 
 // One sandboxed run of the probe: its output, and the files the overlay

@@ -10,19 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/ci_gate.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
 
 namespace tarnwick::platform {
 namespace {
-
-bool can_switch_users() {
-    if (::geteuid() == 0) return true;
-    if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true") {
-        ADD_FAILURE() << "CI runs these tests as root";
-    }
-    return false;
-}
 
 ShellLaunch launch_as_nobody(const std::string& shell, const std::string& home) {
     ShellLaunch launch;
@@ -39,7 +32,7 @@ ShellLaunch launch_as_nobody(const std::string& shell, const std::string& home) 
 // the job-control signals at their defaults and SIGPIPE ignored; its exit
 // status comes back, and this process's own handling is as it was before.
 TEST(RunAsUserAndWait, RunsTheShellAsTheAccount) {
-    if (!can_switch_users()) GTEST_SKIP() << "needs root to switch users";
+    REQUIRE_ROOT("needs root to switch users");
     test::ScratchDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     const std::string out = dir.mkdir("out");
@@ -74,7 +67,7 @@ TEST(RunAsUserAndWait, RunsTheShellAsTheAccount) {
 
 // A child that fails before the shell runs says which step failed and why.
 TEST(RunAsUserAndWait, ReportsTheStepThatFailed) {
-    if (!can_switch_users()) GTEST_SKIP() << "needs root to switch users";
+    REQUIRE_ROOT("needs root to switch users");
     test::ScratchDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     const std::string not_executable = dir.write("not-executable", "#!/bin/sh\n", 0644);

@@ -8,6 +8,7 @@
 
 #include "support/english_catalog.h"
 #include "support/pty_session.h"
+#include "support/terminal_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ namespace tarnwick::tui {
 namespace {
 
 using test::PtySession;
+using namespace tarnwick::test;  // keys and mouse reports
 using tmpl::FormField;
 
 FormField field(std::string id, std::string label, std::string value, bool disabled = true) {
@@ -56,17 +58,6 @@ TEST(FormDriver, DISABLED_Run) {
     const auto rows = driver_rows(mode);
     auto outcome = form_screen("Facts", rows, AutoMode::Always, catalog);
     std::_Exit(outcome && *outcome == tmpl::FormOutcome::Back ? 10 : 1);
-}
-
-constexpr std::string_view kDown = "\x1b[B";
-constexpr std::string_view kUp = "\x1b[A";
-constexpr std::string_view kHome = "\x1b[H";
-constexpr std::string_view kEnd = "\x1b[F";
-constexpr std::string_view kPageDown = "\x1b[6~";
-constexpr std::string_view kPageUp = "\x1b[5~";
-
-std::string mouse(int button, int column, int row) {
-    return fmt::format("\x1b[<{};{};{}M", button, column + 1, row + 1);
 }
 
 // 26 rows: borders 2, title 1, footer 3, so a body of 20 rows.

@@ -10,6 +10,7 @@
 
 #include "support/english_catalog.h"
 #include "support/pty_session.h"
+#include "support/terminal_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ namespace tarnwick::tui {
 namespace {
 
 using test::PtySession;
+using namespace tarnwick::test;  // keys and mouse reports
 
 std::vector<tmpl::MenuItem> driver_items(std::string_view mode) {
     if (mode == "menu-empty") return {};
@@ -83,25 +85,6 @@ std::unique_ptr<PtySession> start(std::string mode,
 
 int exit_code(MenuAction action) {
     return 10 + static_cast<int>(action);
-}
-
-constexpr std::string_view kUp = "\x1b[A";
-constexpr std::string_view kDown = "\x1b[B";
-constexpr std::string_view kEsc = "\x1b";
-constexpr std::string_view kF1 = "\x1bOP";
-
-// An SGR mouse report; column and row 0-based.
-std::string mouse(int button, int column, int row, char final = 'M') {
-    return fmt::format("\x1b[<{};{};{}{}", button, column + 1, row + 1, final);
-}
-std::string click(int column, int row) {
-    return mouse(0, column, row);
-}
-std::string wheel_down(int column, int row) {
-    return mouse(65, column, row);
-}
-std::string wheel_up(int column, int row) {
-    return mouse(64, column, row);
 }
 
 int row_of(const PtySession& s, std::string_view text) {

@@ -12,6 +12,7 @@
 #include "support/interface_views.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
+#include "support/terminal_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ namespace tarnwick::tui {
 namespace {
 
 using test::PtySession;
+using namespace tarnwick::test;  // keys and mouse reports
 
 NetworkPanelModel driver_model(std::string_view mode) {
     NetworkPanelModel m;
@@ -66,24 +68,6 @@ TEST(PanelDriver, DISABLED_Run) {
     if (!outcome) std::_Exit(1);
     std::ofstream(std::getenv("DRIVER_OUT")) << describe(*outcome);
     std::_Exit(10);
-}
-
-constexpr std::string_view kUp = "\x1b[A";
-constexpr std::string_view kDown = "\x1b[B";
-constexpr std::string_view kRight = "\x1b[C";
-constexpr std::string_view kLeft = "\x1b[D";
-constexpr std::string_view kTab = "\t";
-constexpr std::string_view kBackTab = "\x1b[Z";
-constexpr std::string_view kBackspace = "\x7f";
-constexpr std::string_view kF2 = "\x1bOQ";
-constexpr std::string_view kF3 = "\x1bOR";
-constexpr std::string_view kEsc = "\x1b";
-
-std::string click(int column, int row) {
-    return fmt::format("\x1b[<0;{};{}M", column + 1, row + 1);
-}
-std::string wheel_down(int column, int row) {
-    return fmt::format("\x1b[<65;{};{}M", column + 1, row + 1);
 }
 
 class PanelScreen : public testing::Test {

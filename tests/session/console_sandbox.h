@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "session/sandbox_available.h"
+#include "support/ci_gate.h"
 #include "support/pty_session.h"
 #include "support/scratch_dir.h"
+#include "support/terminal_keys.h"
 
 namespace tarnwick::test {
 
@@ -38,12 +40,7 @@ class ConsoleSession : public testing::Test {
 protected:
     void SetUp() override {
         std::string why;
-        if (!sandbox_possible(why)) {
-            if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") {
-                FAIL() << why;
-            }
-            GTEST_SKIP() << why;
-        }
+        if (!sandbox_possible(why)) SKIP_OR_FAIL_IN_CI(why);
         // The sandbox's accounts must reach their home folders inside it.
         fs::permissions(scratch_.path(), fs::perms::owner_all | fs::perms::group_read |
                                              fs::perms::group_exec | fs::perms::others_read |
@@ -99,9 +96,8 @@ protected:
             for (std::size_t i = 0; i < col; ++i) {
                 if ((static_cast<unsigned char>(rows[r][i]) & 0xC0) != 0x80) ++column;
             }
-            const std::string at = std::to_string(column + 2) + ";" + std::to_string(r + 1);
-            s.write("\x1b[<0;" + at + "M");
-            s.write("\x1b[<0;" + at + "m");
+            // One column in: the click lands on the text, not its edge.
+            s.write(click_and_release(static_cast<int>(column + 1), static_cast<int>(r)));
             return true;
         }
         return false;
@@ -112,7 +108,7 @@ protected:
     std::string diagnostics_on_login_screen(const std::string& expected) {
         auto s = start();
         EXPECT_TRUE(s->wait_for_text("Password")) << s->screen_text();
-        s->write("\x1bOP");  // F1
+        s->write(kF1);
         EXPECT_TRUE(s->wait_for_text(expected)) << s->screen_text();
         std::string shown = s->screen_text();
         s->write("\x1b");

@@ -10,19 +10,15 @@
 #include <vector>
 
 #include "session/console_sandbox.h"
+#include "support/terminal_keys.h"
 
 namespace fs = std::filesystem;
 using tarnwick::test::ConsoleSession;
 using tarnwick::test::PtySession;
+using namespace tarnwick::test;  // keys and mouse reports
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr std::string_view kDown = "\x1b[B";
-constexpr std::string_view kTab = "\t";
-constexpr std::string_view kBackspace = "\x7f";
-constexpr std::string_view kF2 = "\x1bOQ";
-constexpr std::string_view kEsc = "\x1b";
 
 const fs::path kFixtures = fs::path(TARNWICK_FIXTURES_DIR) / "freebsd";
 

@@ -14,12 +14,9 @@
 #include <sstream>
 #include <string>
 
-namespace {
+#include "support/ci_gate.h"
 
-bool in_ci() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
+namespace {
 
 std::string read_all(const std::string& path) {
     std::ifstream in(path);
@@ -33,8 +30,7 @@ protected:
     void SetUp() override {
         for (const char* file : {TARNWICK_PAM_WRAPPER, TARNWICK_PAM_MATRIX, TARNWICK_PAM_DEBUG}) {
             if (std::string(file).empty() || ::access(file, R_OK) != 0) {
-                if (in_ci()) FAIL() << "pam_wrapper test modules missing: " << file;
-                GTEST_SKIP() << "pam_wrapper or its test modules are not installed";
+                SKIP_OR_FAIL_IN_CI(std::string("pam_wrapper test module missing: ") + file);
             }
         }
         char dir[] = "/tmp/tarnwick-pam-XXXXXX";
