@@ -206,6 +206,10 @@ bool is_ascii_alnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+bool is_control_char(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
 std::size_t char_count(std::string_view text) {
     std::size_t n = 0;
     for (const char c : text) {

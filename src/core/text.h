@@ -48,6 +48,9 @@ std::string ascii_uppercase(std::string_view text);
 // An ASCII letter or digit.
 bool is_ascii_alnum(char c);
 
+// A C0 control, DEL or a C1 control.
+bool is_control_char(char32_t cp);
+
 // Number of code points (characters) in valid UTF-8.
 std::size_t char_count(std::string_view text);
 

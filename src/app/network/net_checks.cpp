@@ -16,8 +16,7 @@ namespace {
 // Characters that end or expand a double-quoted shell word, and controls
 // (C0, DEL, C1) that would break the line or the terminal showing it.
 bool unsafe_in_double_quotes(char32_t cp) {
-    return cp == '"' || cp == '\\' || cp == '$' || cp == '`' || cp < 0x20 ||
-           (cp >= 0x7F && cp <= 0x9F);
+    return cp == '"' || cp == '\\' || cp == '$' || cp == '`' || is_control_char(cp);
 }
 
 }  // namespace

@@ -13,10 +13,6 @@ constexpr std::string_view kBlank = " ";
 constexpr char32_t kZeroWidthJoiner = 0x200D;
 constexpr char32_t kEmojiPresentation = 0xFE0F;
 
-bool is_control(char32_t cp) {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
-}
-
 int boundclass(char32_t cp) {
     return utf8proc_get_property(static_cast<utf8proc_int32_t>(cp))->boundclass;
 }
@@ -96,10 +92,10 @@ std::vector<Grapheme> graphemes(std::string_view text) {
     while (i < cps.size()) {
         std::size_t start = i;
         cluster.assign(1, cps[i].cp);
-        bool unsafe = cps[i].invalid || is_control(cps[i].cp);
+        bool unsafe = cps[i].invalid || is_control_char(cps[i].cp);
         ++i;
         // Controls and invalid bytes always stand alone: they are replaced below.
-        while (!unsafe && i < cps.size() && !cps[i].invalid && !is_control(cps[i].cp) &&
+        while (!unsafe && i < cps.size() && !cps[i].invalid && !is_control_char(cps[i].cp) &&
                !utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(cluster.back()),
                                                  static_cast<utf8proc_int32_t>(cps[i].cp),
                                                  &state)) {
@@ -140,7 +136,7 @@ std::uint16_t symbol_width(std::string_view symbol) {
     if (symbol.size() == 1) return 1;
     std::size_t pos = 0;
     auto cp = next_code_point(symbol, pos);
-    if (cp && pos == symbol.size() && !is_control(*cp)) {
+    if (cp && pos == symbol.size() && !is_control_char(*cp)) {
         return static_cast<std::uint16_t>(std::max(0, char_width(*cp)));
     }
     std::size_t width = display_width(symbol);

@@ -71,17 +71,13 @@ Pressed classify(const KeyEvent& event) {
     }
 }
 
-bool is_control(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
-}
-
 bool is_name_char(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_';
 }
 
 void append_password_char(LoginState& state, char32_t c, std::size_t limit) {
-    if (is_control(c) || state.password.char_count() >= limit) {
+    if (is_control_char(c) || state.password.char_count() >= limit) {
         return;
     }
     std::string utf8;
