@@ -99,8 +99,9 @@ bool read_available(int fd, CapturedText& text, std::size_t budget) {
     return true;
 }
 
-// The body of the capture thread: like stderr_capture_loop, and between two
-// reads it serves the drain requests.
+// The body of the capture thread: reads the pipe line by line into the
+// console log until its input ends, then closes it; between two reads it
+// serves the drain requests.
 void run_capture(int read_fd, StderrCapture::State& state) {
     CapturedText text;
     for (bool open = true; open;) {
@@ -142,19 +143,6 @@ void run_capture(int read_fd, StderrCapture::State& state) {
 }
 
 }  // namespace
-
-void stderr_capture_loop(int read_fd) {
-    CapturedText text;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(read_fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.add(std::string_view(buf, static_cast<std::size_t>(n)));
-    }
-    text.flush_rest();
-    ::close(read_fd);
-}
 
 bool StderrCapture::drain(std::chrono::milliseconds limit) const {
     State& state = *state_;

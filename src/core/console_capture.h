@@ -1,7 +1,7 @@
 #pragma once
-// Captured standard error into the console log: the loop that turns the
-// bytes of a pipe into console-log lines, and the thread that runs it for
-// the whole process, which the process can ask to catch up before it exits.
+// Captured standard error into the console log: the thread that turns the
+// bytes of a pipe into console-log lines for the whole process, which the
+// process can ask to catch up before it exits.
 
 #include "core/result.h"
 
@@ -14,10 +14,6 @@ namespace tarnwick {
 // The capture keeps at most this much of a line without a line feed; more is
 // flushed as a line of its own so endless output cannot grow the process.
 inline constexpr std::size_t kMaxPendingCapture = 64 * 1024;
-
-// Drains `read_fd` line by line into the console log until its input ends,
-// then closes it.
-void stderr_capture_loop(int read_fd);
 
 // The running capture thread, as the rest of the process sees it.
 class StderrCapture {

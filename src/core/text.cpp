@@ -172,16 +172,22 @@ std::vector<std::string_view> split_words(std::string_view text) {
     return words;
 }
 
-std::vector<std::string_view> split_lines(std::string_view text) {
+std::vector<std::string_view> split_at_line_feeds(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
+        lines.push_back(text.substr(start, end - start));
         start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> split_lines(std::string_view text) {
+    std::vector<std::string_view> lines = split_at_line_feeds(text);
+    for (std::string_view& line : lines) {
+        if (line.ends_with('\r')) line.remove_suffix(1);
     }
     return lines;
 }

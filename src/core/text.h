@@ -36,8 +36,11 @@ std::string_view trim_end(std::string_view text);
 // Splits on runs of Unicode White_Space; no empty words.
 std::vector<std::string_view> split_words(std::string_view text);
 
-// The lines of a text: split at line feeds, one carriage return before each
-// dropped, no empty last line after a final line feed.
+// The lines of a text as /bin/sh reads them: split at line feeds, every other
+// byte kept, no empty last line after a final line feed.
+std::vector<std::string_view> split_at_line_feeds(std::string_view text);
+
+// The same lines with one carriage return before each line feed dropped.
 std::vector<std::string_view> split_lines(std::string_view text);
 
 // ASCII letters mapped to the other case, every other byte kept: for

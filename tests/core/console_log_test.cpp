@@ -66,8 +66,8 @@ protected:
 
     Lines file_lines() const { return split_lines(test::read_file(log_)); }
 
-    // Feeds bytes through a real pipe into the capture loop and returns what
-    // the file received.
+    // Feeds bytes through a real pipe into the capture thread and returns
+    // what the file received.
     Lines capture(const std::string& input) {
         int fds[2];
         EXPECT_EQ(::pipe2(fds, O_CLOEXEC), 0);
@@ -80,11 +80,16 @@ protected:
             }
             ::close(fds[1]);
         });
-        // Small inputs are in the pipe before the loop starts, so the reads
+        // Small inputs are in the pipe before the thread starts, so the reads
         // see whole 4096-byte chunks.
         if (input.size() < 32768) writer.join();
-        stderr_capture_loop(fds[0]);
+        const auto started = start_stderr_capture_thread(fds[0]);
+        EXPECT_TRUE(started);
         if (writer.joinable()) writer.join();
+        // The input has ended: the drain reads the rest and flushes it.
+        if (started) {
+            EXPECT_TRUE(started->drain(std::chrono::seconds(30)));
+        }
         return file_lines();
     }
 

@@ -42,15 +42,8 @@ void check_overview(const tarnwick::app::NetworkOverview& overview) {
 // The lines as /bin/sh reads them: a carriage return is an ordinary
 // character, so a backslash before it escapes it instead of joining lines.
 std::vector<std::string> sh_lines_of(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    const auto views = tarnwick::split_at_line_feeds(text);
+    return {views.begin(), views.end()};
 }
 
 // The rewritten text sets the key for /bin/sh: its line is the last command

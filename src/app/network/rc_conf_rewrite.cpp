@@ -61,20 +61,14 @@ Result<void, NetError> check_pairs(const RcPairs& pairs) {
 }
 
 // The lines of rc.conf with DOS line endings dropped, except a carriage
-// return after a backslash: the shell reads that pair as an escaped
-// character, and without the return the backslash would join the next line.
+// return after a backslash (see rewrite_rc_conf_text).
 std::vector<std::string> rc_conf_lines(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
+    for (std::string_view line : split_at_line_feeds(text)) {
         if (line.ends_with('\r') && !line.substr(0, line.size() - 1).ends_with('\\')) {
             line.remove_suffix(1);
         }
         lines.emplace_back(line);
-        start = end + 1;
     }
     return lines;
 }

@@ -21,9 +21,11 @@ using RcPairs = std::vector<std::pair<std::string, std::string>>;
 // the assignment on its line stay; a comment there goes. Only lines where
 // /bin/sh begins a command are assignments: a line inside another setting's
 // quoted value is left alone. Comments, blank lines and other settings stay;
-// carriage returns before line feeds are dropped; the text ends with a line
-// feed. `Message` kOpenQuoteText when the text leaves a quote open (no line's
-// end is known then). Pairs must have passed the checks.
+// a carriage return before a line feed is dropped unless a backslash comes
+// before it (the shell reads that pair as an escaped character, and without
+// the return the backslash would join the next line); the text ends with a
+// line feed. `Message` kOpenQuoteText when the text leaves a quote open (no
+// line's end is known then). Pairs must have passed the checks.
 inline constexpr std::string_view kOpenQuoteText =
     "rc.conf has an unterminated quote or substitution; not changed";
 Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs);
@@ -31,8 +33,9 @@ Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const 
 // Checks every key and value, reads rc.conf (a missing file is empty text;
 // an unreadable or non-UTF-8 one is `Io`), rewrites the text as above,
 // writes the old text to the backup and then the new text to rc.conf, each
-// by rename, each with the old file's mode and owner. Nothing is written when a check or the read
-// fails, and rc.conf is left as it was when the backup cannot be written.
+// by rename, each with the old file's mode and owner. Nothing is written
+// when a check or the read fails, and rc.conf is left as it was when the
+// backup cannot be written.
 Result<void, NetError> write_rc_conf(const RcPairs& pairs);
 Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs);
 
