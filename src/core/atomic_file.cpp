@@ -10,6 +10,7 @@
 
 #include "core/text.h"
 #include "core/unique_fd.h"
+#include "core/write_all.h"
 
 namespace tarnwick {
 namespace {
@@ -47,18 +48,6 @@ std::optional<std::string> temporary_name(const std::string& path) {
     name += suffix;
     name += ".tmp";
     return name;
-}
-
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // The temporary file, removed unless it was renamed into place.
@@ -135,7 +124,9 @@ Result<void, AtomicWriteError> write_file_atomically(const std::string& path, st
     }
     if (!temp) return error(Step::CreateTemporary, EEXIST);
 
-    if (!write_all(temp->fd(), data)) return error(Step::Write, errno);
+    if (auto written = write_all(temp->fd(), data); !written) {
+        return error(Step::Write, written.error());
+    }
     // Owner before mode: a change of owner may clear set-id bits.
     if (options.owner && ::fchown(temp->fd(), options.owner->uid, options.owner->gid) != 0) {
         return error(Step::SetOwner, errno);

@@ -3,6 +3,7 @@
 #include "core/console_log_internal.h"
 #include "core/diagnostics.h"
 #include "core/text.h"
+#include "core/write_all.h"
 
 #include <fmt/format.h>
 
@@ -30,17 +31,6 @@ struct LogState {
 LogState& state() {
     static LogState* const s = new LogState;
     return *s;
-}
-
-Result<void, int> write_all(int fd, std::string_view data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(errno);
-        done += static_cast<std::size_t>(n);
-    }
-    return {};
 }
 
 }  // namespace

@@ -5,12 +5,11 @@
 #include <unistd.h>
 #include <utf8proc.h>
 
-#include <cerrno>
-
 #include <fmt/format.h>
 
 #include "core/console_log.h"
 #include "core/text.h"
+#include "core/write_all.h"
 #include "platform/command.h"
 
 namespace tarnwick::app {
@@ -33,15 +32,6 @@ bool is_escaped_code_point(char32_t cp) {
             break;
     }
     return property->boundclass == UTF8PROC_BOUNDCLASS_EXTEND;
-}
-
-void write_whole(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
 }
 
 }  // namespace
@@ -112,7 +102,8 @@ void append_auth_log(const std::string& path, std::string_view display, std::str
         O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0640);
     if (fd >= 0) {
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) write_whole(fd, line);
+        // A line that cannot be written still reaches the console log below.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) (void)write_all(fd, line);
         ::close(fd);
     }
     log_console_str(std::string_view(line).substr(0, line.size() - 1));

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "core/write_all.h"
+
 namespace tarnwick::tui {
 namespace {
 
@@ -19,15 +21,7 @@ bool window_size(int fd, Size& out) {
 }  // namespace
 
 Result<void, IoError> write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(IoError{errno});
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return {};
+    return tarnwick::write_all(fd, bytes).map_error([](int e) { return IoError{e}; });
 }
 
 Result<Size, IoError> FdBackend::size() {
