@@ -74,6 +74,71 @@ TEST(WriteFileAtomically, ALinkAtTheNameIsReplacedNotFollowed) {
     EXPECT_EQ(dir.read("elsewhere"), "untouched");
 }
 
+// What a write killed before its rename left behind goes with the next write
+// of the same target, and nothing else does.
+TEST(WriteFileAtomically, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    REQUIRE_ROOT("the stale files must be owned by root");
+    test::ScratchDir dir;
+    const std::string elsewhere = dir.write("elsewhere", "untouched");
+    enum class Kind { File, OtherOwner, Link, Folder };
+    struct Planted {
+        std::string name;
+        Kind kind;
+        bool removed;  // by the write of rc.conf
+    };
+    const Planted planted[] = {
+        {".rc.conf.0123456789abcdef.tmp", Kind::File, true},
+        {".rc.conf.fedcba9876543210.tmp", Kind::File, true},
+        {".rc.conf.1111111111111111.tmp", Kind::OtherOwner, false},
+        {".rc.conf.2222222222222222.tmp", Kind::Link, false},
+        {".rc.conf.3333333333333333.tmp", Kind::Folder, false},
+        // names that only resemble ours
+        {".rc.conf.tarnwick.bak.0123456789abcdef.tmp", Kind::File, false},
+        {".rc.conf.0123456789ABCDEF.tmp", Kind::File, false},
+        {".rc.conf.0123456789abcde.tmp", Kind::File, false},
+        {".rc.conf.0123456789abcdef0.tmp", Kind::File, false},
+        {".rc.conf.0123456789abcdef.tmp~", Kind::File, false},
+        {"rc.conf.0123456789abcdef.tmp", Kind::File, false},
+        {".rc.conf0123456789abcdef.tmp", Kind::File, false},
+        {".rc.con.0123456789abcdef.tmp", Kind::File, false},
+    };
+    std::set<std::string> kept{"elsewhere", "rc.conf"};
+    for (const Planted& p : planted) {
+        const std::string path = dir.file(p.name);
+        switch (p.kind) {
+            case Kind::File:
+                dir.write(p.name, "partial");
+                break;
+            case Kind::OtherOwner:
+                dir.write(p.name, "partial");
+                ASSERT_EQ(::chown(path.c_str(), test::nobody_uid(), test::nobody_gid()), 0);
+                break;
+            case Kind::Link:
+                ASSERT_EQ(::symlink(elsewhere.c_str(), path.c_str()), 0);
+                break;
+            case Kind::Folder:
+                dir.write(p.name + "/inside", "kept");
+                break;
+        }
+        if (!p.removed) kept.insert(p.name);
+    }
+
+    const std::string target = dir.file("rc.conf");
+    auto written = write_file_atomically(target, "new\n", {});
+    ASSERT_TRUE(written) << display_atomic_write_error(written.error());
+    EXPECT_EQ(test::names_in(dir.path()), kept);
+    EXPECT_EQ(dir.read("rc.conf"), "new\n");
+    EXPECT_EQ(dir.read("elsewhere"), "untouched");
+    EXPECT_TRUE(S_ISLNK(stat_of(dir.file(".rc.conf.2222222222222222.tmp")).st_mode));
+    EXPECT_EQ(dir.read(".rc.conf.3333333333333333.tmp/inside"), "kept");
+
+    // The backup's own temporaries are the backup write's to remove.
+    ASSERT_TRUE(write_file_atomically(dir.file("rc.conf.tarnwick.bak"), "old\n", {}));
+    kept.erase(".rc.conf.tarnwick.bak.0123456789abcdef.tmp");
+    kept.insert("rc.conf.tarnwick.bak");
+    EXPECT_EQ(test::names_in(dir.path()), kept);
+}
+
 TEST(WriteFileAtomically, FailuresLeaveTheTargetAndNoTemporaryFile) {
     test::ScratchDir dir;
     dir.mkdir("folder/inside");
