@@ -15,6 +15,7 @@
 #include <ctime>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace tarnwick {
 namespace {
@@ -63,8 +64,8 @@ void log_console(std::string message) {
 }
 
 void log_console_str(std::string_view message) {
-    // Messages can quote bytes from the system; the log holds UTF-8 only, so
-    // the tail reader never stops at one of our own lines.
+    // Messages can quote bytes from the system; trimming and the ring take
+    // UTF-8 text.
     const std::string text = decode_lossy(message);
     push_console_line(stamp_console_line(trim_end(text)));
 }
@@ -99,11 +100,43 @@ Result<void, int> append_console_log_file(const std::string& path, std::string_v
         return fail(refused);
     }
     // One write per line, so appends of the two threads never interleave.
-    std::string data(line);
+    std::string data = escape_console_log_line(line);
     data += '\n';
     auto written = write_all(fd, data);
     ::close(fd);
     return written;
+}
+
+// Captured standard error carries whatever a module or a command wrote,
+// escape sequences included. Each control character but the tab (C0, DEL,
+// C1) is written as a backslash and three octal digits per byte of its UTF-8
+// form (ESC "\033", the C1 CSI "\302\233"), a backslash as "\\", and invalid
+// UTF-8 as U+FFFD.
+std::string escape_console_log_line(std::string_view line) {
+    const std::string text = decode_lossy(line);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const std::optional<char32_t> cp = next_code_point(text, pos);
+        if (!cp) {  // cannot happen on decoded text; never loop
+            out += kReplacementChar;
+            ++pos;
+            continue;
+        }
+        const std::string_view bytes = std::string_view(text).substr(start, pos - start);
+        if (*cp == U'\\') {
+            out += "\\\\";
+        } else if (*cp != U'\t' && is_control_char(*cp)) {
+            for (const char byte : bytes) {
+                out += fmt::format("\\{:03o}", static_cast<unsigned char>(byte));
+            }
+        } else {
+            out += bytes;
+        }
+    }
+    return out;
 }
 
 std::vector<std::string> read_console_log_tail() {

@@ -1,8 +1,8 @@
 #pragma once
 // The console log: a process-wide ring of the last 100 lines (what the
 // diagnostics view shows) and the file /var/log/tarnwick-console.log, which
-// receive the same lines. Captured standard error reaches it through
-// core/console_capture.
+// receive the same lines (the file's with control characters escaped). Captured standard error
+// reaches it through core/console_capture.
 
 #include "core/result.h"
 
@@ -30,9 +30,15 @@ void log_console_str(std::string_view message);
 // file, outside the ring lock; a file error is ignored.
 void push_console_line(std::string line);
 
-// Appends line + "\n" to the console log file (created 0600). Returns errno.
+// Appends the escaped line + "\n" to the console log file (created 0600).
+// Returns errno.
 Result<void, int> append_console_log_file(std::string_view line);
 Result<void, int> append_console_log_file(const std::string& path, std::string_view line);
+
+// The form a line takes in the file: valid UTF-8 without any control
+// character but the tab, so that reading the file runs nothing in the
+// reader's terminal and every line is one line for the tail reader.
+std::string escape_console_log_line(std::string_view line);
 
 // The last 100 lines of the console log file, oldest first; empty when it
 // cannot be read.

@@ -1,6 +1,7 @@
 #include "core/console_log.h"
 #include "core/console_capture.h"
 #include "core/console_log_internal.h"
+#include "core/text.h"
 
 #include "support/scratch_dir.h"
 
@@ -197,13 +198,90 @@ INSTANTIATE_TEST_SUITE_P(
                                   "b\n",
                                   {"[T] a\xEF\xBF\xBD"
                                    "b"}},
-                      CaptureCase{"a\rb\r\r\n", {"[T] a\rb\r"}},
+                      CaptureCase{"a\rb\r\r\n", {"[T] a\\015b\\015"}},
                       CaptureCase{"one\ntwo\n\nthree", {"[T] one", "[T] two", "[T] three"}},
                       // A character split by the 4096-byte read is replaced on both sides.
                       CaptureCase{std::string(4095, 'a') + "\xC3\xA9\n",
                                   {"[T] " + std::string(4095, 'a') + "\xEF\xBF\xBD\xEF\xBF\xBD"}},
                       CaptureCase{std::string(5000, 'x') + "\nnext\n",
                                   {"[T] " + std::string(5000, 'x'), "[T] next"}}));
+
+// What a module or a command writes on standard error must not run in the
+// terminal of whoever reads the file; the ring keeps the line as it came.
+TEST_F(ConsoleLog, CapturedControlCharactersReachTheFileEscaped) {
+    const struct {
+        std::string input;
+        std::string ring;
+        std::string file;
+    } cases[] = {
+        {"ESC \x1b", "ESC \x1b", "ESC \\033"},
+        {"bell\x07", "bell\x07", "bell\\007"},
+        {"\x1b[2J\x1b[31mred", "\x1b[2J\x1b[31mred", "\\033[2J\\033[31mred"},
+        {"copy \x1b]52;c;aGVsbG8=\x07 done", "copy \x1b]52;c;aGVsbG8=\x07 done",
+         "copy \\033]52;c;aGVsbG8=\\007 done"},
+        {"[x] own stamp \x1b[0m", "[x] own stamp \x1b[0m", "[x] own stamp \\033[0m"},
+        {"bad \xFF\xC3", "bad \xEF\xBF\xBD\xEF\xBF\xBD", "bad \xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    std::string input;
+    Lines ring;
+    Lines file;
+    for (const auto& c : cases) {
+        input += c.input + "\n";
+        const bool own_stamp = c.input.front() == '[';
+        ring.push_back(own_stamp ? c.ring : "[T] " + c.ring);
+        file.push_back(own_stamp ? c.file : "[T] " + c.file);
+    }
+    EXPECT_EQ(unstamped(capture(input)), file);
+    EXPECT_EQ(unstamped(last(console_ring_snapshot(), ring.size())), ring);
+    // The tail that seeds the ring reads the escaped lines back as they are.
+    EXPECT_EQ(unstamped(read_console_log_tail()), file);
+}
+
+TEST_F(ConsoleLog, EscapingIsUnambiguousAndKeepsTheRest) {
+    const struct {
+        std::string line;
+        std::string escaped;
+    } cases[] = {
+        {"plain text, tab\there", "plain text, tab\there"},
+        {"J\xC3\xB6rg \xE5\xB1\xB1", "J\xC3\xB6rg \xE5\xB1\xB1"},
+        {std::string("nul\0", 4), "nul\\000"},
+        {"lf\ncr\r", "lf\\012cr\\015"},
+        {"del\x7F", "del\\177"},
+        {"c1 csi \xC2\x9B"
+         "31m",
+         "c1 csi \\302\\233"
+         "31m"},
+        {"nel \xC2\x85 apc \xC2\x9F nbsp \xC2\xA0", "nel \\302\\205 apc \\302\\237 nbsp \xC2\xA0"},
+        // a backslash written by someone is doubled, so it never reads as an escape
+        {"C:\\dir \\033", "C:\\\\dir \\\\033"},
+        {"bad \xFF \xED\xA0\x80", "bad \xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(escape_console_log_line(c.line), c.escaped) << c.line;
+    }
+}
+
+// A message holding a line feed, a carriage return or bytes that are not
+// UTF-8 is one line of text in the file, and the tail reads past it.
+TEST_F(ConsoleLog, EveryMessageIsOneLineTheTailCanRead) {
+    log_console("first\nsecond\rthird");
+    log_console_str("bad \xFF byte");
+    push_console_line("pushed \xC3 raw\x1b");
+    log_console("after");
+    const Lines expected{"[T] first\\012second\\015third", "[T] bad \xEF\xBF\xBD byte",
+                         "pushed \xEF\xBF\xBD raw\\033", "[T] after"};
+    EXPECT_EQ(unstamped(file_lines()), expected);
+    EXPECT_EQ(unstamped(read_console_log_tail()), expected);
+
+    const std::string content = test::read_file(log_);
+    EXPECT_TRUE(is_valid_utf8(content));
+    for (const char c : content) {
+        const auto b = static_cast<unsigned char>(c);
+        EXPECT_FALSE((b < 0x20 && b != '\n' && b != '\t') || b == 0x7F) << int{b};
+    }
+    EXPECT_EQ(unstamp(last(console_ring_snapshot(), 4).front()), "[T] first\nsecond\rthird");
+}
 
 TEST_F(ConsoleLog, CaptureFlushesAnEndlessLineInBoundedPieces) {
     const std::string input = std::string(200000, 'x') + "\nshort\n";
