@@ -1,8 +1,8 @@
 #include "app/network/panel_roads.h"
 
 #include "app/network/address_rules.h"
+#include "app/network/interface_changes.h"
 #include "app/network/interface_restart.h"
-#include "app/network/ipv6_settings.h"
 #include "app/network/net_checks.h"
 #include "app/network/network_state.h"
 #include "app/network/rc_conf.h"
@@ -11,12 +11,13 @@
 #include "core/catalog.h"
 #include "core/text.h"
 #include "platform/command.h"
+#include "tui/screens/network_panel/iface_field_ids.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 #include <map>
+#include <vector>
 
 namespace tarnwick::app {
 namespace {
@@ -64,52 +65,33 @@ private:
 };
 
 ChangeResult ipv4_change(std::string_view name, const PairLookup& form) {
-    const std::string mode = form["ipv4_mode"];
-    if (mode == "DHCP") {
-        if (auto ok = check_may_configure(name); !ok) return fail(ok.error());
-        return RcChange{{{rc_ifconfig_key(name), "DHCP"}},
-                        fmt::format("IPv4 on {} set to DHCP.", name)};
-    }
+    const std::string mode = form[tui::kIpv4ModeField];
+    if (mode == "DHCP") return ipv4_dhcp_change(name);
     if (mode == "Static") {
-        const std::string address = form["ipv4_address"];
-        std::string mask = form["ipv4_netmask"];
-        if (mask.empty()) mask = "255.255.255.0";
-        const std::string gateway = form["ipv4_gateway"];
-        if (address.empty())
+        Ipv4StaticRequest request{form[tui::kIpv4AddressField], form[tui::kIpv4NetmaskField],
+                                  form[tui::kIpv4GatewayField]};
+        if (request.netmask.empty()) request.netmask = "255.255.255.0";
+        if (request.address.empty())
             return fail(NetError::message("IPv4 address required for Static mode"));
-        if (auto ok = check_may_configure(name); !ok) return fail(ok.error());
-        if (auto ok = check_ipv4(address); !ok) return fail(ok.error());
-        if (auto ok = check_netmask(mask); !ok) return fail(ok.error());
-        if (!gateway.empty()) {
-            if (auto ok = check_ipv4(gateway); !ok) return fail(ok.error());
-        }
-        RcChange change{{{rc_ifconfig_key(name), fmt::format("inet {} netmask {}", address, mask)}},
-                        fmt::format("IPv4 on {} set static {}/{}.", name, address, mask)};
-        if (!gateway.empty()) change.pairs.emplace_back("defaultrouter", gateway);
-        return change;
+        return ipv4_static_change(name, request);
     }
     return fail(NetError::message("unknown IPv4 mode: " + mode));
 }
 
 // A typed prefix length; an empty field means the usual 64. Anything but a
-// number from 1 to 128 becomes 0, which the static setter refuses with its
-// own text, in its own order of checks.
-std::uint8_t prefix_length(std::string_view text) {
-    if (text.empty()) return 64;
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 128)
-        return 0;
-    return static_cast<std::uint8_t>(value);
+// number from 1 to 128 is left for the static setter to refuse with its own
+// text, in its own order of checks.
+std::uint8_t typed_prefix_length(std::string_view text) {
+    return text.empty() ? 64 : prefix_length_of(text);
 }
 
 ChangeResult ipv6_change(std::string_view name, const PairLookup& form) {
-    const std::string mode = form["ipv6_mode"];
+    const std::string mode = form[tui::kIpv6ModeField];
     if (mode == "SLAAC") return ipv6_slaac_change(name);
     if (mode == "Disabled") return ipv6_disabled_change(name);
     if (mode == "Static") {
-        const Ipv6StaticRequest request{form["ipv6_address"], form["ipv6_gateway"],
-                                        prefix_length(form["ipv6_prefix"])};
+        const Ipv6StaticRequest request{form[tui::kIpv6AddressField], form[tui::kIpv6GatewayField],
+                                        typed_prefix_length(form[tui::kIpv6PrefixField])};
         if (request.address.empty())
             return fail(NetError::message("IPv6 address required for Static mode"));
         return ipv6_static_change(name, request);
