@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/network/address_rules.h"
 #include "app/network/interface_restart.h"
 #include "app/network/ip_text.h"
 #include "app/network/net_checks.h"
@@ -103,6 +104,30 @@ ChangeResult ipv6_static_change(std::string_view interface_name, const Ipv6Stati
                     fmt::format("IPv6 on {} set static {}/{}.", interface_name, request.address,
                                 request.prefix_len)};
     if (!request.gateway.empty()) change.pairs.emplace_back("ipv6_defaultrouter", request.gateway);
+    return change;
+}
+
+ChangeResult frozen_ipv4_change(std::string_view interface_name, const IfAddress& address,
+                                const std::optional<std::string>& gateway) {
+    const Ipv4StaticRequest request{address.address,
+                                    mask_value(address.mask, "netmask ").value_or("255.255.255.0"),
+                                    gateway.value_or("")};
+    if (auto ok = check_ipv4_static_request(request); !ok) return fail(std::move(ok.error()));
+    RcChange change{{{rc_ifconfig_key(interface_name), ipv4_static_value(request)}},
+                    fmt::format("IPv4 {} netmask {}", request.address, request.netmask)};
+    if (gateway) change.pairs.emplace_back("defaultrouter", *gateway);
+    return change;
+}
+
+ChangeResult frozen_ipv6_change(std::string_view interface_name, const IfAddress& address,
+                                const std::optional<std::string>& gateway) {
+    const Ipv6StaticRequest request{
+        address.address, gateway.value_or(""),
+        prefix_length_of(mask_value(address.mask, "prefixlen ").value_or("64"))};
+    if (auto ok = check_ipv6_static_request(request); !ok) return fail(std::move(ok.error()));
+    RcChange change{{{rc_ifconfig_ipv6_key(interface_name), ipv6_static_value(request)}},
+                    fmt::format("IPv6 {}/{}", request.address, request.prefix_len)};
+    if (gateway) change.pairs.emplace_back("ipv6_defaultrouter", *gateway);
     return change;
 }
 

@@ -5,11 +5,13 @@
 // and the last step they share, the rewrite and the restart.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/network/net_error.h"
 #include "app/network/net_paths.h"
+#include "app/network/network_overview.h"
 #include "app/network/rc_conf_rewrite.h"
 #include "core/result.h"
 
@@ -55,6 +57,19 @@ Result<RcChange, NetError> ipv6_slaac_change(std::string_view interface_name);
 Result<RcChange, NetError> ipv6_disabled_change(std::string_view interface_name);
 Result<RcChange, NetError> ipv6_static_change(std::string_view interface_name,
                                               const Ipv6StaticRequest& request);
+
+// Freezing a live address as the interface's static setting. The live
+// values pass the static settings' checks, as ifconfig's listing and rc.conf
+// may hold what no static setting accepts (a default route through "link#1",
+// a mask in no known form). A gateway the state has is written even when
+// empty; an empty one is not checked. The caller has checked root and the
+// interface name.
+Result<RcChange, NetError> frozen_ipv4_change(std::string_view interface_name,
+                                              const IfAddress& address,
+                                              const std::optional<std::string>& gateway);
+Result<RcChange, NetError> frozen_ipv6_change(std::string_view interface_name,
+                                              const IfAddress& address,
+                                              const std::optional<std::string>& gateway);
 
 // The last two steps of every interface change: rewrite rc.conf with the
 // pairs, then restart the interface; the restart's text.

@@ -1,11 +1,9 @@
 #include "app/network/panel_roads.h"
 
-#include "app/network/address_rules.h"
 #include "app/network/interface_changes.h"
 #include "app/network/interface_restart.h"
 #include "app/network/net_checks.h"
 #include "app/network/network_state.h"
-#include "app/network/rc_conf.h"
 #include "app/network/rc_conf_rewrite.h"
 #include "core/access_policy.h"
 #include "core/catalog.h"
@@ -195,21 +193,22 @@ RoadReport freeze_road(const NetPaths& paths, std::string_view interface_name, b
     if (v4 == addrs.end() && v6 == addrs.end())
         return error(NetError::message("no non-link-local addresses to freeze as static"));
 
+    // Every value is checked, IPv4 first, before rc.conf is touched.
     RcPairs pairs;
     std::vector<std::string> summaries;
+    const auto take = [&](Result<RcChange, NetError> change) -> Result<void, NetError> {
+        if (!change) return fail(std::move(change.error()));
+        pairs.insert(pairs.end(), change->pairs.begin(), change->pairs.end());
+        summaries.push_back(std::move(change->summary));
+        return {};
+    };
     if (v4 != addrs.end()) {
-        const std::string mask = mask_value(v4->mask, "netmask ").value_or("255.255.255.0");
-        pairs.emplace_back(rc_ifconfig_key(name),
-                           fmt::format("inet {} netmask {}", v4->address, mask));
-        if (overview.ipv4_gateway) pairs.emplace_back("defaultrouter", *overview.ipv4_gateway);
-        summaries.push_back(fmt::format("IPv4 {} netmask {}", v4->address, mask));
+        if (auto ok = take(frozen_ipv4_change(name, *v4, overview.ipv4_gateway)); !ok)
+            return error(ok.error());
     }
     if (v6 != addrs.end()) {
-        const std::string prefix = mask_value(v6->mask, "prefixlen ").value_or("64");
-        pairs.emplace_back(rc_ifconfig_ipv6_key(name),
-                           fmt::format("inet6 {} prefixlen {}", v6->address, prefix));
-        if (overview.ipv6_gateway) pairs.emplace_back("ipv6_defaultrouter", *overview.ipv6_gateway);
-        summaries.push_back(fmt::format("IPv6 {}/{}", v6->address, prefix));
+        if (auto ok = take(frozen_ipv6_change(name, *v6, overview.ipv6_gateway)); !ok)
+            return error(ok.error());
     }
     auto restarted = write_and_restart(paths, name, pairs);
     if (!restarted) return error(restarted.error());
