@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/network/network_state.h"
@@ -318,6 +320,153 @@ TEST(PanelRoads, FreezeWritesTheLiveAddresses) {
          "Not authorized to change network configuration\n",
          std::nullopt,
          ""},
+    });
+    expect_host_untouched(host);
+}
+
+// A freeze of em0 on a machine whose listings the case gives: em0's address
+// lines for ifconfig, rc.conf's gateway lines, and the routing table (the
+// recorded router's when empty).
+struct FreezeCase {
+    const char* name;
+    std::string addresses;
+    std::string gateways;
+    std::string netstat;
+    std::string output;
+    std::optional<std::string> rc_conf;  // nullopt: left as it was, no backup
+};
+
+void run_freeze_cases(const std::vector<FreezeCase>& cases) {
+    const std::string rc_em0 = "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\n";
+    for (const FreezeCase& c : cases) {
+        test::ScratchDir listings;
+        const std::string ifconfig = listings.write(
+            "ifconfig",
+            "em0: flags=1008843<UP,BROADCAST,RUNNING,SIMPLEX,MULTICAST,LOWER_UP> metric 0 mtu "
+            "1500\n\tether 00:0c:29:4f:8e:35\n" +
+                c.addresses +
+                "\tinet6 fe80::20c:29ff:fe4f:8e35%em0 prefixlen 64 scopeid 0x1\n"
+                "\tstatus: active\n");
+        Env env = {
+            {"TARNWICK_FAKE_IFCONFIG", ifconfig},
+            {"TARNWICK_FAKE_NETSTAT", c.netstat.empty() ? std::string("freebsd14-router")
+                                                        : listings.write("netstat", c.netstat)}};
+        const std::string seeded = rc_em0 + c.gateways;
+        Sandbox sandbox;
+        sandbox.seed("rc.conf", seeded);
+        EXPECT_EQ(sandbox.run({"freeze", "em0"}, env), c.output) << c.name;
+        EXPECT_EQ(sandbox.etc("rc.conf"), c.rc_conf.value_or(seeded)) << c.name;
+        EXPECT_EQ(sandbox.has("rc.conf.tarnwick.bak"), c.rc_conf.has_value()) << c.name;
+        EXPECT_EQ(sandbox.log(),
+                  kGather + (c.rc_conf ? "service netif restart em0\n" : std::string()))
+            << c.name;
+    }
+}
+
+const std::string kLiveV4 = "\tinet 192.0.2.10 netmask 0xffffff00 broadcast 192.0.2.255\n";
+const std::string kLiveV6 = "\tinet6 2001:db8:1::10 prefixlen 64\n";
+const std::string kGateways = "defaultrouter=\"192.0.2.1\"\nipv6_defaultrouter=\"fe80::1%em0\"\n";
+
+std::string freeze_failed(const std::string& error) {
+    return "failed asked=1\nApply failed\n" + error + "\n" + error + "\n";
+}
+
+TEST(PanelRoads, FreezeRefusesLiveValuesTheStaticSettingsRefuse) {
+    REQUIRE_NAMESPACES();
+    const HostEtc host = host_etc();
+    const auto refused = [](const char* name, std::string addresses, std::string gateways,
+                            const std::string& error, std::string netstat = "") {
+        return FreezeCase{name,
+                          std::move(addresses),
+                          std::move(gateways),
+                          std::move(netstat),
+                          freeze_failed(error),
+                          std::nullopt};
+    };
+    const std::string link_default_route =
+        "Routing tables\n\nInternet:\n"
+        "Destination        Gateway            Flags     Nhop#    Mtu      Netif Expire\n"
+        "default            link#1             US            4   1500        em0\n"
+        "192.0.2.0/24       link#1             U             2   1500        em0\n";
+    run_freeze_cases({
+        refused("IPv4 address", "\tinet 192.0.2.300 netmask 0xffffff00\n" + kLiveV6, kGateways,
+                "invalid IPv4 address: 192.0.2.300"),
+        refused("mask with a hole", "\tinet 192.0.2.10 netmask 0xff00ff00\n" + kLiveV6, kGateways,
+                "invalid IPv4 address: 255.0.255.0"),
+        refused("mask ifconfig printed in no known form",
+                "\tinet 192.0.2.10 netmask 0xfff\n" + kLiveV6, kGateways,
+                "invalid IPv4 address: 0xfff"),
+        refused("the address is checked before the mask",
+                "\tinet 192.0.2.300 netmask 0xfff\n" + kLiveV6, kGateways,
+                "invalid IPv4 address: 192.0.2.300"),
+        refused("IPv4 gateway from rc.conf", kLiveV4 + kLiveV6,
+                "defaultrouter=\"gw.example.net\"\n", "invalid IPv4 address: gw.example.net"),
+        // rc.conf's own word for no router is no address either.
+        refused("IPv4 gateway NO", kLiveV4 + kLiveV6, "defaultrouter=\"NO\"\n",
+                "invalid IPv4 address: NO"),
+        refused("IPv4 gateway from a default route through the interface", kLiveV4 + kLiveV6, "",
+                "invalid IPv4 address: link#1", link_default_route),
+        refused("IPv6 address", kLiveV4 + "\tinet6 2001:db8::zz prefixlen 64\n", kGateways,
+                "invalid IPv6 address: 2001:db8::zz"),
+        refused("prefix 0", kLiveV4 + "\tinet6 2001:db8:1::10 prefixlen 0\n", kGateways,
+                "prefixlen must be 1-128"),
+        refused("prefix 129", kLiveV4 + "\tinet6 2001:db8:1::10 prefixlen 129\n", kGateways,
+                "prefixlen must be 1-128"),
+        refused("prefix 320, which is 64 in a byte",
+                kLiveV4 + "\tinet6 2001:db8:1::10 prefixlen 320\n", kGateways,
+                "prefixlen must be 1-128"),
+        refused("prefix not a number", kLiveV4 + "\tinet6 2001:db8:1::10 prefixlen 6x4\n",
+                kGateways, "prefixlen must be 1-128"),
+        refused("the IPv6 address is checked before the prefix",
+                kLiveV4 + "\tinet6 nope prefixlen 0\n", kGateways, "invalid IPv6 address: nope"),
+        refused("IPv6 gateway", kLiveV4 + kLiveV6,
+                "defaultrouter=\"192.0.2.1\"\nipv6_defaultrouter=\"router6\"\n",
+                "invalid IPv6 address: router6"),
+        refused("IPv6 gateway with an empty zone", kLiveV4 + kLiveV6,
+                "defaultrouter=\"192.0.2.1\"\nipv6_defaultrouter=\"fe80::1%\"\n",
+                "invalid IPv6 address: fe80::1%"),
+        // A good IPv4 change is not written alone either.
+        refused("IPv4 first, then IPv6", "\tinet 192.0.2.10 netmask 0xfff\n\tinet6 nope\n",
+                kGateways, "invalid IPv4 address: 0xfff"),
+        refused("a bad IPv6 value keeps a good IPv4 one out too", kLiveV4 + "\tinet6 nope\n",
+                kGateways, "invalid IPv6 address: nope"),
+    });
+    expect_host_untouched(host);
+}
+
+TEST(PanelRoads, FreezeKeepsItsOwnRulesForWhatItWrites) {
+    REQUIRE_NAMESPACES();
+    const HostEtc host = host_etc();
+    const auto froze = [](std::string_view v4, std::string_view v6) {
+        std::string out =
+            "done asked=1\nChanges applied\nFroze live config as static on em0:\n"
+            "Froze live config as static on em0:\n";
+        if (!v4.empty()) out += "  IPv4 " + std::string(v4) + "\n";
+        if (!v6.empty()) out += "  IPv6 " + std::string(v6) + "\n";
+        return out + "service netif restart em0: ok\n";
+    };
+    run_freeze_cases({
+        {"an empty gateway is none to check but is written", kLiveV4 + kLiveV6,
+         "defaultrouter=''\nipv6_defaultrouter=\"\"\n", "",
+         froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"\"\n"
+         "ipv6_defaultrouter=\"\"\nifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
+        {"no mask word: 255.255.255.0; no prefixlen word: 64",
+         "\tinet 192.0.2.10\n\tinet6 2001:db8:1::10\n", kGateways, "",
+         froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\n" + kGateways +
+             "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
+        {"without an IPv4 address its gateway is neither written nor checked", kLiveV6,
+         "defaultrouter=\"NO\"\nipv6_defaultrouter=\"fe80::1%em0\"\n", "",
+         froze("", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"NO\"\n"
+         "ipv6_defaultrouter=\"fe80::1%em0\"\n"
+         "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
+        {"gateways from the default routes when rc.conf has none", kLiveV4 + kLiveV6, "", "",
+         froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"192.0.2.1\"\n"
+         "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"
+         "ipv6_defaultrouter=\"fe80::1%em0\"\n"},
     });
     expect_host_untouched(host);
 }

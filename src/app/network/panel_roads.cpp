@@ -1,22 +1,21 @@
 #include "app/network/panel_roads.h"
 
-#include "app/network/address_rules.h"
+#include "app/network/interface_changes.h"
 #include "app/network/interface_restart.h"
-#include "app/network/ipv6_settings.h"
 #include "app/network/net_checks.h"
 #include "app/network/network_state.h"
-#include "app/network/rc_conf.h"
 #include "app/network/rc_conf_rewrite.h"
 #include "core/access_policy.h"
 #include "core/catalog.h"
 #include "core/text.h"
 #include "platform/command.h"
+#include "tui/screens/network_panel/iface_field_ids.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 #include <map>
+#include <vector>
 
 namespace tarnwick::app {
 namespace {
@@ -64,52 +63,33 @@ private:
 };
 
 ChangeResult ipv4_change(std::string_view name, const PairLookup& form) {
-    const std::string mode = form["ipv4_mode"];
-    if (mode == "DHCP") {
-        if (auto ok = check_may_configure(name); !ok) return fail(ok.error());
-        return RcChange{{{rc_ifconfig_key(name), "DHCP"}},
-                        fmt::format("IPv4 on {} set to DHCP.", name)};
-    }
+    const std::string mode = form[tui::kIpv4ModeField];
+    if (mode == "DHCP") return ipv4_dhcp_change(name);
     if (mode == "Static") {
-        const std::string address = form["ipv4_address"];
-        std::string mask = form["ipv4_netmask"];
-        if (mask.empty()) mask = "255.255.255.0";
-        const std::string gateway = form["ipv4_gateway"];
-        if (address.empty())
+        Ipv4StaticRequest request{form[tui::kIpv4AddressField], form[tui::kIpv4NetmaskField],
+                                  form[tui::kIpv4GatewayField]};
+        if (request.netmask.empty()) request.netmask = "255.255.255.0";
+        if (request.address.empty())
             return fail(NetError::message("IPv4 address required for Static mode"));
-        if (auto ok = check_may_configure(name); !ok) return fail(ok.error());
-        if (auto ok = check_ipv4(address); !ok) return fail(ok.error());
-        if (auto ok = check_netmask(mask); !ok) return fail(ok.error());
-        if (!gateway.empty()) {
-            if (auto ok = check_ipv4(gateway); !ok) return fail(ok.error());
-        }
-        RcChange change{{{rc_ifconfig_key(name), fmt::format("inet {} netmask {}", address, mask)}},
-                        fmt::format("IPv4 on {} set static {}/{}.", name, address, mask)};
-        if (!gateway.empty()) change.pairs.emplace_back("defaultrouter", gateway);
-        return change;
+        return ipv4_static_change(name, request);
     }
     return fail(NetError::message("unknown IPv4 mode: " + mode));
 }
 
 // A typed prefix length; an empty field means the usual 64. Anything but a
-// number from 1 to 128 becomes 0, which the static setter refuses with its
-// own text, in its own order of checks.
-std::uint8_t prefix_length(std::string_view text) {
-    if (text.empty()) return 64;
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 128)
-        return 0;
-    return static_cast<std::uint8_t>(value);
+// number from 1 to 128 is left for the static setter to refuse with its own
+// text, in its own order of checks.
+std::uint8_t typed_prefix_length(std::string_view text) {
+    return text.empty() ? 64 : prefix_length_of(text);
 }
 
 ChangeResult ipv6_change(std::string_view name, const PairLookup& form) {
-    const std::string mode = form["ipv6_mode"];
+    const std::string mode = form[tui::kIpv6ModeField];
     if (mode == "SLAAC") return ipv6_slaac_change(name);
     if (mode == "Disabled") return ipv6_disabled_change(name);
     if (mode == "Static") {
-        const Ipv6StaticRequest request{form["ipv6_address"], form["ipv6_gateway"],
-                                        prefix_length(form["ipv6_prefix"])};
+        const Ipv6StaticRequest request{form[tui::kIpv6AddressField], form[tui::kIpv6GatewayField],
+                                        typed_prefix_length(form[tui::kIpv6PrefixField])};
         if (request.address.empty())
             return fail(NetError::message("IPv6 address required for Static mode"));
         return ipv6_static_change(name, request);
@@ -213,21 +193,22 @@ RoadReport freeze_road(const NetPaths& paths, std::string_view interface_name, b
     if (v4 == addrs.end() && v6 == addrs.end())
         return error(NetError::message("no non-link-local addresses to freeze as static"));
 
+    // Every value is checked, IPv4 first, before rc.conf is touched.
     RcPairs pairs;
     std::vector<std::string> summaries;
+    const auto take = [&](Result<RcChange, NetError> change) -> Result<void, NetError> {
+        if (!change) return fail(std::move(change.error()));
+        pairs.insert(pairs.end(), change->pairs.begin(), change->pairs.end());
+        summaries.push_back(std::move(change->summary));
+        return {};
+    };
     if (v4 != addrs.end()) {
-        const std::string mask = mask_value(v4->mask, "netmask ").value_or("255.255.255.0");
-        pairs.emplace_back(rc_ifconfig_key(name),
-                           fmt::format("inet {} netmask {}", v4->address, mask));
-        if (overview.ipv4_gateway) pairs.emplace_back("defaultrouter", *overview.ipv4_gateway);
-        summaries.push_back(fmt::format("IPv4 {} netmask {}", v4->address, mask));
+        if (auto ok = take(frozen_ipv4_change(name, *v4, overview.ipv4_gateway)); !ok)
+            return error(ok.error());
     }
     if (v6 != addrs.end()) {
-        const std::string prefix = mask_value(v6->mask, "prefixlen ").value_or("64");
-        pairs.emplace_back(rc_ifconfig_ipv6_key(name),
-                           fmt::format("inet6 {} prefixlen {}", v6->address, prefix));
-        if (overview.ipv6_gateway) pairs.emplace_back("ipv6_defaultrouter", *overview.ipv6_gateway);
-        summaries.push_back(fmt::format("IPv6 {}/{}", v6->address, prefix));
+        if (auto ok = take(frozen_ipv6_change(name, *v6, overview.ipv6_gateway)); !ok)
+            return error(ok.error());
     }
     auto restarted = write_and_restart(paths, name, pairs);
     if (!restarted) return error(restarted.error());

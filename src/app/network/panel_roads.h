@@ -49,7 +49,8 @@ RoadReport apply_road(const NetPaths& paths, const NetworkOverview& overview,
                       const RoadQuestion& confirm_last_route);
 
 // Asks `confirm`, then writes the interface's first IPv4 and first
-// non-link-local IPv6 address (from a fresh overview) as its configuration.
+// non-link-local IPv6 address (from a fresh overview) as its configuration,
+// once they and the gateways pass the checks of the static settings.
 RoadReport freeze_road(const NetPaths& paths, std::string_view interface_name, bool is_admin,
                        const Catalog& catalog, const RoadQuestion& confirm);
 

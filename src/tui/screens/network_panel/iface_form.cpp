@@ -3,19 +3,20 @@
 #include "core/catalog.h"
 #include "core/text.h"
 #include "tui/screens/form_logic.h"
+#include "tui/screens/network_panel/iface_field_ids.h"
 
 #include <algorithm>
 
 namespace tarnwick::tui {
 namespace {
 
-tmpl::FormField choice_row(std::string id, std::string label, std::string value,
+tmpl::FormField choice_row(std::string_view id, std::string label, std::string value,
                            std::vector<std::string> choices) {
-    return {std::move(id), std::move(label), std::move(value), std::move(choices), false, false};
+    return {std::string(id), std::move(label), std::move(value), std::move(choices), false, false};
 }
 
-tmpl::FormField text_row(std::string id, std::string label, std::string value) {
-    return {std::move(id), std::move(label), std::move(value), std::nullopt, false, false};
+tmpl::FormField text_row(std::string_view id, std::string label, std::string value) {
+    return {std::string(id), std::move(label), std::move(value), std::nullopt, false, false};
 }
 
 tmpl::FormField info_row(std::string id, std::string label, std::string value) {
@@ -51,25 +52,28 @@ IfaceForm build_iface_form(const InterfaceView& view, IfaceFamily family, const 
     const auto t = [&catalog](std::string_view key) { return translate(catalog, key); };
     IfaceForm form;
     if (family == IfaceFamily::Ipv4) {
-        form.push_back(
-            choice_row("ipv4_mode", t("form.field.ipv4_mode"), view.ipv4_mode, {"DHCP", "Static"}));
+        form.push_back(choice_row(kIpv4ModeField, t("form.field.ipv4_mode"), view.ipv4_mode,
+                                  {"DHCP", "Static"}));
         add_address_rows(form, view.ipv4_live, "v4_live_", t("form.field.live_addrs"), "v4_live",
                          catalog);
-        form.push_back(text_row("ipv4_address", t("form.field.ipv4_address"), view.ipv4_address));
-        form.push_back(text_row("ipv4_netmask", t("form.field.ipv4_netmask"), view.ipv4_netmask));
-        form.push_back(text_row("ipv4_gateway", t("form.field.ipv4_gateway"), view.ipv4_gateway));
+        form.push_back(
+            text_row(kIpv4AddressField, t("form.field.ipv4_address"), view.ipv4_address));
+        form.push_back(
+            text_row(kIpv4NetmaskField, t("form.field.ipv4_netmask"), view.ipv4_netmask));
+        form.push_back(
+            text_row(kIpv4GatewayField, t("form.field.ipv4_gateway"), view.ipv4_gateway));
         return form;
     }
-    form.push_back(choice_row("ipv6_mode", t("form.field.ipv6_mode"), view.ipv6_mode,
+    form.push_back(choice_row(kIpv6ModeField, t("form.field.ipv6_mode"), view.ipv6_mode,
                               {"SLAAC", "Static", "Disabled"}));
     form.push_back(info_row("ipv6_status", t("net.field.ipv6_status"), view.ipv6_status));
     add_address_rows(form, view.ipv6_global, "v6_g_", t("net.addr.global"), "v6_global", catalog);
     add_address_rows(form, view.ipv6_ula, "v6_u_", t("net.addr.ula"), std::nullopt, catalog);
     add_address_rows(form, view.ipv6_link_local, "v6_ll_", t("net.addr.link_local"), std::nullopt,
                      catalog, 2);
-    form.push_back(text_row("ipv6_address", t("form.field.ipv6_address"), view.ipv6_address));
-    form.push_back(text_row("ipv6_prefix", t("form.field.ipv6_prefix"), view.ipv6_prefix));
-    form.push_back(text_row("ipv6_gateway", t("form.field.ipv6_gateway"), view.ipv6_gateway));
+    form.push_back(text_row(kIpv6AddressField, t("form.field.ipv6_address"), view.ipv6_address));
+    form.push_back(text_row(kIpv6PrefixField, t("form.field.ipv6_prefix"), view.ipv6_prefix));
+    form.push_back(text_row(kIpv6GatewayField, t("form.field.ipv6_gateway"), view.ipv6_gateway));
     return form;
 }
 
@@ -137,26 +141,26 @@ FormPairs form_pairs(const IfaceForm& form) {
 }
 
 bool has_ipv4_mode_pair(const FormPairs& pairs) {
-    return has_pair(pairs, "ipv4_mode");
+    return has_pair(pairs, kIpv4ModeField);
 }
 
 bool has_ipv6_mode_pair(const FormPairs& pairs) {
-    return has_pair(pairs, "ipv6_mode");
+    return has_pair(pairs, kIpv6ModeField);
 }
 
 FormPairs apply_payload(const IfaceForm& form, const InterfaceView& view) {
     FormPairs pairs = form_pairs(form);
     if (!has_ipv4_mode_pair(pairs)) {
-        pairs.emplace_back("ipv4_mode", view.ipv4_mode);
-        pairs.emplace_back("ipv4_address", view.ipv4_address);
-        pairs.emplace_back("ipv4_netmask", view.ipv4_netmask);
-        pairs.emplace_back("ipv4_gateway", view.ipv4_gateway);
+        pairs.emplace_back(kIpv4ModeField, view.ipv4_mode);
+        pairs.emplace_back(kIpv4AddressField, view.ipv4_address);
+        pairs.emplace_back(kIpv4NetmaskField, view.ipv4_netmask);
+        pairs.emplace_back(kIpv4GatewayField, view.ipv4_gateway);
     }
     if (!has_ipv6_mode_pair(pairs)) {
-        pairs.emplace_back("ipv6_mode", view.ipv6_mode);
-        pairs.emplace_back("ipv6_address", view.ipv6_address);
-        pairs.emplace_back("ipv6_prefix", view.ipv6_prefix);
-        pairs.emplace_back("ipv6_gateway", view.ipv6_gateway);
+        pairs.emplace_back(kIpv6ModeField, view.ipv6_mode);
+        pairs.emplace_back(kIpv6AddressField, view.ipv6_address);
+        pairs.emplace_back(kIpv6PrefixField, view.ipv6_prefix);
+        pairs.emplace_back(kIpv6GatewayField, view.ipv6_gateway);
     }
     return pairs;
 }
