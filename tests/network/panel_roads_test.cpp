@@ -401,9 +401,6 @@ TEST(PanelRoads, FreezeRefusesLiveValuesTheStaticSettingsRefuse) {
                 "invalid IPv4 address: 192.0.2.300"),
         refused("IPv4 gateway from rc.conf", kLiveV4 + kLiveV6,
                 "defaultrouter=\"gw.example.net\"\n", "invalid IPv4 address: gw.example.net"),
-        // rc.conf's own word for no router is no address either.
-        refused("IPv4 gateway NO", kLiveV4 + kLiveV6, "defaultrouter=\"NO\"\n",
-                "invalid IPv4 address: NO"),
         refused("IPv4 gateway from a default route through the interface", kLiveV4 + kLiveV6, "",
                 "invalid IPv4 address: link#1", link_default_route),
         refused("IPv6 address", kLiveV4 + "\tinet6 2001:db8::zz prefixlen 64\n", kGateways,
@@ -451,6 +448,11 @@ TEST(PanelRoads, FreezeKeepsItsOwnRulesForWhatItWrites) {
          froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
          "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"\"\n"
          "ipv6_defaultrouter=\"\"\nifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
+        {"rc.conf's own word for no router is none too: not checked, written back",
+         kLiveV4 + kLiveV6, "defaultrouter=\"NO\"\nipv6_defaultrouter=\"no\"\n", "",
+         froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"NO\"\n"
+         "ipv6_defaultrouter=\"no\"\nifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
         {"no mask word: 255.255.255.0; no prefixlen word: 64",
          "\tinet 192.0.2.10\n\tinet6 2001:db8:1::10\n", kGateways, "",
          froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),

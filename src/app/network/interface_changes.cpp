@@ -38,6 +38,14 @@ std::string ipv6_static_value(const Ipv6StaticRequest& request) {
     return fmt::format("inet6 {} prefixlen {}", request.address, request.prefix_len);
 }
 
+// The gateway a freeze checks: rc.d reads an empty router and "NO" (in any
+// case) alike as none, so neither is an address to check; it is written back
+// as it stands.
+std::string frozen_gateway_to_check(const std::optional<std::string>& gateway) {
+    if (!gateway || ascii_lowercase(*gateway) == "no") return {};
+    return *gateway;
+}
+
 }  // namespace
 
 Result<void, NetError> check_ipv4_static_request(const Ipv4StaticRequest& request) {
@@ -111,7 +119,7 @@ ChangeResult frozen_ipv4_change(std::string_view interface_name, const IfAddress
                                 const std::optional<std::string>& gateway) {
     const Ipv4StaticRequest request{address.address,
                                     mask_value(address.mask, "netmask ").value_or("255.255.255.0"),
-                                    gateway.value_or("")};
+                                    frozen_gateway_to_check(gateway)};
     if (auto ok = check_ipv4_static_request(request); !ok) return fail(std::move(ok.error()));
     RcChange change{{{rc_ifconfig_key(interface_name), ipv4_static_value(request)}},
                     fmt::format("IPv4 {} netmask {}", request.address, request.netmask)};
@@ -122,7 +130,7 @@ ChangeResult frozen_ipv4_change(std::string_view interface_name, const IfAddress
 ChangeResult frozen_ipv6_change(std::string_view interface_name, const IfAddress& address,
                                 const std::optional<std::string>& gateway) {
     const Ipv6StaticRequest request{
-        address.address, gateway.value_or(""),
+        address.address, frozen_gateway_to_check(gateway),
         prefix_length_of(mask_value(address.mask, "prefixlen ").value_or("64"))};
     if (auto ok = check_ipv6_static_request(request); !ok) return fail(std::move(ok.error()));
     RcChange change{{{rc_ifconfig_ipv6_key(interface_name), ipv6_static_value(request)}},

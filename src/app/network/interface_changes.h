@@ -62,7 +62,7 @@ Result<RcChange, NetError> ipv6_static_change(std::string_view interface_name,
 // values pass the static settings' checks, as ifconfig's listing and rc.conf
 // may hold what no static setting accepts (a default route through "link#1",
 // a mask in no known form). A gateway the state has is written even when
-// empty; an empty one is not checked. The caller has checked root and the
+// empty; an empty one, or rc.conf's "NO", is not checked. The caller has checked root and the
 // interface name.
 Result<RcChange, NetError> frozen_ipv4_change(std::string_view interface_name,
                                               const IfAddress& address,
