@@ -48,10 +48,11 @@ std::vector<std::string> sh_lines_of(std::string_view text) {
 
 // The rewritten text sets the key for /bin/sh: its line is the last command
 // assigning the key and stands alone (the next line begins a command of its
-// own) unless it keeps what followed the old assignment on its line; every
-// other line (or kept tail) comes from the old text in its order, blank lines
-// aside, and begins a command exactly when it did there (the line after the
-// setting may begin one now). A text that leaves a quote open is refused.
+// own) unless it keeps what followed the old assignment on its line, a
+// comment included; every other line (or kept tail) comes from the old text
+// in its order, blank lines aside, and begins a command exactly when it did
+// there (the line after the setting may begin one now). A text that leaves a
+// quote open is refused.
 void check_rewrite(const std::string& text) {
     using namespace tarnwick::app;
     const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
@@ -76,10 +77,11 @@ void check_rewrite(const std::string& text) {
         if (tarnwick::trim(line.substr(0, eq)) == kKey) last = i;
     }
     if (!last || !after[*last].starts_with(setting)) std::abort();
-    const bool kept_tail = after[*last] != setting;
-    if (kept_tail &&
-        !holds_more_than_a_comment(std::string_view(after[*last]).substr(setting.size())))
-        std::abort();
+    const std::string_view tail = std::string_view(after[*last]).substr(setting.size());
+    const bool kept_tail = !tail.empty();
+    const std::size_t tail_start = tail.find_first_not_of(" \t");
+    const bool comment = tail_start != std::string_view::npos && tail[tail_start] == '#';
+    if (kept_tail && !comment && !holds_more_than_a_comment(tail)) std::abort();
     if (!kept_tail && *last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
     // The rewrite drops DOS line endings: compare without them.
     auto bare = [](std::string_view line) {
@@ -90,14 +92,14 @@ void check_rewrite(const std::string& text) {
     for (std::size_t i = 0; i < after.size(); ++i) {
         const std::string& line = after[i];
         if (line == setting || line.empty()) continue;
-        const bool tail = line.starts_with(setting);
+        const bool tail_line = line.starts_with(setting);
         const std::string_view whole = line;
-        const std::string_view wanted = bare(tail ? whole.substr(setting.size()) : whole);
+        const std::string_view wanted = bare(tail_line ? whole.substr(setting.size()) : whole);
         // The line after the setting may begin a command now: the replaced
         // assignment's trailing backslash is gone.
         const bool freed = i > 0 && after[i - 1] == setting && sh.starts_command[i];
         const auto same = [&](std::size_t k) {
-            if (tail) return bare(before[k]).ends_with(wanted);
+            if (tail_line) return bare(before[k]).ends_with(wanted);
             return bare(before[k]) == wanted &&
                    (freed || sh_before.starts_command[k] == sh.starts_command[i]);
         };

@@ -86,6 +86,12 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
          "ifconfig_em0=\"DHCP\"\nIFCONFIG_EM0=\"y\"\n",
          "\xC2\xA0ifconfig_em0\t= x\nIFCONFIG_EM0=\"y\"\n"},
         {"no pairs: the text is only normalised", "a=1\r\nb=2", {}, "a=1\nb=2\n", "a=1\r\nb=2"},
+        {"settings replaced in place keep the blank lines after them",
+         "hostname=\"h\"\nifconfig_em0=\"DHCP\"\ndefaultrouter=\"10.0.0.1\"\n\n",
+         {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.255.255.0"}, {"defaultrouter", "10.0.0.254"}},
+         "hostname=\"h\"\nifconfig_em0=\"inet 10.0.0.5 netmask 255.255.255.0\"\n"
+         "defaultrouter=\"10.0.0.254\"\n\n",
+         "hostname=\"h\"\nifconfig_em0=\"DHCP\"\ndefaultrouter=\"10.0.0.1\"\n\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -343,9 +349,20 @@ TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
          "ifconfig_em0='inet 10.0.0.5' note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=\"DHCP\" note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=\nnote=x ifconfig_em0=y\n"},
-        {"a comment after it goes with the line",
+        {"a comment after it stays on its line",
          "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+         "ifconfig_em0=\"DHCP\" # set by the installer; keep\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\n" + rest},
+        {"a comment after a value over two lines stays on the last",
+         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\t # WAN "
+         "uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\t # WAN uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a comment after a line replaced whole stays",
+         "ifconfig_em0=DHCP;ifconfig_em0='inet 10.0.0.5';# uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\" # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a spaced setting keeps its comment",
+         "ifconfig_em0 = 'inet 10.0.0.5'  # uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"  # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
         {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
          "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",
          "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\n"},
@@ -389,7 +406,8 @@ TEST(RcConfRewrite, AQuoteLeftOpenRefusesTheChange) {
 TEST(RcConfRewrite, RewritesTextAlone) {
     EXPECT_EQ(rewritten("", {}), "\n");
     EXPECT_EQ(rewritten("\n", {}), "\n");
-    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n");  // a final blank line goes
+    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n\n");
+    EXPECT_EQ(rewritten("a=1\n\n\n", {{"b", "2"}}), "a=1\n\n\nb=\"2\"\n");
     EXPECT_EQ(rewritten("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
     EXPECT_EQ(rewritten("a=\"2\"\nb=1\n", {{"a", "2"}}), "a=\"2\"\nb=1\n");
 }

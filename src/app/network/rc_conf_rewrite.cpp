@@ -42,6 +42,25 @@ std::optional<std::size_t> last_assignment(const std::vector<std::string>& lines
     return std::nullopt;
 }
 
+// What follows a replaced assignment on its line when it is a comment: it
+// stays behind the new one.
+std::string comment_in(std::string_view rest) {
+    const std::size_t start = rest.find_first_not_of(" \t");
+    return start != std::string_view::npos && rest[start] == '#' ? std::string(rest)
+                                                                 : std::string();
+}
+
+// The comment that begins at `column` of the line, with the blanks before
+// it (one when there are none: it must stay a comment).
+std::string comment_from(const std::string& line, std::size_t column) {
+    if (column == std::string::npos) return {};
+    std::size_t from = column;
+    while (from > 0 && (line[from - 1] == ' ' || line[from - 1] == '\t')) --from;
+    std::string comment(from == column ? 1 : 0, ' ');
+    comment.append(line, from);
+    return comment;
+}
+
 // A link at rc.conf's name is written through, as /bin/sh reads through it:
 // replacing the link itself would leave the real file unchanged.
 std::string file_behind(const std::string& path) {
@@ -96,26 +115,35 @@ Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const 
             const std::size_t first = *last;
             const WordEnd word = command_word_end(lines, first);
             const std::string rest = lines[word.line].substr(word.column);
-            // A line that goes on with other settings or commands after the
-            // assignment keeps them: only the assignment is replaced (unless
-            // they set the key again, which would undo the change).
-            const bool keep_rest = is_assignment_to(lines[first], key) &&
-                                   holds_more_than_a_comment(rest) && !assigns_again(rest, key);
-            if (lines[first] == setting || (keep_rest && lines[first] == setting + rest)) break;
-            // Otherwise the line is replaced, together with the lines its
-            // value continues on.
-            const std::size_t end = keep_rest ? word.line : setting_end_line(lines, first);
-            lines[first] = keep_rest ? setting + rest : setting;
+            const bool assignment = is_assignment_to(lines[first], key);
+            std::size_t end = word.line;
+            std::string line;
+            if (assignment && !holds_more_than_a_comment(rest)) {
+                line = setting + comment_in(rest);
+            } else if (assignment && !assigns_again(rest, key)) {
+                // Other settings or commands after the assignment stay
+                // (unless they set the key again, which would undo the
+                // change).
+                line = setting + rest;
+            } else {
+                // The line is replaced whole, together with the lines its
+                // value continues on.
+                end = setting_end_line(lines, first);
+                line = setting + comment_from(lines[end], sh.comment[end]);
+            }
+            if (end == first && lines[first] == line) break;
+            lines[first] = line;
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
                         lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
         }
     }
+    // Every line keeps its line feed; an empty text becomes one blank line.
+    if (lines.empty()) lines.emplace_back();
     std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += '\n';
-        out += lines[i];
+    for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
     }
-    if (out.empty() || out.back() != '\n') out += '\n';
     return out;
 }
 

@@ -18,14 +18,15 @@ using RcPairs = std::vector<std::pair<std::string, std::string>>;
 // The text with each pair set, in order: the last assignment of the key (the
 // one /bin/sh keeps) becomes key="value", together with the lines its value
 // continues on, or the line is appended. Other settings or commands after
-// the assignment on its line stay; a comment there goes. Only lines where
-// /bin/sh begins a command are assignments: a line inside another setting's
-// quoted value is left alone. Comments, blank lines and other settings stay;
-// a carriage return before a line feed is dropped unless a backslash comes
-// before it (the shell reads that pair as an escaped character, and without
-// the return the backslash would join the next line); the text ends with a
-// line feed. `Message` kOpenQuoteText when the text leaves a quote open (no
-// line's end is known then). Pairs must have passed the checks.
+// the assignment on its line stay, and so does a comment there. Only lines
+// where /bin/sh begins a command are assignments: a line inside another
+// setting's quoted value or a here-document is left alone. Comments, blank
+// lines and other settings stay, every line with its line feed; a carriage
+// return before a line feed is dropped unless a backslash comes before it
+// (the shell reads that pair as an escaped character, and without the return
+// the backslash would join the next line); the text ends with a line feed.
+// `Message` kOpenQuoteText when the text leaves a quote open (no line's end
+// is known then). Pairs must have passed the checks.
 inline constexpr std::string_view kOpenQuoteText =
     "rc.conf has an unterminated quote or substitution; not changed";
 Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs);
