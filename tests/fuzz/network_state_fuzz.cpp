@@ -1,7 +1,8 @@
 // Any bytes as ifconfig, netstat, rc.conf and resolv.conf text at once (as the
 // reader gets them: decoded with U+FFFD for invalid sequences): the overview
 // is built without crashing, and rewriting rc.conf sets the one key and keeps
-// the rest.
+// the rest, or is refused for a reason the text shows.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -46,12 +47,57 @@ std::vector<std::string> sh_lines_of(std::string_view text) {
     return {views.begin(), views.end()};
 }
 
+// The lines as the rewrite reads them: a carriage return before a line feed
+// goes unless a backslash comes before it.
+std::vector<std::string> rewrite_lines_of(std::string_view text) {
+    std::vector<std::string> lines = sh_lines_of(text);
+    for (std::string& line : lines) {
+        if (line.ends_with('\r') && !line.substr(0, line.size() - 1).ends_with('\\')) {
+            line.pop_back();
+        }
+    }
+    return lines;
+}
+
+// The last line that begins a command and whose trimmed text before its
+// first "=" is the key.
+std::optional<std::size_t> last_setting(const std::vector<std::string>& lines,
+                                        const tarnwick::app::ShLines& sh) {
+    std::optional<std::size_t> last;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = tarnwick::trim(lines[i]);
+        const std::size_t eq = line.find('=');
+        if (!sh.starts_command[i] || line.starts_with("#") || eq == std::string_view::npos) {
+            continue;
+        }
+        if (tarnwick::trim(line.substr(0, eq)) == kKey) last = i;
+    }
+    return last;
+}
+
+// A refusal for the key is only where the shell may take it from elsewhere:
+// the text is not whole, uses the key beyond assignments that begin a line,
+// or its last setting line is no such assignment (a spaced "key = value").
+void check_refusal(const std::string& text) {
+    using namespace tarnwick::app;
+    const std::vector<std::string> lines = rewrite_lines_of(text);
+    const ShLines sh = read_sh_lines(lines);
+    const std::vector<VarUseAt> uses = variable_uses(lines, kKey);
+    const bool beyond = std::any_of(uses.begin(), uses.end(),
+                                    [](const VarUseAt& u) { return u.use != VarUse::LineStart; });
+    const std::optional<std::size_t> last = last_setting(lines, sh);
+    const bool assigns_last = !last || std::find(uses.begin(), uses.end(),
+                                                 VarUseAt{*last, VarUse::LineStart}) != uses.end();
+    if (!sh.unbalanced && !beyond && assigns_last) std::abort();
+}
+
 // The rewritten text sets the key for /bin/sh: its line is the last command
-// assigning the key and stands alone (the next line begins a command of its
-// own) unless it keeps what followed the old assignment on its line; every
-// other line (or kept tail) comes from the old text in its order, blank lines
-// aside, and begins a command exactly when it did there (the line after the
-// setting may begin one now). A text that leaves a quote open is refused.
+// assigning the key and the key's last use, and stands alone (the next line
+// begins a command of its own) unless it keeps what followed the old
+// assignment on its line, a comment included; every other line (or kept
+// tail) comes from the old text in its order, blank lines aside, and begins
+// a command exactly when it did there (the line after the setting may begin
+// one now). A text that leaves a quote open is refused.
 void check_rewrite(const std::string& text) {
     using namespace tarnwick::app;
     const std::string setting = std::string(kKey) + "=\"" + kValue + "\"";
@@ -59,27 +105,29 @@ void check_rewrite(const std::string& text) {
     const ShLines sh_before = read_sh_lines(before);
     const auto rewritten = rewrite_rc_conf_text(text, {{kKey, kValue}});
     if (!rewritten) {
-        if (!sh_before.ends_open) std::abort();
+        const std::string& why = rewritten.error().text;
+        if (why == kOpenQuoteText) {
+            if (!sh_before.ends_open) std::abort();
+        } else if (why == unsure_setting_text(kKey)) {
+            check_refusal(text);
+        } else {
+            std::abort();
+        }
         return;
     }
     if (rewritten->empty() || rewritten->back() != '\n') std::abort();
     const std::vector<std::string> after = sh_lines_of(*rewritten);
     const ShLines sh = read_sh_lines(after);
-    if (sh.ends_open) std::abort();
-    std::optional<std::size_t> last;
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        const std::string_view line = tarnwick::trim(after[i]);
-        const std::size_t eq = line.find('=');
-        if (!sh.starts_command[i] || line.starts_with("#") || eq == std::string_view::npos) {
-            continue;
-        }
-        if (tarnwick::trim(line.substr(0, eq)) == kKey) last = i;
-    }
+    if (sh.ends_open || sh.unbalanced) std::abort();
+    const std::optional<std::size_t> last = last_setting(after, sh);
     if (!last || !after[*last].starts_with(setting)) std::abort();
-    const bool kept_tail = after[*last] != setting;
-    if (kept_tail &&
-        !holds_more_than_a_comment(std::string_view(after[*last]).substr(setting.size())))
-        std::abort();
+    const std::vector<VarUseAt> uses = variable_uses(after, kKey);
+    if (uses.empty() || uses.back() != VarUseAt{*last, VarUse::LineStart}) std::abort();
+    const std::string_view tail = std::string_view(after[*last]).substr(setting.size());
+    const bool kept_tail = !tail.empty();
+    const std::size_t tail_start = tail.find_first_not_of(" \t");
+    const bool comment = tail_start != std::string_view::npos && tail[tail_start] == '#';
+    if (kept_tail && !comment && !holds_more_than_a_comment(tail)) std::abort();
     if (!kept_tail && *last + 1 < after.size() && !sh.starts_command[*last + 1]) std::abort();
     // The rewrite drops DOS line endings: compare without them.
     auto bare = [](std::string_view line) {
@@ -90,14 +138,14 @@ void check_rewrite(const std::string& text) {
     for (std::size_t i = 0; i < after.size(); ++i) {
         const std::string& line = after[i];
         if (line == setting || line.empty()) continue;
-        const bool tail = line.starts_with(setting);
+        const bool tail_line = line.starts_with(setting);
         const std::string_view whole = line;
-        const std::string_view wanted = bare(tail ? whole.substr(setting.size()) : whole);
+        const std::string_view wanted = bare(tail_line ? whole.substr(setting.size()) : whole);
         // The line after the setting may begin a command now: the replaced
         // assignment's trailing backslash is gone.
         const bool freed = i > 0 && after[i - 1] == setting && sh.starts_command[i];
         const auto same = [&](std::size_t k) {
-            if (tail) return bare(before[k]).ends_with(wanted);
+            if (tail_line) return bare(before[k]).ends_with(wanted);
             return bare(before[k]) == wanted &&
                    (freed || sh_before.starts_command[k] == sh.starts_command[i]);
         };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
 #include "support/ci_gate.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
@@ -86,6 +88,12 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
          "ifconfig_em0=\"DHCP\"\nIFCONFIG_EM0=\"y\"\n",
          "\xC2\xA0ifconfig_em0\t= x\nIFCONFIG_EM0=\"y\"\n"},
         {"no pairs: the text is only normalised", "a=1\r\nb=2", {}, "a=1\nb=2\n", "a=1\r\nb=2"},
+        {"settings replaced in place keep the blank lines after them",
+         "hostname=\"h\"\nifconfig_em0=\"DHCP\"\ndefaultrouter=\"10.0.0.1\"\n\n",
+         {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.255.255.0"}, {"defaultrouter", "10.0.0.254"}},
+         "hostname=\"h\"\nifconfig_em0=\"inet 10.0.0.5 netmask 255.255.255.0\"\n"
+         "defaultrouter=\"10.0.0.254\"\n\n",
+         "hostname=\"h\"\nifconfig_em0=\"DHCP\"\ndefaultrouter=\"10.0.0.1\"\n\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -343,9 +351,20 @@ TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
          "ifconfig_em0='inet 10.0.0.5' note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=\"DHCP\" note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=\nnote=x ifconfig_em0=y\n"},
-        {"a comment after it goes with the line",
+        {"a comment after it stays on its line",
          "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+         "ifconfig_em0=\"DHCP\" # set by the installer; keep\nsshd_enable=YES\n",
+         "ifconfig_em0=DHCP\n" + rest},
+        {"a comment after a value over two lines stays on the last",
+         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\t # WAN "
+         "uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"\t # WAN uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a comment after a line replaced whole stays",
+         "ifconfig_em0=DHCP;ifconfig_em0='inet 10.0.0.5';# uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\" # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
+        {"a spaced setting keeps its comment",
+         "ifconfig_em0 = 'inet 10.0.0.5'  # uplink\nsshd_enable=YES\n",
+         "ifconfig_em0=\"DHCP\"  # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
         {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
          "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",
          "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\n"},
@@ -386,10 +405,166 @@ TEST(RcConfRewrite, AQuoteLeftOpenRefusesTheChange) {
     }
 }
 
+// Each text is changed only where /bin/sh then reads the new value (and
+// every other variable as before); where the shell might take the key from
+// another line, the change is refused and both files stay as they were.
+TEST(RcConfRewrite, ChangesOnlyWhatTheShellWillRead) {
+    struct Case {
+        const char* name;
+        std::string old_text;
+        std::optional<std::string> new_text;  // nullopt: refused
+    };
+    const std::string key = "ifconfig_em0";
+    const std::string value = "inet 10.0.0.9 netmask 255.255.255.0";
+    const std::string setting = key + "=\"" + value + "\"";
+    const std::vector<std::string> others = {"sshd_enable", "note"};
+    const Case cases[] = {
+        // Where another construct sets, freezes or hides the key.
+        {"set again in a here-document that eval reads",
+         "ifconfig_em0=\"DHCP\"\neval \"$(cat <<EOF\nifconfig_em0='inet 10.0.0.5'\nEOF\n)\"\n",
+         std::nullopt},
+        {"a here-document's body after the setting looks like one",
+         "ifconfig_em0=\"DHCP\"\n: <<-EOF\n\tifconfig_em0=\"inet 10.0.0.5\"\n\tEOF\n",
+         std::nullopt},
+        {"set in a function called after the setting",
+         "setup() {\n\tifconfig_em0=\"inet 10.0.0.5\"\n}\nifconfig_em0=\"DHCP\"\nsetup\n",
+         std::nullopt},
+        {"set in an if block",
+         "ifconfig_em0=\"DHCP\"\nif [ -n \"$never\" ]; then\n"
+         "\tifconfig_em0=\"inet 10.0.0.5\"\nfi\n",
+         std::nullopt},
+        {"made read-only", "readonly ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", std::nullopt},
+        {"set by eval", "ifconfig_em0=\"DHCP\"\neval \"ifconfig_em0='inet 10.0.0.5'\"\n",
+         std::nullopt},
+        {"in front of a command word", "ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=DHCP true\n",
+         std::nullopt},
+        {"in a pipeline", "ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=DHCP | :\n", std::nullopt},
+        {"set conditionally on a later line",
+         "ifconfig_em0=\"DHCP\"\n[ -e /nonexistent ] || ifconfig_em0=\"inet 10.0.0.5\"\n",
+         std::nullopt},
+        {"a later line that an open list continues",
+         "ifconfig_em0=\"inet 10.0.0.5\"\nfalse &&\nifconfig_em0=DHCP\n", std::nullopt},
+        {"set twice on a line with another command between",
+         "ifconfig_em0=DHCP; sshd_enable=YES; ifconfig_em0=x\n", std::nullopt},
+        {"an unterminated here-document at the end", "sshd_enable=YES\n: <<EOF\nnote=in the body\n",
+         std::nullopt},
+        // Where nothing else can set it: changed, every other byte kept.
+        {"a here-document with quotes, and one stripped of tabs",
+         ": <<'A'; : <<-\"B\"\nit's $(\nA\n\tdon't\n\tB\nifconfig_em0=\"DHCP\" # here\n",
+         ": <<'A'; : <<-\"B\"\nit's $(\nA\n\tdon't\n\tB\n" + setting + " # here\n"},
+        {"a function and a case that leave it alone",
+         "f() {\n\tnote=\"$1\"\n}\ncase \"$x\" in\na|b) note=1 ;;\n(*) f 2 ;;\nesac\n"
+         "ifconfig_em0=DHCP\n",
+         "f() {\n\tnote=\"$1\"\n}\ncase \"$x\" in\na|b) note=1 ;;\n(*) f 2 ;;\nesac\n" + setting +
+             "\n"},
+        {"a conditional setting before the one replaced",
+         "[ -n \"$x\" ] && ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=\"DHCP\"\n",
+         "[ -n \"$x\" ] && ifconfig_em0=\"inet 10.0.0.5\"\n" + setting + "\n"},
+        {"appended after a closed here-document",
+         "sshd_enable=YES\ncat >/dev/null <<EOF\nifconfig_em0_ipv6=x\nEOF\n",
+         "sshd_enable=YES\ncat >/dev/null <<EOF\nifconfig_em0_ipv6=x\nEOF\n" + setting + "\n"},
+    };
+    const std::string backup = "old backup\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        const NetPaths paths = scratch_paths(dir);
+        dir.write("etc/rc.conf", c.old_text);
+        dir.write("etc/rc.conf.tarnwick.bak", backup);
+        auto written = write_rc_conf(paths, {{key, value}});
+        if (!c.new_text) {
+            EXPECT_FALSE(written) << dir.read("etc/rc.conf");
+            if (written) continue;
+            EXPECT_EQ(written.error(), NetError::message(unsure_setting_text(key)));
+            EXPECT_EQ(net_error_text(written.error()),
+                      "rc.conf sets ifconfig_em0 in a way that cannot be changed safely; not "
+                      "changed");
+            EXPECT_EQ(dir.read("etc/rc.conf"), c.old_text);
+            EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), backup);
+            EXPECT_EQ(test::names_in(dir.file("etc")),
+                      (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
+            continue;
+        }
+        EXPECT_TRUE(written) << net_error_text(written.error());
+        if (!written) continue;
+        const std::string text = dir.read("etc/rc.conf");
+        EXPECT_EQ(text, *c.new_text);
+        EXPECT_EQ(sh_values(text, {key}), key + "=" + value + "\n");
+        EXPECT_EQ(sh_values(text, others), sh_values(c.old_text, others));
+    }
+}
+
+// A recorded rc.conf, as it is and written the way people keep theirs
+// (comments, blank lines, a value over two lines, DOS line endings):
+// freezing an interface changes its lines alone.
+TEST(RcConfRewrite, ChangesRecordedFilesInPlace) {
+    const std::string recorded =
+        test::read_file(std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/rc.conf/freebsd14-router");
+    const RcPairs pairs = {{"ifconfig_em0", "inet 192.0.2.20 netmask 255.255.255.0"},
+                           {"defaultrouter", "192.0.2.254"},
+                           {"ifconfig_em0_ipv6", "inet6 2001:db8:1::20 prefixlen 64"},
+                           {"ipv6_defaultrouter", "fe80::2%em0"}};
+    // The recorded text with each setting of the pairs replaced.
+    std::string expected = recorded;
+    const auto replace = [](std::string& text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace(expected, "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"",
+            "ifconfig_em0=\"inet 192.0.2.20 netmask 255.255.255.0\"");
+    replace(expected, "defaultrouter=\"192.0.2.1\"", "defaultrouter=\"192.0.2.254\"");
+    replace(expected, "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"",
+            "ifconfig_em0_ipv6=\"inet6 2001:db8:1::20 prefixlen 64\"");
+    replace(expected, "ipv6_defaultrouter=\"fe80::1%em0\"", "ipv6_defaultrouter=\"fe80::2%em0\"");
+    EXPECT_EQ(rewritten(recorded, pairs), expected);
+
+    std::string kept = recorded;
+    replace(kept, "keymap=\"us.kbd\"\n", "keymap=\"us.kbd\"\n\n# Network\n");
+    replace(
+        kept, "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"",
+        "ifconfig_em0=\"inet 192.0.2.10 \\\n    netmask 255.255.255.0\"  # uplink, set by hand");
+    replace(kept, "defaultrouter=\"192.0.2.1\"\n", "defaultrouter=\"192.0.2.1\"\n\n");
+    kept += "# end\n\n";
+    std::string kept_expected = expected;
+    replace(kept_expected, "keymap=\"us.kbd\"\n", "keymap=\"us.kbd\"\n\n# Network\n");
+    replace(kept_expected, "netmask 255.255.255.0\"",
+            "netmask 255.255.255.0\"  # uplink, set by hand");
+    replace(kept_expected, "defaultrouter=\"192.0.2.254\"\n", "defaultrouter=\"192.0.2.254\"\n\n");
+    kept_expected += "# end\n\n";
+    EXPECT_EQ(rewritten(kept, pairs), kept_expected);
+
+    std::string dos;
+    for (const char ch : kept) {
+        if (ch == '\n') dos += '\r';
+        dos += ch;
+    }
+    EXPECT_EQ(rewritten(dos, pairs), kept_expected);
+
+    // The shell reads the new values and every other setting as before.
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : pairs) keys.push_back(key);
+    std::vector<std::string> others;
+    for (const std::string_view line : split_lines(recorded)) {
+        const std::string name(line.substr(0, line.find('=')));
+        if (line.find('=') != std::string_view::npos && !name.starts_with("#") &&
+            std::find(keys.begin(), keys.end(), name) == keys.end()) {
+            others.push_back(name);
+        }
+    }
+    ASSERT_GT(others.size(), 10u);
+    EXPECT_EQ(sh_values(kept_expected, others), sh_values(recorded, others));
+    EXPECT_EQ(sh_values(kept_expected, keys),
+              "ifconfig_em0=inet 192.0.2.20 netmask 255.255.255.0\ndefaultrouter=192.0.2.254\n"
+              "ifconfig_em0_ipv6=inet6 2001:db8:1::20 prefixlen 64\n"
+              "ipv6_defaultrouter=fe80::2%em0\n");
+}
+
 TEST(RcConfRewrite, RewritesTextAlone) {
     EXPECT_EQ(rewritten("", {}), "\n");
     EXPECT_EQ(rewritten("\n", {}), "\n");
-    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n");  // a final blank line goes
+    EXPECT_EQ(rewritten("a=1\n\n", {{"a", "2"}}), "a=\"2\"\n\n");
+    EXPECT_EQ(rewritten("a=1\n\n\n", {{"b", "2"}}), "a=1\n\n\nb=\"2\"\n");
     EXPECT_EQ(rewritten("a=1", {{"b", "2"}}), "a=1\nb=\"2\"\n");
     EXPECT_EQ(rewritten("a=\"2\"\nb=1\n", {{"a", "2"}}), "a=\"2\"\nb=1\n");
 }

@@ -17,13 +17,14 @@ std::vector<std::string> lines_of(std::string_view text) {
 }
 
 // One letter per line: "S" begins a command, "-" continues one; then
-// " open" or " continued" for how the text ends.
+// " open", " continued" or " unbalanced" for how the text ends.
 std::string shape(std::string_view text) {
     const ShLines sh = read_sh_lines(lines_of(text));
     std::string out;
     for (const bool starts : sh.starts_command) out += starts ? 'S' : '-';
     if (sh.ends_open) out += " open";
     if (sh.ends_continued) out += " continued";
+    if (sh.unbalanced) out += " unbalanced";
     return out;
 }
 
@@ -31,16 +32,17 @@ TEST(ShLines, FindsWhereCommandsBegin) {
     const std::pair<const char*, const char*> cases[] = {
         {"a=1\nb=2\n", "SS"},
         {"a=\"x\ny\"\nb=2\n", "S-S"},
-        {"a='x\\'\nb=2\n", "SS"},                  // no escape in single quotes
-        {"a=\"x\\\"\ny\"\nb=2\n", "S-S"},          // an escaped double quote
-        {"a=x\\\ny\nb=2\n", "S-S"},                // a continued line
-        {"a=x\\\\\nb=2\n", "SS"},                  // an escaped backslash
-        {"# it's \\\nb=2\n", "SS"},                // a comment: no quote, no continuation
-        {"a=x#'\nb'\nc=1\n", "S-S"},               // "#" inside a word is no comment
-        {"a=\\\n#'\nb'\nc=1\n", "S--S"},           // nor where a continued word goes on
-        {"a=1 \\\n# it's\nb=2\n", "S-S"},          // but after a blank it is one
-        {"a=\"$(echo \")\nx\")\"\nc=1\n", "S-S"},  // quotes inside a substitution
-        {"a=$(f (x)\n)\nb=1\n", "S-S"},            // nested parentheses
+        {"a='x\\'\nb=2\n", "SS"},                   // no escape in single quotes
+        {"a=\"x\\\"\ny\"\nb=2\n", "S-S"},           // an escaped double quote
+        {"a=x\\\ny\nb=2\n", "S-S"},                 // a continued line
+        {"a=x\\\\\nb=2\n", "SS"},                   // an escaped backslash
+        {"# it's \\\nb=2\n", "SS"},                 // a comment: no quote, no continuation
+        {"a=x#'\nb'\nc=1\n", "S-S"},                // "#" inside a word is no comment
+        {"a=\\\n#'\nb'\nc=1\n", "S--S"},            // nor where a continued word goes on
+        {"a=1 \\\n# it's\nb=2\n", "S-S"},           // but after a blank it is one
+        {"a=\"$(echo \")\nx\")\"\nc=1\n", "S-S"},   // quotes inside a substitution
+        {"a=$( (f x)\n)\nb=1\n", "S-S"},            // nested parentheses
+        {"a=$(f (x)\n)\nb=1\n", "S-S unbalanced"},  // no function there: nested all the same
         {"a=`echo \"\n\"`\nb=1\n", "S-S"},
         {"a=\"`\n#`\"\nb=1\n", "S-S"},      // no comment inside `...`
         {"a=`echo '`'\nb=1\n", "S- open"},  // nor a quote: the second backquote ends it
@@ -51,6 +53,29 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"a=\"$(x\n", "S open"},
         {"a=x \\\n", "S continued"},
         {"", ""},
+        // Here-documents: the body begins on the line after the command's
+        // line and ends at its delimiter; its lines begin nothing.
+        {": <<EOF\na'\nEOF\nb=1\n", "S--S"},
+        {": <<-'EOF'\n\tx\n\tEOF\nb=1\n", "S--S"},
+        {": <<\\EOF\n$(\nEOF\nb=1\n", "S--S"},          // quoted: nothing expands
+        {": <<EOF\n$(\nEOF\n)\nEOF\nb=1\n", "S----S"},  // a substitution hides a delimiter
+        {": <<EOF\nx\\\nEOF\nEOF\nb=1\n", "S---S"},     // and so does a joined line
+        {": <<\"A\" <<B\na'\nA\nb\"\nB\nc=1\n", "S----S"},
+        {"cat <<EOF; b='\n'\nbody\nEOF\nd=1\n", "S---S"},
+        {"x=$(cat <<EOF\n)\nEOF\n)\nb=1\n", "S---S"},
+        {": <<EOF\r\nx\r\nEOF\r\nb=1\r\n", "S--S"},  // DOS line endings
+        {": <<EOF\nx\n", "S- unbalanced"},
+        {"x=$(cat <<EOF)\nb\nEOF\n", "SSS unbalanced"},
+        {": $((1<<2))\nb=1\n", "SS"},
+        // Compound commands and functions.
+        {"case $x in\n(a|b) c=$(echo) ;;\n*) esac\nf() { :; }\n", "SSSS"},
+        {"a=$(case x in y) echo;; esac)\nb=1\n", "SS"},
+        {"if true; then\n", "S unbalanced"},
+        {"f() {\n", "S unbalanced"},
+        {"for a in x\ndo\n", "SS unbalanced"},
+        {"}\n", "S unbalanced"},
+        {"a=1 &&\n", "S unbalanced"},
+        {"a=1 >\n", "S unbalanced"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(shape(text), expected) << text;
@@ -111,6 +136,70 @@ TEST(ShLines, FindsTheKeyAssignedAgainOnTheLine) {
     };
     for (const auto& [rest, expected] : cases) {
         EXPECT_EQ(assigns_again(rest, "a"), expected) << rest;
+    }
+}
+
+// Each use of "a" as "<line><kind>": L begins a line's command, I later in
+// a list, U unsure.
+std::string uses_of_a(std::string_view text) {
+    std::string out;
+    for (const VarUseAt& use : variable_uses(lines_of(text), "a")) {
+        if (!out.empty()) out += ' ';
+        out += std::to_string(use.line);
+        out += use.use == VarUse::LineStart ? 'L' : use.use == VarUse::InList ? 'I' : 'U';
+    }
+    return out;
+}
+
+TEST(ShLines, FindsEveryUseOfAVariable) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a=1\n  a=2 b=3; a=4 && a=5 || x\n", "0L 1L 1I 1I"},
+        {"b=1 a=2\n! a=3\nx &&\na=4\n", "0I 1I 3I"},
+        {"a=\"x\ny\" a=2\n", "0L 1I"},
+        {"a=1 cmd\ncmd a=1\na=1 :\n", "0U 1U 2U"},
+        {"readonly 'a'\nexport a\nunset a\nread -r a\ngetopts x a\nlocal a\nsetvar a 1\n",
+         "0U 1U 2U 3U 4U 5U 6U"},
+        {"eval \"x; a=1\"\necho a\neval '$a=1'\n", "0U 1U 2U"},
+        {"echo ab ba a_b \"$a\" ${a} ${#a} $((a)) `echo a`\n", ""},
+        {"a=1 | b\nb | a=1\na=1 &\na=1 && b &\n", "0U 1U 2U 3U"},
+        {"{ a=1; }\n(a=1)\nif a=1; then a=2; fi\nwhile :; do a=1; done\n", "0U 1U 2U 2U 3U"},
+        {"for a in x; do :; done\ncase a in a) a=1;; esac\n", "0U 1U"},
+        {"f() a=1\nf() {\n  a=1\n}\nf\n", "0U 2U"},
+        // Expansions that assign; quotes only go, so eval would see the third.
+        {": ${a=1} \"${a:=2}\" '${a=3}' ${a-4} ${ab=5}\n", "0U 0U 0U"},
+        {": $((a=1)) $((a += 2)) $(((a)<<=1)) $((a == 1)) $((ab=1))\n", "0U 0U"},
+        {"x=$(a=1) y=`a=1` z=\"a=1\" # a=1\n", ""},
+        {": <<EOF\na=1\nb=$a\n${a:=2}\nEOF\n", "1U 3U"},
+        {": <<'EOF'\nx\nEOF\na=1\n", "3L"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(uses_of_a(text), expected) << text;
+    }
+}
+
+TEST(ShLines, TellsWhatAReplacedLineWouldLose) {
+    const std::pair<const char*, bool> assigns[] = {
+        {"; a=2", true},
+        {"; a=\"x\ny\" && a=3 # c", true},
+        {"", true},
+        {"; b=2", false},
+        {"; a=2 cmd", false},
+        {"; a=2 &&", false},
+        {"; a=2 <<EOF", false},
+        {"; a=2 | a=3", false},
+        {"; { a=2; }", false},
+        {"; a=$(x", false},
+    };
+    for (const auto& [text, expected] : assigns) {
+        EXPECT_EQ(only_assigns(lines_of(text), "a"), expected) << text;
+    }
+    const std::pair<const char*, bool> commands[] = {
+        {"a = 'x'", true},     {"a = x ;", true},   {"a = x # c; d", true}, {"a = x; b", false},
+        {"a = x && b", false}, {"a = x >f", false}, {"a = x <<EOF", false}, {"{ a = x; }", false},
+        {"a = x &", false},    {"a = 'x", false},
+    };
+    for (const auto& [text, expected] : commands) {
+        EXPECT_EQ(one_plain_command(lines_of(text)), expected) << text;
     }
 }
 

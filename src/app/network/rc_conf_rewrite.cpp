@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -42,6 +43,40 @@ std::optional<std::size_t> last_assignment(const std::vector<std::string>& lines
     return std::nullopt;
 }
 
+bool any_unsure(const std::vector<VarUseAt>& uses) {
+    return std::any_of(uses.begin(), uses.end(),
+                       [](const VarUseAt& u) { return u.use == VarUse::Unsure; });
+}
+
+// Whether /bin/sh is sure to keep the setting on line `at`: it is the last
+// use of the key, nothing else may set, freeze or hide the key, and the text
+// is whole around it.
+bool keeps_setting(const std::vector<std::string>& lines, std::string_view key, std::size_t at) {
+    const ShLines sh = read_sh_lines(lines);
+    const std::vector<VarUseAt> uses = variable_uses(lines, key);
+    return !sh.ends_open && !sh.unbalanced && !any_unsure(uses) && !uses.empty() &&
+           uses.back() == VarUseAt{at, VarUse::LineStart};
+}
+
+// What follows a replaced assignment on its line when it is a comment: it
+// stays behind the new one.
+std::string comment_in(std::string_view rest) {
+    const std::size_t start = rest.find_first_not_of(" \t");
+    return start != std::string_view::npos && rest[start] == '#' ? std::string(rest)
+                                                                 : std::string();
+}
+
+// The comment that begins at `column` of the line, with the blanks before
+// it (one when there are none: it must stay a comment).
+std::string comment_from(const std::string& line, std::size_t column) {
+    if (column == std::string::npos) return {};
+    std::size_t from = column;
+    while (from > 0 && (line[from - 1] == ' ' || line[from - 1] == '\t')) --from;
+    std::string comment(from == column ? 1 : 0, ' ');
+    comment.append(line, from);
+    return comment;
+}
+
 // A link at rc.conf's name is written through, as /bin/sh reads through it:
 // replacing the link itself would leave the real file unchanged.
 std::string file_behind(const std::string& path) {
@@ -73,49 +108,92 @@ std::vector<std::string> rc_conf_lines(std::string_view text) {
     return lines;
 }
 
+// Sets the key in the lines: see rewrite_rc_conf_text.
+Result<void, NetError> set_in_lines(std::vector<std::string>& lines, const std::string& key,
+                                    const std::string& setting) {
+    const auto unsure = [&key] { return fail(NetError::message(unsure_setting_text(key))); };
+    const auto open = [] { return fail(NetError::message(std::string(kOpenQuoteText))); };
+    {
+        // Where a quote never closes, no line's extent is known: any change
+        // could swallow the lines after it. The line to replace is certain
+        // only when nothing else can set, freeze or hide the key, and when
+        // the text is whole (an appended line must not land in a
+        // here-document or a compound command); the same holds for the
+        // result.
+        const ShLines sh = read_sh_lines(lines);
+        if (sh.ends_open) return open();
+        if (sh.unbalanced || any_unsure(variable_uses(lines, key))) return unsure();
+    }
+    std::size_t at = 0;
+    // Until the setting is the last assignment of the key: a line that only
+    // continued the replaced one may begin a command of its own now.
+    while (true) {
+        const ShLines sh = read_sh_lines(lines);
+        if (sh.ends_open) return open();
+        const std::optional<std::size_t> last = last_assignment(lines, sh, key);
+        if (!last) {
+            // A blank line ends a last line that a backslash continues.
+            if (sh.ends_continued) lines.emplace_back();
+            lines.push_back(setting);
+            at = lines.size() - 1;
+            break;
+        }
+        const std::size_t first = *last;
+        const WordEnd word = command_word_end(lines, first);
+        const std::string rest = lines[word.line].substr(word.column);
+        const bool assignment = is_assignment_to(lines[first], key);
+        std::size_t end = word.line;
+        std::string line;
+        if (assignment && !holds_more_than_a_comment(rest)) {
+            line = setting + comment_in(rest);
+        } else if (assignment && !assigns_again(rest, key)) {
+            // Other settings or commands after the assignment stay.
+            line = setting + rest;
+        } else {
+            // The line is replaced whole, together with the lines its value
+            // continues on: only when that loses nothing but the key's own
+            // assignments, or the one command a spaced "key = value" is.
+            end = setting_end_line(lines, first);
+            std::vector<std::string> lost(
+                lines.begin() + static_cast<std::ptrdiff_t>(assignment ? word.line + 1 : first),
+                lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
+            if (assignment) lost.insert(lost.begin(), rest);
+            if (assignment ? !only_assigns(lost, key) : !one_plain_command(lost)) return unsure();
+            line = setting + comment_from(lines[end], sh.comment[end]);
+        }
+        if (end == first && lines[first] == line) {
+            at = first;
+            break;
+        }
+        lines[first] = line;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+                    lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
+    }
+    if (!keeps_setting(lines, key, at)) return unsure();
+    return {};
+}
+
 }  // namespace
+
+std::string unsure_setting_text(std::string_view key) {
+    return "rc.conf sets " + std::string(key) +
+           " in a way that cannot be changed safely; not changed";
+}
 
 Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs) {
     std::vector<std::string> lines = rc_conf_lines(text);
     for (const auto& [key, value] : pairs) {
-        const std::string setting = key + "=\"" + value + "\"";
-        // Until the setting is the last assignment of the key: a line that
-        // only continued the replaced one may begin a command of its own now.
-        while (true) {
-            const ShLines sh = read_sh_lines(lines);
-            // Where a quote never closes, no line's extent is known: any
-            // change could swallow the lines after it.
-            if (sh.ends_open) return fail(NetError::message(std::string(kOpenQuoteText)));
-            const std::optional<std::size_t> last = last_assignment(lines, sh, key);
-            if (!last) {
-                // A blank line ends a last line that a backslash continues.
-                if (sh.ends_continued) lines.emplace_back();
-                lines.push_back(setting);
-                break;
-            }
-            const std::size_t first = *last;
-            const WordEnd word = command_word_end(lines, first);
-            const std::string rest = lines[word.line].substr(word.column);
-            // A line that goes on with other settings or commands after the
-            // assignment keeps them: only the assignment is replaced (unless
-            // they set the key again, which would undo the change).
-            const bool keep_rest = is_assignment_to(lines[first], key) &&
-                                   holds_more_than_a_comment(rest) && !assigns_again(rest, key);
-            if (lines[first] == setting || (keep_rest && lines[first] == setting + rest)) break;
-            // Otherwise the line is replaced, together with the lines its
-            // value continues on.
-            const std::size_t end = keep_rest ? word.line : setting_end_line(lines, first);
-            lines[first] = keep_rest ? setting + rest : setting;
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
-                        lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
+        if (auto set = set_in_lines(lines, key, key + "=\"" + value + "\""); !set) {
+            return fail(std::move(set.error()));
         }
     }
+    // Every line keeps its line feed; an empty text becomes one blank line.
+    if (lines.empty()) lines.emplace_back();
     std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += '\n';
-        out += lines[i];
+    for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
     }
-    if (out.empty() || out.back() != '\n') out += '\n';
     return out;
 }
 
