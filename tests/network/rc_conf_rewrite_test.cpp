@@ -351,9 +351,9 @@ TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
          "ifconfig_em0='inet 10.0.0.5' note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=\"DHCP\" note=\"x ifconfig_em0=y\"\n",
          "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=\nnote=x ifconfig_em0=y\n"},
-        {"a comment after it stays on its line",
+        {"a comment after it stays on its line, and so does its indentation",
          "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\" # set by the installer; keep\nsshd_enable=YES\n",
+         "  ifconfig_em0=\"DHCP\" # set by the installer; keep\nsshd_enable=YES\n",
          "ifconfig_em0=DHCP\n" + rest},
         {"a comment after a value over two lines stays on the last",
          "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\t # WAN "

@@ -142,13 +142,16 @@ Result<void, NetError> set_in_lines(std::vector<std::string>& lines, const std::
         const WordEnd word = command_word_end(lines, first);
         const std::string rest = lines[word.line].substr(word.column);
         const bool assignment = is_assignment_to(lines[first], key);
+        // The blanks that indent the assignment are not part of it: they stay.
+        const std::string indent =
+            assignment ? lines[first].substr(0, lines[first].find_first_not_of(" \t")) : "";
         std::size_t end = word.line;
-        std::string line;
+        std::string line = indent;
         if (assignment && !holds_more_than_a_comment(rest)) {
-            line = setting + comment_in(rest);
+            line += setting + comment_in(rest);
         } else if (assignment && !assigns_again(rest, key)) {
             // Other settings or commands after the assignment stay.
-            line = setting + rest;
+            line += setting + rest;
         } else {
             // The line is replaced whole, together with the lines its value
             // continues on: only when that loses nothing but the key's own
@@ -159,7 +162,7 @@ Result<void, NetError> set_in_lines(std::vector<std::string>& lines, const std::
                 lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
             if (assignment) lost.insert(lost.begin(), rest);
             if (assignment ? !only_assigns(lost, key) : !one_plain_command(lost)) return unsure();
-            line = setting + comment_from(lines[end], sh.comment[end]);
+            line += setting + comment_from(lines[end], sh.comment[end]);
         }
         if (end == first && lines[first] == line) {
             at = first;
