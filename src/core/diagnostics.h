@@ -46,4 +46,8 @@ std::string diagnostics_subtitle(std::string_view translated_subtitle, std::size
 // catalog. Never fails.
 DiagnosticsModel diagnostics_model(const Catalog& catalog);
 
+// What a screen calls for a fresh snapshot each time F1 opens the view: the
+// session binds diagnostics_model to its catalog, tests pass their own.
+using DiagnosticsProvider = std::function<DiagnosticsModel()>;
+
 }  // namespace tarnwick

@@ -12,11 +12,11 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "core/text.h"
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
+#include "support/wait_for.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -198,17 +198,15 @@ namespace {
 
 // True once no process with this id runs any more (gone, or a zombie that
 // nobody but init will reap).
-bool process_gone(pid_t pid, std::chrono::seconds within = std::chrono::seconds(20)) {
-    const auto until = std::chrono::steady_clock::now() + within;
-    while (std::chrono::steady_clock::now() < until) {
-        const std::string stat = test::read_file("/proc/" + std::to_string(pid) + "/stat");
-        const auto paren = stat.rfind(')');
-        if (stat.empty() || (paren != std::string::npos && stat.substr(paren + 2, 1) == "Z")) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+bool process_gone(pid_t pid) {
+    const std::string stat_path = "/proc/" + std::to_string(pid) + "/stat";
+    return test::wait_for(
+        [&] {
+            const std::string stat = test::read_file(stat_path);
+            const auto paren = stat.rfind(')');
+            return stat.empty() || (paren != std::string::npos && stat.substr(paren + 2, 1) == "Z");
+        },
+        std::chrono::seconds(20));
 }
 
 // A command still running at its limit is killed with everything it started
@@ -330,13 +328,9 @@ TEST(CommandSet, EndingTheSetStopsWhatStillRuns) {
         CommandSet set;
         (void)set.start("sh", {"-c", "echo $$ > " + pid_file + ".tmp; mv " + pid_file + ".tmp " +
                                          pid_file + "; exec sleep 600"});
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (test::read_file(pid_file).empty() && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        const std::string text = test::read_file(pid_file);
-        ASSERT_FALSE(text.empty());
-        pid = static_cast<pid_t>(std::stol(text));
+        ASSERT_TRUE(test::wait_for([&] { return !test::read_file(pid_file).empty(); },
+                                   std::chrono::seconds(20)));
+        pid = static_cast<pid_t>(std::stol(test::read_file(pid_file)));
     }
     EXPECT_TRUE(process_gone(pid));
 }

@@ -16,10 +16,10 @@
 #include <regex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "session/console_sandbox.h"
+#include "support/wait_for.h"
 
 namespace fs = std::filesystem;
 using tarnwick::test::ConsoleSession;
@@ -380,11 +380,9 @@ protected:
 
     // The whole content of a file once it has some (empty at the deadline).
     static std::string wait_for_file(const fs::path& path) {
-        for (int i = 0; i < 1000; ++i) {
-            if (std::string text = read_file(path); !text.empty()) return text;
-            std::this_thread::sleep_for(20ms);
-        }
-        return {};
+        std::string text;
+        (void)tarnwick::test::wait_for([&] { return !(text = read_file(path)).empty(); }, 20s);
+        return text;  // empty at the deadline: the caller's check fails
     }
 
     // "uid gid mode" of the terminal device.

@@ -15,16 +15,11 @@
 #include "tui/term/screen_loop.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick::tui {
-
-// Builds the console-log snapshot when F1 is pressed (the session passes
-// diagnostics_model bound to its catalog).
-using DiagnosticsSnapshot = std::function<DiagnosticsModel()>;
 
 struct LoginScreenArgs {
     AutoMode color = AutoMode::Auto;
@@ -33,7 +28,7 @@ struct LoginScreenArgs {
     LoginStart form;
     std::string locales_dir;
     std::string fallback_tag;  // the configuration's locale fallback
-    DiagnosticsSnapshot diagnostics;
+    DiagnosticsProvider diagnostics;
     tmpl::LoginTemplate page;
     std::string config_dir;  // first folder searched for welcome texts
 };

@@ -8,7 +8,6 @@
 #include "template/menu/menu_item.h"
 #include "tui/io_error.h"
 
-#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -18,9 +17,6 @@ struct Catalog;
 }
 
 namespace tarnwick::tui {
-
-// A fresh snapshot of the console log for each F1.
-using DiagnosticsProvider = std::function<DiagnosticsModel()>;
 
 // Enter or a click returns the entry's action (an entry whose action is None
 // only shows a status message); q or Esc returns Quit; ? toggles the help
