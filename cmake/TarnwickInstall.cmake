@@ -1,0 +1,110 @@
+# The install rules that need the prefix the install is made to (which
+# `cmake --install --prefix` may change after configuring) or that look at
+# what an earlier install left. Run by install(CODE) from the top CMakeLists.
+
+# The configuration folder: every file goes in as NAME.sample, and NAME is
+# written only while it is the operator's untouched copy of the previous
+# default, so an upgrade never loses an edit.
+#
+# tarnwick_install_config_folder(<source folder> <destination below the prefix> <entries...>)
+#
+# The entries are files or folders of the source folder; a folder stands for
+# every file below it. NAME is created when it does not exist and replaced
+# when it is byte for byte the NAME.sample the previous install left. Anything
+# else (an edited file, one with no NAME.sample to compare with, a symbolic
+# link, a folder) is left as it is.
+
+# True in `out` when both files exist with the same bytes.
+function(_tarnwick_same_bytes out first second)
+  set(same FALSE)
+  if(EXISTS "${first}" AND EXISTS "${second}"
+     AND NOT IS_DIRECTORY "${first}" AND NOT IS_DIRECTORY "${second}")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${first}" "${second}"
+                    RESULT_VARIABLE differ OUTPUT_QUIET ERROR_QUIET)
+    if(differ EQUAL 0)
+      set(same TRUE)
+    endif()
+  endif()
+  set(${out} ${same} PARENT_SCOPE)
+endfunction()
+
+# Installs `source` as `folder`/`name`, `folder` as file(INSTALL) takes it
+# (without DESTDIR). file(INSTALL) skips a destination whose time stamp
+# matches, so one with other bytes is removed first, and so is a symbolic
+# link, which would be written through.
+macro(_tarnwick_install_as source folder name)
+  set(_tarnwick_target "$ENV{DESTDIR}${folder}/${name}")
+  _tarnwick_same_bytes(_tarnwick_same "${source}" "${_tarnwick_target}")
+  if(IS_SYMLINK "${_tarnwick_target}" OR (EXISTS "${_tarnwick_target}" AND NOT _tarnwick_same))
+    file(REMOVE "${_tarnwick_target}")
+  endif()
+  file(INSTALL "${source}" DESTINATION "${folder}" TYPE FILE RENAME "${name}")
+endmacro()
+
+function(tarnwick_install_config_folder source_dir destination)
+  set(files "")
+  foreach(entry IN LISTS ARGN)
+    if(IS_DIRECTORY "${source_dir}/${entry}")
+      file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE "${source_dir}" "${source_dir}/${entry}/*")
+      list(SORT found)
+      list(APPEND files ${found})
+    elseif(EXISTS "${source_dir}/${entry}")
+      list(APPEND files "${entry}")
+    endif()
+  endforeach()
+
+  set(root "${CMAKE_INSTALL_PREFIX}/${destination}")
+  foreach(file IN LISTS files)
+    get_filename_component(subfolder "${file}" DIRECTORY)
+    get_filename_component(name "${file}" NAME)
+    set(folder "${root}")
+    if(subfolder)
+      set(folder "${root}/${subfolder}")
+    endif()
+    set(live "$ENV{DESTDIR}${folder}/${name}")
+    set(source "${source_dir}/${file}")
+
+    # Decided before the new sample replaces the old one.
+    if(IS_SYMLINK "${live}")
+      set(write_live FALSE)
+    elseif(NOT EXISTS "${live}")
+      set(write_live TRUE)
+    else()
+      _tarnwick_same_bytes(write_live "${live}" "${live}.sample")
+    endif()
+
+    # The live file first: an install cut short between the two leaves NAME
+    # holding the new default already; the other order would leave the old
+    # default looking like an edit for good.
+    if(write_live)
+      _tarnwick_install_as("${source}" "${folder}" "${name}")
+    else()
+      message(STATUS "Keeping: ${live} (the operator's; the new default is beside it as ${name}.sample)")
+    endif()
+    _tarnwick_install_as("${source}" "${folder}" "${name}.sample")
+  endforeach()
+  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
+endfunction()
+
+# The wrapper init starts from /etc/ttys: init appends the terminal's name,
+# and the wrapper runs <prefix>/<program> --tty /dev/NAME. The program's path
+# is written in, single-quoted for sh.
+#
+# tarnwick_install_tty_wrapper(<template> <program below the prefix> <destination below the prefix>)
+function(tarnwick_install_tty_wrapper template program destination)
+  string(REPLACE "'" "'\\''" quoted "${CMAKE_INSTALL_PREFIX}/${program}")
+  set(TARNWICK_PROGRAM "'${quoted}'")
+  file(READ "${template}" text)
+  string(CONFIGURE "${text}" text @ONLY)
+  set(installed "${CMAKE_INSTALL_PREFIX}/${destination}/tarnwick-tty")
+  set(target "$ENV{DESTDIR}${installed}")
+  message(STATUS "Installing: ${target}")
+  # Written afresh, never through whatever stands at that name.
+  file(REMOVE "${target}")
+  file(WRITE "${target}" "${text}")
+  file(CHMOD "${target}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+       GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  # The manifest names files as file(INSTALL) does: without DESTDIR.
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${installed}")
+  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
+endfunction()
