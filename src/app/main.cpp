@@ -3,6 +3,7 @@
 #include "app/offline/dry_run.h"
 #include "app/offline/mouse_echo.h"
 #include "app/session/console_session.h"
+#include "app/session/say_on_console.h"
 #include "app/session/stderr_capture.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
@@ -17,6 +18,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 namespace tarnwick::app {
 namespace {
@@ -42,7 +44,11 @@ int console_session_status(const Cli& cli) {
     if (result) return *result;
     tarnwick::tui::restore_terminal();
     tarnwick::log_console("tarnwick error: " + result.error());
-    fmt::print(stderr, "tarnwick error: {} (see {})\n", result.error(), tarnwick::kConsoleLogPath);
+    const std::string line =
+        fmt::format("tarnwick error: {} (see {})", result.error(), tarnwick::kConsoleLogPath);
+    fmt::print(stderr, "{}\n", line);
+    // Standard error may be the capture by now: the operator reads it here.
+    say_on_console(line);
     return kExitSoftware;
 }
 

@@ -38,6 +38,9 @@ inline std::vector<std::string> lines_of(const std::string& text) {
 
 class ConsoleSession : public testing::Test {
 protected:
+    static constexpr int kColumns = 100;
+    static constexpr int kRows = 30;
+
     void SetUp() override {
         std::string why;
         if (!sandbox_possible(why)) SKIP_OR_FAIL_IN_CI(why);
@@ -69,8 +72,8 @@ protected:
         options.env["LANG"] = std::nullopt;
         options.env["LC_ALL"] = std::nullopt;
         options.env["LC_MESSAGES"] = std::nullopt;
-        options.columns = 100;
-        options.rows = 30;
+        options.columns = kColumns;
+        options.rows = kRows;
         auto session = std::make_unique<PtySession>(options);
         EXPECT_TRUE(session->started()) << session->error();
         return session;
@@ -119,6 +122,28 @@ protected:
         s->write("\x1b");
         EXPECT_EQ(s->wait_exit(std::chrono::seconds(10)), 0);
         return shown;
+    }
+
+    // The screen as one run of text, every row at full width: a line the
+    // terminal wrapped reads as it was written.
+    static std::string screen_run(const PtySession& s) {
+        std::string run;
+        for (int r = 0; r < kRows; ++r) {
+            for (int c = 0; c < kColumns; ++c) run += s.cell(r, c).text;
+        }
+        return run;
+    }
+
+    // After an error end: the restored, cleared screen shows `line` from its
+    // top left corner and nothing else, and the next output would start at
+    // column 0.
+    static void expect_said_on_console(const PtySession& s, const std::string& line) {
+        const std::string run = screen_run(s);
+        EXPECT_EQ(run.rfind(line, 0), 0u) << s.screen_text();
+        EXPECT_EQ(run.find_first_not_of(' ', line.size()), std::string::npos) << s.screen_text();
+        EXPECT_EQ(s.cursor().column, 0) << s.screen_text();
+        EXPECT_FALSE(s.alternate_screen());
+        EXPECT_TRUE(s.cursor_visible());
     }
 
     std::string auth_log() const { return read_file(state_ / "log" / "tarnwick-auth.log"); }

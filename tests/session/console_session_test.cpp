@@ -224,6 +224,33 @@ TEST_F(ConsoleSession, ConfigurationNumberThatOnceCrashedIsAnError) {
                                  "`0.0`, expected usize"),
               std::string::npos)
         << console_log();
+    // Standard error is the capture by then: the console itself says it too.
+    expect_said_on_console(*s,
+                           "tarnwick error: JSON parse error: invalid type: floating point `0.0`, "
+                           "expected usize (see /var/log/tarnwick-console.log)");
+}
+
+// A configuration error quotes what config.json holds; on the console those
+// characters are written out, so no escape sequence of the file reaches it.
+TEST_F(ConsoleSession, ConfigurationErrorReachesTheConsoleWithoutItsControlCharacters) {
+    write_config(R"({"color": "\u001b[2J\u001b]0;x\u0007\u009b31m"})");
+    auto s = start();
+    EXPECT_EQ(s->wait_exit(10s), 70) << s->screen_text();
+    const std::string line =
+        "tarnwick error: JSON parse error: unknown variant "
+        "`\\u{1b}[2J\\u{1b}]0;x\\u{7}\\u{9b}31m`, "
+        "expected one of `auto`, `always`, `never` (see /var/log/tarnwick-console.log)";
+    expect_said_on_console(*s, line);
+    // Byte for byte: the line and its end, nothing the terminal would act on.
+    const auto at = s->output().rfind("tarnwick error: ");
+    ASSERT_NE(at, std::string::npos) << s->output();
+    std::string said = s->output().substr(at);
+    while (!said.empty() && (said.back() == '\r' || said.back() == '\n')) said.pop_back();
+    EXPECT_EQ(said, line);
+    // The log keeps the message as it was.
+    EXPECT_NE(console_log().find("tarnwick error: JSON parse error: unknown variant `\x1b[2J"),
+              std::string::npos)
+        << console_log();
 }
 
 // `stty rows 65535 cols 65535` in the user's shell: the menu that comes back
@@ -265,6 +292,10 @@ TEST_F(ConsoleSession, NoLoginPageAnywhereEndsWith78) {
         << log;
     // Standard error was already captured, so its copy of the message is in the log too.
     EXPECT_NE(log.find("tarnwick: login TWML required: "), std::string::npos) << log;
+    // ...and the console itself says it, once.
+    expect_said_on_console(*s,
+                           "tarnwick: login TWML required: login.twml not found under "
+                           "config/templates or /usr/local/etc/tarnwick/templates");
 }
 
 // What the console wrote to standard error just before it ended reaches the

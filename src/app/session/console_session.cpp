@@ -8,6 +8,7 @@
 #include "app/session/login_loop.h"
 #include "app/session/login_users.h"
 #include "app/session/menu_loop.h"
+#include "app/session/say_on_console.h"
 #include "app/session/session_context.h"
 #include "app/session/stderr_capture.h"
 #include "app/session/tty_label.h"
@@ -74,6 +75,7 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     auto login_page = app::find_login_page(ctx.config_dir);
     if (!login_page) {
         tui::restore_terminal();
+        app::say_on_console(app::login_page_required_line());
         return 78;
     }
     ctx.login_template = std::move(*login_page);

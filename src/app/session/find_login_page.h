@@ -12,4 +12,8 @@ namespace tarnwick::app {
 // error) when none does.
 std::optional<tmpl::LoginTemplate> find_login_page(const std::string& config_dir);
 
+// What standard error, and then the console, are told when no folder has a
+// login page (no line end).
+std::string login_page_required_line();
+
 }  // namespace tarnwick::app

@@ -1,0 +1,25 @@
+#pragma once
+// The last word of a console that ends with an error, on the console itself.
+// Once standard error is the capture pipe, what the program prints there only
+// reaches the log; init would start the program again on a screen that never
+// said why it stopped.
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick::app {
+
+// `line` as it may go to a terminal: each control character (C0, DEL, C1)
+// written out as \u{..}, each byte that is not UTF-8 as U+FFFD.
+std::string terminal_safe_line(std::string_view line);
+
+// After restore_terminal: the safe `line` and CR LF on the console terminal
+// (descriptor 1), unless standard error is that same terminal and has shown
+// the line already. Best effort and without waiting: a full or stopped output
+// queue, a hung-up line or a short write drop what is left.
+void say_on_console(std::string_view line);
+
+// The same with the two descriptors given.
+void say_on_terminal(int terminal_fd, int stderr_fd, std::string_view line);
+
+}  // namespace tarnwick::app
