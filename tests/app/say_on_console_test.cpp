@@ -53,14 +53,15 @@ bool comes_back(const std::function<void()>& call) {
 TEST(TerminalSafeLine, WritesControlCharactersOut) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"tarnwick error: config dir not found: /x", "tarnwick error: config dir not found: /x"},
-        {"a\x1b[2Jb", "a\\u{1b}[2Jb"},
-        {"\x1b]0;title\x07", "\\u{1b}]0;title\\u{7}"},
-        {"tab\tcr\rlf\ndel\x7f", "tab\\u{9}cr\\u{d}lf\\u{a}del\\u{7f}"},
-        {"nul\0end"sv, "nul\\u{0}end"},
+        {"a\x1b[2Jb", "a\\033[2Jb"},
+        {"\x1b]0;title\x07", "\\033]0;title\\007"},
+        {"tab\tcr\rlf\ndel\x7f", "tab\tcr\\015lf\\012del\\177"},
+        {"nul\0end"sv, "nul\\000end"},
+        {"C:\\x", "C:\\\\x"},
         // C1 controls: encoded as UTF-8, and as a lone byte (not UTF-8).
         {"\xc2\x9b"
          "31m \xc2\x85",
-         "\\u{9b}31m \\u{85}"},
+         "\\302\\23331m \\302\\205"},
         {"\x9b"
          "31m",
          "\xef\xbf\xbd"
@@ -127,7 +128,7 @@ protected:
 
 TEST_F(SayOnTerminal, WritesTheSafeLineAndCrLfWhenStandardErrorIsElsewhere) {
     say_on_terminal(slave_.get(), pipe_write_.get(), "tarnwick error: unknown field: \x1b[31mx");
-    EXPECT_EQ(received(), "tarnwick error: unknown field: \\u{1b}[31mx\r\n");
+    EXPECT_EQ(received(), "tarnwick error: unknown field: \\033[31mx\r\n");
     EXPECT_FALSE(slave_nonblocking());
 }
 

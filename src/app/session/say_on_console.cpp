@@ -5,11 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fmt/format.h>
-
-#include <cerrno>
-
-#include "core/text.h"
+#include "core/console_log.h"
+#include "core/write_all.h"
 
 namespace tarnwick::app {
 namespace {
@@ -35,12 +32,8 @@ void write_without_waiting(int fd, std::string_view bytes) {
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     ::pthread_sigmask(SIG_BLOCK, &ttou, &old);
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    // What the terminal does not take at once is dropped.
+    (void)write_all(fd, bytes);
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     // The descriptor is shared with standard input: leave its mode as it was.
     if (made_nonblocking) (void)::fcntl(fd, F_SETFL, flags);
@@ -49,26 +42,7 @@ void write_without_waiting(int fd, std::string_view bytes) {
 }  // namespace
 
 std::string terminal_safe_line(std::string_view line) {
-    const std::string text = decode_lossy(line);
-    std::string out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t next = pos;
-        const auto cp = next_code_point(text, next);
-        if (!cp) {  // cannot happen after decode_lossy; never pass a raw byte on
-            out += kReplacementChar;
-            ++pos;
-            continue;
-        }
-        if (is_control_char(*cp)) {
-            out += fmt::format("\\u{{{:x}}}", static_cast<unsigned>(*cp));
-        } else {
-            out.append(text, pos, next - pos);
-        }
-        pos = next;
-    }
-    return out;
+    return escape_console_log_line(line);
 }
 
 void say_on_console(std::string_view line) {

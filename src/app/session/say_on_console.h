@@ -9,8 +9,9 @@
 
 namespace tarnwick::app {
 
-// `line` as it may go to a terminal: each control character (C0, DEL, C1)
-// written out as \u{..}, each byte that is not UTF-8 as U+FFFD.
+// `line` as it may go to a terminal: as the console log file holds it, each
+// control character but the tab written out ("\033"), a backslash doubled,
+// each byte that is not UTF-8 as U+FFFD.
 std::string terminal_safe_line(std::string_view line);
 
 // After restore_terminal: the safe `line` and CR LF on the console terminal
