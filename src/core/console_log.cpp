@@ -108,35 +108,10 @@ Result<void, int> append_console_log_file(const std::string& path, std::string_v
 }
 
 // Captured standard error carries whatever a module or a command wrote,
-// escape sequences included. Each control character but the tab (C0, DEL,
-// C1) is written as a backslash and three octal digits per byte of its UTF-8
-// form (ESC "\033", the C1 CSI "\302\233"), a backslash as "\\", and invalid
-// UTF-8 as U+FFFD.
+// escape sequences included; backslashes are doubled so that the file's
+// escaping can be undone.
 std::string escape_console_log_line(std::string_view line) {
-    const std::string text = decode_lossy(line);
-    std::string out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t start = pos;
-        const std::optional<char32_t> cp = next_code_point(text, pos);
-        if (!cp) {  // cannot happen on decoded text; never loop
-            out += kReplacementChar;
-            ++pos;
-            continue;
-        }
-        const std::string_view bytes = std::string_view(text).substr(start, pos - start);
-        if (*cp == U'\\') {
-            out += "\\\\";
-        } else if (*cp != U'\t' && is_control_char(*cp)) {
-            for (const char byte : bytes) {
-                out += fmt::format("\\{:03o}", static_cast<unsigned char>(byte));
-            }
-        } else {
-            out += bytes;
-        }
-    }
-    return out;
+    return escape_control_chars(line, Backslash::kDoubled);
 }
 
 std::vector<std::string> read_console_log_tail() {

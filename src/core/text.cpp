@@ -216,6 +216,37 @@ bool is_control_char(char32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
 }
 
+std::string escape_control_chars(std::string_view raw, Backslash backslash) {
+    const std::string text = decode_lossy(raw);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const std::optional<char32_t> cp = next_code_point(text, pos);
+        if (!cp) {  // cannot happen on decoded text; never loop
+            out += kReplacementChar;
+            ++pos;
+            continue;
+        }
+        const std::string_view bytes = std::string_view(text).substr(start, pos - start);
+        if (*cp == U'\\' && backslash == Backslash::kDoubled) {
+            out += "\\\\";
+        } else if (*cp != U'\t' && is_control_char(*cp)) {
+            for (const char byte : bytes) {
+                const auto b = static_cast<unsigned char>(byte);
+                out += '\\';
+                out += static_cast<char>('0' + (b >> 6));
+                out += static_cast<char>('0' + ((b >> 3) & 7));
+                out += static_cast<char>('0' + (b & 7));
+            }
+        } else {
+            out += bytes;
+        }
+    }
+    return out;
+}
+
 std::size_t char_count(std::string_view text) {
     std::size_t n = 0;
     for (const char c : text) {

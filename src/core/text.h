@@ -54,6 +54,14 @@ bool is_ascii_alnum(char c);
 // A C0 control, DEL or a C1 control.
 bool is_control_char(char32_t cp);
 
+// The text as it may reach a reader's terminal: each control character but
+// the tab written as a backslash and three octal digits per byte of its
+// UTF-8 form (ESC "\033", the C1 CSI "\302\233"), invalid UTF-8 as U+FFFD.
+// With kDoubled a backslash becomes "\\", so the escaping can be undone;
+// kKept leaves texts that quote backslashes themselves as they are.
+enum class Backslash { kDoubled, kKept };
+std::string escape_control_chars(std::string_view text, Backslash backslash);
+
 // Number of code points (characters) in valid UTF-8.
 std::size_t char_count(std::string_view text);
 

@@ -56,6 +56,14 @@ TEST(CheckConfig, ReportsTheFirstFailureWithItsPrefix) {
              "",
              "ERROR: unknown field: colour\n",
              78},
+            {"a quoted value's control characters never reach the terminal",
+             {{"config.json", R"({"color":"\u001b]52;c;eA==\u0007\u009b2J\\"})"}},
+             {},
+             "",
+             "ERROR: JSON parse error: unknown variant `\\033]52;c;eA==\\007\\302\\2332J\\`, "
+             "expected one of "
+             "`auto`, `always`, `never`\n",
+             78},
             {"no templates folder passes", {kConfig}, {}, "OK\n", "", 0},
             {"valid pages and a JSON template",
              {kConfig,

@@ -74,6 +74,35 @@ TEST(Chars, CountsAndCutsByCharacter) {
     EXPECT_EQ(take_chars("ab", 5), "ab");
 }
 
+TEST(EscapeControlChars, WritesControlsOutAndKeepsTheRest) {
+    struct Case {
+        std::string_view text;
+        std::string doubled;
+        std::string kept;
+    };
+    const Case cases[] = {
+        {"a\x1b[2Jb\x07", "a\\033[2Jb\\007", "a\\033[2Jb\\007"},
+        {"tab\tcr\rlf\ndel\x7f", "tab\tcr\\015lf\\012del\\177", "tab\tcr\\015lf\\012del\\177"},
+        {std::string_view("nul\0", 4), "nul\\000", "nul\\000"},
+        {"\xC2\x9B"
+         "1m",
+         "\\302\\2331m", "\\302\\2331m"},  // C1 CSI
+        {"\x9B"
+         "1m",
+         "\xEF\xBF\xBD"
+         "1m",
+         "\xEF\xBF\xBD"
+         "1m"},  // not UTF-8
+        {"C:\\x \\033", "C:\\\\x \\\\033", "C:\\x \\033"},
+        {"caf\xC3\xA9", "caf\xC3\xA9", "caf\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text));
+        EXPECT_EQ(escape_control_chars(c.text, Backslash::kDoubled), c.doubled);
+        EXPECT_EQ(escape_control_chars(c.text, Backslash::kKept), c.kept);
+    }
+}
+
 TEST(SystemErrorText, HasOsErrorSuffix) {
     EXPECT_EQ(system_error_text(EACCES), "Permission denied (os error 13)");
     EXPECT_EQ(system_error_text(ENOENT), "No such file or directory (os error 2)");

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "core/text.h"
+
 namespace tarnwick::app {
 
 void print_line(std::string_view line) {
@@ -13,7 +15,10 @@ void print_line(std::string_view line) {
 
 int print_error_line(std::string_view text) {
     std::fflush(stdout);
-    fmt::print(stderr, "ERROR: {}\n", text);
+    // Errors quote what the files hold: no control character of theirs may
+    // act on the operator's terminal. Backslashes stay, as the messages quote
+    // them already.
+    fmt::print(stderr, "ERROR: {}\n", escape_control_chars(text, Backslash::kKept));
     std::fflush(stderr);
     return kExitConfig;
 }
