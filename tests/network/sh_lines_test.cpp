@@ -17,7 +17,8 @@ std::vector<std::string> lines_of(std::string_view text) {
 }
 
 // One letter per line: "S" begins a command, "-" continues one; then
-// " open", " continued" or " unbalanced" for how the text ends.
+// " open", " continued" or " unbalanced" for how the text ends, and " stops"
+// when the shell may stop reading it before its end.
 std::string shape(std::string_view text) {
     const ShLines sh = read_sh_lines(lines_of(text));
     std::string out;
@@ -25,6 +26,7 @@ std::string shape(std::string_view text) {
     if (sh.ends_open) out += " open";
     if (sh.ends_continued) out += " continued";
     if (sh.unbalanced) out += " unbalanced";
+    if (sh.may_stop) out += " stops";
     return out;
 }
 
@@ -44,11 +46,22 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"a=$( (f x)\n)\nb=1\n", "S-S"},            // nested parentheses
         {"a=$(f (x)\n)\nb=1\n", "S-S unbalanced"},  // no function there: nested all the same
         {"a=`echo \"\n\"`\nb=1\n", "S-S"},
-        {"a=\"`\n#`\"\nb=1\n", "S-S"},      // no comment inside `...`
-        {"a=`echo '`'\nb=1\n", "S- open"},  // nor a quote: the second backquote ends it
+        {"a=\"`\n#`\"\nb=1\n", "S-S"},  // no comment inside `...`
+        // Nor a quote: the second backquote ends it, and the commands inside
+        // are read afterwards, as the shell reads them: a quote they leave
+        // open ends the script. A backslash before a double quote goes inside
+        // double quotes or a here-document.
+        {"a=`echo '`'\nb=1\n", "S- open unbalanced"},
+        {"a=`echo \"`\nb=1\n", "SS unbalanced"},
+        {"a=`echo \\\"`\nb=1\n", "SS"},
+        {"a=\"`echo \\\"x\\\"`\"\nb=1\n", "SS"},
+        {": <<EOF\n`echo \\\"`\nEOF\nb=1\n", "S--S unbalanced"},
+        {"a=`echo \\`echo \"\\``\nb=1\n", "SS unbalanced"},
         {"a=\"${b:-\"x\"}\nc\"\nd=1\n", "S-S"},
-        {"a=$'x\\'\nb'\nc=1\n", "S-S"},  // an escaped quote in $'...'
-        {"a=\"$'\"\nb=1\n", "SS"},       // but no $'...' in double quotes
+        // An escaped quote in $'...': dash, which has no $'...', ends the
+        // word at it.
+        {"a=$'x\\'\nb'\nc=1\n", "S-S unbalanced"},
+        {"a=\"$'\"\nb=1\n", "SS"},  // but no $'...' in double quotes
         {"a='x\n", "S open"},
         {"a=\"$(x\n", "S open"},
         {"a=x \\\n", "S continued"},
@@ -66,7 +79,7 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {": <<EOF\r\nx\r\nEOF\r\nb=1\r\n", "S--S"},  // DOS line endings
         {": <<EOF\nx\n", "S- unbalanced"},
         {"x=$(cat <<EOF)\nb\nEOF\n", "SSS unbalanced"},
-        {": $((1<<2))\nb=1\n", "SS"},
+        {": $((1<<2))\nb=1\n", "SS stops"},
         // Compound commands and functions.
         {"case $x in\n(a|b) c=$(echo) ;;\n*) esac\nf() { :; }\n", "SSSS"},
         {"a=$(case x in y) echo;; esac)\nb=1\n", "SS"},
@@ -76,6 +89,48 @@ TEST(ShLines, FindsWhereCommandsBegin) {
         {"}\n", "S unbalanced"},
         {"a=1 &&\n", "S unbalanced"},
         {"a=1 >\n", "S unbalanced"},
+        // What dash refuses: a list operator with no command before it, "!"
+        // twice or inside a pipeline.
+        {"; a=1\n", "S unbalanced"},
+        {"a=1; ;\n", "S unbalanced"},
+        {"a=1 &;\n", "S unbalanced"},
+        {"a=1\n| b\n", "SS unbalanced"},
+        {"! ! a=1\n", "S unbalanced"},
+        {"a | ! b\n", "S unbalanced"},
+        {"! a | b && ! c; { :; } && d\n", "S"},
+        // A line joined by a backslash where names are looked at line by line.
+        {"a=${b\\\n:=1}\n", "S- unbalanced"},
+        {"a=$\\\n{b:=1}\n", "S- unbalanced"},
+        {"a=\"$(\\\n(b=1))\"\n", "S- unbalanced"},
+        {"a=\"x\\\ny\"\n", "S-"},
+        // A carriage return in a delimiter, escaped or quoted: the body's
+        // lines lose theirs.
+        {": <<\"EOF\r\"\nx\nEOF\n", "S-- unbalanced"},
+        // Where the shell may stop reading the text.
+        {"exit\n", "S stops"},
+        {"[ -f x ] || return\n", "S stops"},
+        {"local a\n", "S stops"},
+        {"f() { local a; return 1; }\n", "S"},
+        {"exec true\n", "S stops"},
+        {"exec >/dev/null 2>&1\n", "S"},
+        {"set -e\n", "S stops"},
+        {"set +u\n", "S stops"},
+        {"set -- -e x\n", "S"},
+        {"readonly a\n", "S stops"},
+        {"alias a=b\n", "S stops"},
+        {"eval 'exit'\n", "S stops"},
+        {"command exit 1\n", "S stops"},
+        {"eval 'a=1'\n", "S stops"},
+        {". /etc/rc.conf.local\n", "S stops"},
+        {"export a b=1 -p; unset -v a\n", "S"},
+        {"export a-b\n", "S stops"},
+        {"unset \"$x\"\n", "S stops"},
+        {"f-1() { :; }\n", "S unbalanced"},
+        {"\"f\"() { :; }\n", "S unbalanced"},
+        {"x=$(exit 1) y=`return`\n", "S"},
+        {": ${a?} ${b:?gone}\n", "S stops"},
+        {": ${a:-x} ${#a}\n", "S"},
+        {"a=$((1 + 2))\n", "S stops"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(shape(text), expected) << text;
@@ -89,13 +144,14 @@ TEST(ShLines, FindsWhereASettingEnds) {
         {"a=x\\\ny\\\nz\nb=1\n", 2},
         {"a='x\ny'\"\nz\"\nb=1\n", 2},
         {"a=$(x\n)\n", 1},
-        {"a=1;b=2\\\nc\n", 0},
+        {"a=1;b=2\\\nc\n", 1},  // a later word goes on on the next line
+        {"a=1; a=2\\\n\\\nc\nd=1\n", 2},
         {"a=1 # it's \\\nb=2\n", 0},
         {"a=1 b=\"x\ny\" c=3\nd=4\n", 1},  // a quote opened after the word
         {"a=\"x\n", 0},                    // runs off the end: the last line
     };
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(setting_end_line(lines_of(text), 0), expected) << text;
+        EXPECT_EQ(setting_span(lines_of(text), 0).end, expected) << text;
     }
 }
 
@@ -120,7 +176,7 @@ TEST(ShLines, FindsWhereTheCommandWordEnds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const std::vector<std::string> lines = lines_of(c.text);
-        const WordEnd end = command_word_end(lines, 0);
+        const WordEnd end = setting_span(lines, 0).word;
         EXPECT_EQ(end.line, c.line);
         EXPECT_EQ(end.column, c.column);
         EXPECT_EQ(holds_more_than_a_comment(std::string_view(lines[end.line]).substr(end.column)),
@@ -170,6 +226,8 @@ TEST(ShLines, FindsEveryUseOfAVariable) {
         {": $((a=1)) $((a += 2)) $(((a)<<=1)) $((a == 1)) $((ab=1))\n", "0U 0U"},
         {"x=$(a=1) y=`a=1` z=\"a=1\" # a=1\n", ""},
         {": <<EOF\na=1\nb=$a\n${a:=2}\nEOF\n", "1U 3U"},
+        {": <<EOF\nx a\\\n=1\nEOF\n", "2U"},  // the body's lines as the shell joins them
+        {": <<'EOF'\nx a\\\n=1\nEOF\n", ""},  // not in a quoted one
         {": <<'EOF'\nx\nEOF\na=1\n", "3L"},
     };
     for (const auto& [text, expected] : cases) {
@@ -192,6 +250,22 @@ TEST(ShLines, TellsWhatAReplacedLineWouldLose) {
     };
     for (const auto& [text, expected] : assigns) {
         EXPECT_EQ(only_assigns(lines_of(text), "a"), expected) << text;
+    }
+    struct Expanding {
+        const char* text;
+        bool assign;
+        bool run;
+    };
+    const Expanding expanding[] = {
+        {"a=${b=1}", true, false},        {"a=\"${b:=1}\"", true, false},
+        {"a=${b:-1}${#b}", false, false}, {"a='${b:=1}' # ${c:=1}", false, false},
+        {"a=$(b=1)", false, true},        {"a=\"`x`\"", false, true},
+        {"a=$(( b = 1 ))", true, false},  {"a=$(( b == 1 ))", false, false},
+    };
+    for (const Expanding& e : expanding) {
+        const Expansions found = expansions_in(lines_of(e.text));
+        EXPECT_EQ(found.assign, e.assign) << e.text;
+        EXPECT_EQ(found.run, e.run) << e.text;
     }
     const std::pair<const char*, bool> commands[] = {
         {"a = 'x'", true},     {"a = x ;", true},   {"a = x # c; d", true}, {"a = x; b", false},

@@ -31,8 +31,11 @@ using RcPairs = std::vector<std::pair<std::string, std::string>>;
 // (see variable_uses: a compound command, a function, a here-document,
 // readonly, export, eval, ..., an expansion, a pipeline, an assignment in
 // front of a command or on a later line), replacing the line would lose
-// another command, or the text ends inside a here-document, a compound
-// command or an unfinished command. Pairs must have passed the checks.
+// another command or what its old value did as it expanded (an assignment,
+// a status read later), the text ends inside a here-document, a compound
+// command or an unfinished command, or ends in a backslash without a line
+// feed, or holds what may stop the shell before its end or what dash and
+// FreeBSD's sh read apart (see ShLines). Pairs must have passed the checks.
 inline constexpr std::string_view kOpenQuoteText =
     "rc.conf has an unterminated quote or substitution; not changed";
 std::string unsure_setting_text(std::string_view key);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 #include "app/network/sh_words.h"
 
@@ -13,6 +14,20 @@ std::string assigned_name(const Word& word) {
     const std::string_view literal = word.literal;
     const std::string_view name = literal.substr(0, literal.find('='));
     return name.size() < literal.size() && is_name(name) ? std::string(name) : std::string();
+}
+
+// Commands after which the shell may stop reading the text, or read it
+// otherwise (see ShLines::may_stop). eval and "." run text this reading
+// never sees.
+constexpr std::string_view kStopWords[] = {"alias", "eval",   "exec",   "exit", "local",
+                                           ".",     "source", "return", "set",  "readonly"};
+
+bool is_stop_word(std::string_view word) {
+    return std::find(std::begin(kStopWords), std::end(kStopWords), word) != std::end(kStopWords);
+}
+
+bool in_function(const Code& c) {
+    return std::find(c.blocks.begin(), c.blocks.end(), Block::Function) != c.blocks.end();
 }
 
 }  // namespace
@@ -36,22 +51,17 @@ void Reader::take_word(const Word& w) {
         case Pos::Prefix:
             c.started = true;
             c.awaiting = false;
+            c.negated = false;
             if (!assigned.empty()) {
                 c.assignments = true;
                 c.pos = Pos::Prefix;
                 if (top && assigned == name_) add_assignment(w);
                 return;
             }
-            // In front of a command word an assignment only sets that
-            // command's environment.
-            c.command_word = true;
-            for (const std::size_t u : c.prefix_uses) uses[u].use = VarUse::Unsure;
-            c.prefix_uses.clear();
-            c.pos = Pos::Arguments;
+            take_command_word(w);
             return;
         case Pos::Arguments:
-            ++c.arguments;
-            if (top && mentions(w.names, name_, false)) add_use(VarUse::Unsure, w.line);
+            take_argument(w);
             return;
         case Pos::Target:
             c.pos = c.resume;
@@ -60,8 +70,10 @@ void Reader::take_word(const Word& w) {
             if (in_body()) {
                 broken_ = true;
             } else {
-                pending_.push_back(HereDoc{std::string(without_returns(w.text)), c.strip_tabs,
-                                           w.quoted, codes_.size()});
+                // A carriage return left in the delimiter was escaped or
+                // quoted: the rewrite drops those that end the body's lines.
+                if (w.text.find('\r') != std::string::npos) broken_ = true;
+                pending_.push_back(HereDoc{w.text, c.strip_tabs, w.quoted, codes_.size()});
             }
             c.pos = c.resume;
             return;
@@ -125,6 +137,45 @@ void Reader::take_word(const Word& w) {
     }
 }
 
+void Reader::take_command_word(const Word& w) {
+    Code& c = code();
+    // In front of a command word an assignment only sets that command's
+    // environment.
+    c.command_word = true;
+    c.command = w.text;
+    for (const std::size_t u : c.prefix_uses) uses[u].use = VarUse::Unsure;
+    c.prefix_uses.clear();
+    c.pos = Pos::Arguments;
+    c.command_is_name = w.plain && is_name(w.literal);
+    if (!top_level()) return;  // a subshell's
+    const std::string_view word = w.text;
+    const bool needs_function = word == "return" || word == "local";
+    const bool by_arguments = word == "exec" || word == "set";  // see take_argument
+    if (is_stop_word(word) && !by_arguments && (!needs_function || !in_function(c))) {
+        shape.may_stop = true;
+    }
+}
+
+void Reader::take_argument(const Word& w) {
+    Code& c = code();
+    const bool first = c.arguments++ == 0;
+    if (!top_level()) return;
+    if (mentions(w.names, name_, false)) add_use(VarUse::Unsure, w.line);
+    const std::string_view word = w.text;
+    const bool option = word.starts_with('-') || word.starts_with('+');
+    if (c.command == "exec" || (c.command == "set" && first && option && word != "--")) {
+        shape.may_stop = true;
+    }
+    if ((c.command == "command" || c.command == "builtin") && is_stop_word(word)) {
+        shape.may_stop = true;
+    }
+    // A name these refuse ends the script.
+    const std::string_view name = c.command == "export" ? word.substr(0, word.find('=')) : word;
+    if ((c.command == "export" || c.command == "unset") && !option && !is_name(name)) {
+        shape.may_stop = true;
+    }
+}
+
 void Reader::add_assignment(const Word& w) {
     Code& c = code();
     VarUse use = w.first_on_line ? VarUse::LineStart : VarUse::InList;
@@ -140,6 +191,10 @@ void Reader::add_assignment(const Word& w) {
 void Reader::reserved_word(std::string_view word) {
     Code& c = code();
     c.pos = Pos::Command;
+    // "!" only begins a pipeline, once (FreeBSD's sh takes "! !", dash
+    // does not).
+    if (word == "!" && (c.negated || c.piped)) broken_ = true;
+    c.negated = word == "!";
     // The shell refuses a body or condition without a command.
     const auto one_of = [&](std::initializer_list<std::string_view> words) {
         return std::find(words.begin(), words.end(), word) != words.end();
@@ -199,7 +254,9 @@ void Reader::end_command(bool list_end) {
     if (c.started && !c.blocks.empty() && c.blocks.back() == Block::Function) {
         c.blocks.pop_back();
     }
-    c.started = c.command_word = c.assignments = false;
+    c.started = c.command_word = c.assignments = c.negated = false;
+    c.command.clear();
+    c.command_is_name = false;
     c.arguments = 0;
     c.prefix_uses.clear();
     if (list_end) {
@@ -242,6 +299,7 @@ void Reader::redirect(std::string_view op) {
             c.resume = Pos::Prefix;
             c.started = true;
             c.awaiting = false;
+            c.negated = false;
             break;
         case Pos::Arguments:
         case Pos::Closed:
@@ -263,6 +321,13 @@ void Reader::operate(std::string_view op) {
         c.pos == Pos::CaseWord || c.pos == Pos::CaseIn) {
         broken_ = true;  // a word was wanted
         c.pos = Pos::Command;
+    }
+    // A list operator with no command before it ("; a", "a; ;", "& b").
+    const bool list_operator = op == ";" || op == "&" || op == "&&" || op == "||" || op == "|";
+    const bool in_pattern = c.pos == Pos::Pattern || c.pos == Pos::PatternNext;
+    const bool after_for = c.pos == Pos::ForIn || c.pos == Pos::ForWords;
+    if (list_operator && !in_pattern && !after_for && !c.started && c.pos != Pos::Closed) {
+        broken_ = true;
     }
     if (op == ";") {
         if (c.pos == Pos::ForIn || c.pos == Pos::ForWords) {
@@ -314,11 +379,13 @@ void Reader::open_paren(Code& c) {
     if (c.pos == Pos::Pattern && !c.pattern_started) return;  // "(pattern)"
     if (c.pos == Pos::Command) {
         c.blocks.push_back(Block::Subshell);
+        c.negated = false;
         c.list_open = false;
         c.awaiting = true;
         return;
     }
     if (c.pos == Pos::Arguments && c.command_word && c.arguments == 0 && !c.assignments) {
+        if (!c.command_is_name) broken_ = true;  // "Bad function name"
         c.pos = Pos::FunctionClose;
         return;
     }

@@ -8,22 +8,43 @@
 namespace tarnwick::app {
 
 ShLines read_sh_lines(const std::vector<std::string>& lines) {
-    sh::Reader reader(lines, {});
-    reader.read(0);
-    return std::move(reader.shape);
+    return read_sh(lines, {}).shape;
 }
 
 std::vector<VarUseAt> variable_uses(const std::vector<std::string>& lines, std::string_view name) {
-    sh::Reader reader(lines, name);
-    reader.read(0);
-    return std::move(reader.uses);
+    return read_sh(lines, name).uses;
 }
 
-WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t first) {
-    if (lines.empty()) return {};
-    sh::Reader reader(lines, {});
-    reader.read(first);
-    return reader.first_word.value_or(WordEnd{lines.size() - 1, lines.back().size()});
+ShReading read_sh(const std::vector<std::string>& lines, std::string_view name) {
+    sh::Reader reader(lines, name);
+    reader.read();
+    return {std::move(reader.shape), std::move(reader.uses)};
+}
+
+SettingSpan setting_span(const std::vector<std::string>& lines, std::size_t first) {
+    if (first >= lines.size()) return {};
+    // Read from `first` on, only as far as the setting goes.
+    const std::span<const std::string> from = std::span(lines).subspan(first);
+    sh::Reader reader(from, {});
+    reader.read(sh::Stop::AfterFirstSetting);
+    SettingSpan span;
+    const WordEnd word = reader.first_word.value_or(WordEnd{from.size() - 1, from.back().size()});
+    span.word = {first + word.line, word.column};
+    std::size_t end = from.size() - 1;
+    if (word.column == from[word.line].size()) {
+        end = word.line;
+    } else {
+        // Then the lines over which a quote or a word opened after it goes on.
+        for (std::size_t i = word.line; i < reader.open_at_end.size(); ++i) {
+            if (!reader.open_at_end[i]) {
+                end = i;
+                break;
+            }
+        }
+    }
+    span.end = first + end;
+    span.comment = end < reader.shape.comment.size() ? reader.shape.comment[end] : kNoComment;
+    return span;
 }
 
 bool holds_more_than_a_comment(std::string_view rest) {
@@ -43,32 +64,27 @@ bool assigns_again(std::string_view rest, std::string_view key) {
     return !variable_uses({std::string(rest)}, key).empty();
 }
 
-std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t first) {
-    if (lines.empty()) return 0;
-    sh::Reader reader(lines, {});
-    reader.read(first);
-    if (!reader.first_word) return lines.size() - 1;
-    const WordEnd word = *reader.first_word;
-    if (word.column == lines[word.line].size()) return word.line;
-    // Then the lines over which a quote opened after it stays open.
-    for (std::size_t i = word.line; i < lines.size(); ++i) {
-        if (!reader.open_at_end[i]) return i;
-    }
-    return lines.size() - 1;
-}
-
 bool only_assigns(const std::vector<std::string>& lines, std::string_view name) {
-    sh::Reader reader(lines, name, true);
-    reader.read(0);
+    // Read with the assignment they follow: an operator first is no error.
+    std::vector<std::string> text = lines.empty() ? std::vector<std::string>(1) : lines;
+    text.front().insert(0, std::string(name) + "=");
+    sh::Reader reader(text, name, true);
+    reader.read();
     if (reader.shape.ends_open || reader.shape.unbalanced) return false;
     return std::all_of(reader.tokens.begin(), reader.tokens.end(), [&](const sh::Token& t) {
         return t.op ? t.text == ";" || t.text == "&&" || t.text == "||" : t.assigned == name;
     });
 }
 
+Expansions expansions_in(const std::vector<std::string>& lines) {
+    sh::Reader reader(lines, {});
+    reader.read();
+    return reader.expansions;
+}
+
 bool one_plain_command(const std::vector<std::string>& lines) {
     sh::Reader reader(lines, {}, true);
-    reader.read(0);
+    reader.read();
     if (reader.shape.ends_open || reader.shape.unbalanced) return false;
     const std::vector<sh::Token>& tokens = reader.tokens;
     for (std::size_t i = 0; i < tokens.size(); ++i) {

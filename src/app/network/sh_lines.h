@@ -24,9 +24,19 @@ struct ShLines {
     bool ends_open = false;            // a quote or substitution is open at the end
     bool ends_continued = false;       // the last line ends with a continuing backslash
     // The text ends inside a here-document, a compound command or an
-    // unfinished command, or closes something it never opened: a line
+    // unfinished command, closes something it never opened, or holds what
+    // /bin/sh refuses or what FreeBSD's sh and dash read apart: a line
     // appended to it would not run as a command of its own.
     bool unbalanced = false;
+    // A command that may end the reading of the text before its end or
+    // change how the shell reads what follows: exit, exec of a command,
+    // return or local outside a function, set with an option, alias,
+    // readonly (a later assignment to the name ends the script), eval and
+    // "." (what they run is not read here), export or unset of what is no
+    // name, ${name?}, an arithmetic expansion (an error in it ends the
+    // script too), or one of these run through command or builtin. A setting after
+    // it, or anywhere when a function holds it, may never be read.
+    bool may_stop = false;
 };
 
 ShLines read_sh_lines(const std::vector<std::string>& lines);
@@ -54,14 +64,33 @@ struct VarUseAt {
 // eval). Values, comments and subshells count for nothing.
 std::vector<VarUseAt> variable_uses(const std::vector<std::string>& lines, std::string_view name);
 
-// Where the command word that begins line `first` ends: its last line and
-// the column after its last character (quotes, substitutions and continued
-// lines included); the end of the text when it runs off it.
+// Both of the above in one reading of the text.
+struct ShReading {
+    ShLines shape;
+    std::vector<VarUseAt> uses;
+};
+ShReading read_sh(const std::vector<std::string>& lines, std::string_view name);
+
 struct WordEnd {
     std::size_t line = 0;
     std::size_t column = 0;
 };
-WordEnd command_word_end(const std::vector<std::string>& lines, std::size_t first);
+inline constexpr std::size_t kNoComment = static_cast<std::size_t>(-1);
+
+// The setting that begins line `first`, read only as far as it goes:
+// - word: where its command word ends, its last line and the column after
+//   its last character (quotes, substitutions and continued lines
+//   included); the end of the text when it runs off it;
+// - end: the word's last line, or the later line that ends a quote opened,
+//   or a word continued by a backslash, after the word on that line; the
+//   last line of the text when it ends first;
+// - comment: where a comment begins on line `end`, or kNoComment.
+struct SettingSpan {
+    WordEnd word;
+    std::size_t end = 0;
+    std::size_t comment = kNoComment;
+};
+SettingSpan setting_span(const std::vector<std::string>& lines, std::size_t first);
 
 // Whether the text after a command word holds anything /bin/sh runs or
 // assigns: more than blanks, a comment, a backslash continuing the line and
@@ -72,16 +101,22 @@ bool holds_more_than_a_comment(std::string_view rest);
 // outside quotes and substitutions (a later word or command on the line).
 bool assigns_again(std::string_view rest, std::string_view key);
 
-// The last line of the command word that begins line `first` (an
-// assignment with its value, quotes, substitutions and continued lines
-// included), or the later line that closes a quote opened after the word on
-// its last line; the last line of the text when it ends first.
-std::size_t setting_end_line(const std::vector<std::string>& lines, std::size_t first);
-
-// Whether the lines hold nothing but assignments to `name` joined by ";",
-// "&&" or "||" (and blanks and a comment): all a line may lose when it
-// sets the name twice and is replaced whole.
+// Whether the lines, which follow an assignment to `name` on its line, hold
+// nothing but more of them joined by ";", "&&" or "||" (and blanks and a
+// comment): all a line may lose when it sets the name twice and is
+// replaced whole.
 bool only_assigns(const std::vector<std::string>& lines, std::string_view name);
+
+// What the expansions of the lines (outside subshells) do beyond giving
+// text: assign to a variable (${name=...}, ${name:=...}, an assignment in
+// arithmetic), so that text holding one cannot go without changing
+// another variable; run a command ($( ) or backquotes), whose status an
+// assignment takes.
+struct Expansions {
+    bool assign = false;
+    bool run = false;
+};
+Expansions expansions_in(const std::vector<std::string>& lines);
 
 // Whether the lines hold one simple command of words alone, perhaps ended
 // by ";" (and blanks and a comment): no other command, operator,

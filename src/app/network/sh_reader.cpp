@@ -3,17 +3,29 @@
 #include <algorithm>
 
 #include "app/network/sh_words.h"
+#include "core/text.h"
 
 namespace tarnwick::app::sh {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-void Reader::read(std::size_t first) {
+void Reader::read(Stop stop) {
     codes_.assign(1, Code{});
-    shape.starts_command.assign(lines_.size(), false);
-    shape.comment.assign(lines_.size(), kNone);
-    open_at_end.assign(lines_.size(), false);
-    for (std::size_t i = first; i < lines_.size(); ++i) read_line(i);
+    if (stop == Stop::AtEnd) {
+        shape.starts_command.reserve(lines_.size());
+        shape.comment.reserve(lines_.size());
+        open_at_end.reserve(lines_.size());
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        shape.starts_command.push_back(false);
+        shape.comment.push_back(kNone);
+        open_at_end.push_back(false);
+        read_line(i);
+        if (stop == Stop::AfterFirstSetting && first_word && first_word->line <= i &&
+            !open_at_end[i]) {
+            return;
+        }
+    }
     finish();
 }
 
@@ -37,17 +49,26 @@ void Reader::read_line(std::size_t i) {
     continued_ = false;
     if (!stack_.empty() && top() == Ctx::Body && !joined && ends_body(line)) {
         stack_.pop_back();
+        body_joined_.clear();
         if (!pending_.empty()) start_body();
         open_at_end[i] = !stack_.empty();
         return;
     }
     shape.starts_command[i] = stack_.empty() && !joined;
-    if (in_body() && mentions(line, name_, true)) add_use(VarUse::Unsure, i);
+    // A body's lines are looked at as the shell joins them.
+    const bool body = in_body();
+    std::string body_line;
+    if (body) {
+        body_line = body_joined_ + std::string(line);
+        if (mentions(body_line, name_, true)) add_use(VarUse::Unsure, i);
+    }
+    body_joined_.clear();
     const Code& outer = codes_.front();
     first_token_ = shape.starts_command[i] && outer.blocks.empty() && outer.pos == Pos::Command &&
                    !outer.list_open;
     for (std::size_t k = 0; k < line.size();) k += step(line, k);
-    open_at_end[i] = !stack_.empty();
+    open_at_end[i] = !stack_.empty() || (continued_ && code().word.active);
+    if (body && continued_ && in_body()) body_joined_ = body_line.substr(0, body_line.size() - 1);
     if (!continued_) end_of_line(line.size());
 }
 
@@ -63,7 +84,7 @@ void Reader::start_body() {
     body_ = pending_.front();
     pending_.pop_front();
     if (body_.level != codes_.size()) broken_ = true;
-    stack_.push_back(Frame{Ctx::Body, 0, body_.quoted});
+    stack_.push_back(Frame{Ctx::Body, 0, body_.quoted, {}});
 }
 
 // Reads the character at `k` (and those after it that belong to it);
@@ -82,6 +103,8 @@ std::size_t Reader::step(std::string_view line, std::size_t k) {
             return 1;
         case Ctx::DollarSingle:
             if (c == '\\' && k + 1 < line.size()) {  // a backslash escapes the quote here
+                // dash has no $'...': for it that quote ends the word.
+                if (line[k + 1] == '\'') broken_ = true;
                 add(line[k + 1]);
                 return 2;
             }
@@ -93,11 +116,12 @@ std::size_t Reader::step(std::string_view line, std::size_t k) {
             return 1;
         case Ctx::Backquote:
             // The shell finds the end of `...` by the next unescaped
-            // backquote alone: quotes and "#" inside do not count.
-            if (c == '\\') return escape(line, k);
+            // backquote alone: quotes and "#" inside do not count for that.
+            if (c == '\\') return backquote_escape(line, k);
             if (c == '`') {
-                stack_.pop_back();
+                close_backquote();
             } else {
+                stack_.back().text += c;
                 add(c);
             }
             return 1;
@@ -141,10 +165,16 @@ std::size_t Reader::step(std::string_view line, std::size_t k) {
 std::size_t Reader::code_step(std::string_view line, std::size_t k) {
     const char c = line[k];
     const bool last = k + 1 == line.size();
+    // Carriage returns that end the line are its DOS line ending: they end a
+    // word and are no part of it.
+    if (c == '\r' && line.find_first_not_of('\r', k) == kNone) {
+        end_word(k);
+        return line.size() - k;
+    }
     if (c == '\\' && last) {
         // The line feed goes: a word goes on on the next line, and a "#"
         // there is no comment.
-        continued_ = true;
+        continue_line(line, k);
         return 1;
     }
     if (!code().word.active) {
@@ -153,7 +183,6 @@ std::size_t Reader::code_step(std::string_view line, std::size_t k) {
             if (stack_.empty()) shape.comment[line_] = k;
             return line.size() - k;
         }
-        if (c == '\r' && line.find_first_not_of('\r', k) == kNone) return line.size() - k;
         if (is_operator_char(c)) return operator_here(line, k);
         begin_word();
     } else if (is_blank(c)) {
@@ -191,11 +220,54 @@ std::size_t Reader::code_step(std::string_view line, std::size_t k) {
 
 std::size_t Reader::escape(std::string_view line, std::size_t k) {
     if (k + 1 == line.size()) {
-        continued_ = true;  // the line feed goes, the next line joins this one
+        continue_line(line, k);  // the line feed goes, the next line joins this one
         return 1;
     }
     add(line[k + 1]);
     return 2;
+}
+
+// A backslash inside `...`: it escapes only "$", "`", "\\" and, inside
+// double quotes or a here-document, a double quote; otherwise it stays in
+// the commands.
+std::size_t Reader::backquote_escape(std::string_view line, std::size_t k) {
+    if (k + 1 == line.size()) {
+        continue_line(line, k);
+        return 1;
+    }
+    const char next = line[k + 1];
+    const Ctx outside = stack_.size() >= 2 ? stack_[stack_.size() - 2].ctx : Ctx::Subst;
+    const bool quoted = outside == Ctx::Double || outside == Ctx::Body;
+    std::string& text = stack_.back().text;
+    if (next != '$' && next != '`' && next != '\\' && !(quoted && next == '"')) text += '\\';
+    text += next;
+    add(next);
+    return 2;
+}
+
+// The shell reads the commands inside `...` when it reads the text: one it
+// cannot read ends the script.
+void Reader::close_backquote() {
+    const std::string text = std::move(stack_.back().text);
+    stack_.pop_back();
+    std::vector<std::string> inner_lines;
+    for (const std::string_view line : split_at_line_feeds(text)) inner_lines.emplace_back(line);
+    Reader inner(inner_lines, {});
+    inner.read();
+    if (inner.shape.ends_open || inner.shape.unbalanced) broken_ = true;
+}
+
+// A backslash at `k` ends the line: the next one joins it. Inside ${ } or
+// $(( )), or where the joined line could begin one after a "$", the names
+// and operators looked at line by line may be split: the text is refused.
+void Reader::continue_line(std::string_view line, std::size_t k) {
+    continued_ = true;
+    const bool after_dollar =
+        (k >= 1 && line[k - 1] == '$') || (k >= 2 && line.substr(k - 2, 2) == "$(");
+    const bool in_parameter = std::any_of(stack_.begin(), stack_.end(), [](const Frame& f) {
+        return f.ctx == Ctx::Brace || f.ctx == Ctx::Arith;
+    });
+    if (after_dollar || in_parameter) broken_ = true;
 }
 
 // A substitution or quote that begins at `k`: how many characters open it,
@@ -203,28 +275,25 @@ std::size_t Reader::escape(std::string_view line, std::size_t k) {
 std::size_t Reader::expansion(std::string_view line, std::size_t k) {
     const char c = line[k];
     if (c == '`') {
+        if (top_level()) expansions.run = true;
         push(Ctx::Backquote);
         return 1;
     }
     if (c != '$' || k + 1 == line.size()) return 0;
     const char next = line[k + 1];
     if (next == '(' && k + 2 < line.size() && line[k + 2] == '(') {
+        if (top_level()) shape.may_stop = true;
         push(Ctx::Arith);
         return 3;
     }
     if (next == '(') {
+        if (top_level()) expansions.run = true;
         push(Ctx::Subst);
         codes_.emplace_back();
         return 2;
     }
     if (next == '{') {
-        // ${name=...} and ${name:=...} assign when they expand (not in a
-        // subshell; a body's line counts as a whole).
-        const std::string_view inner = line.substr(k + 2);
-        if (top_level() && !in_body() && !name_.empty() && inner.starts_with(name_)) {
-            const std::string_view after = inner.substr(name_.size());
-            if (after.starts_with('=') || after.starts_with(":=")) add_use(VarUse::Unsure, line_);
-        }
+        if (top_level()) parameter_expansion(line.substr(k + 2));
         push(Ctx::Brace);
         return 2;
     }
@@ -235,10 +304,31 @@ std::size_t Reader::expansion(std::string_view line, std::size_t k) {
     return 0;
 }
 
+// What ${ at the top level does beyond expanding (not in a subshell).
+void Reader::parameter_expansion(std::string_view inner) {
+    std::size_t n = 0;
+    if (!inner.empty() && (is_name_start(inner[0]) || (inner[0] >= '0' && inner[0] <= '9'))) {
+        while (n < inner.size() && is_name_char(inner[n])) ++n;
+    }
+    if (n == 0) return;
+    const std::string_view after = inner.substr(n);
+    // ${name?} ends the script while the name is unset.
+    if (after.starts_with('?') || after.starts_with(":?")) shape.may_stop = true;
+    if (!after.starts_with('=') && !after.starts_with(":=")) return;
+    // ${name=...} and ${name:=...} assign when they expand (a body's line
+    // counts as a whole for the name looked for).
+    expansions.assign = true;
+    if (!in_body() && inner.substr(0, n) == name_) add_use(VarUse::Unsure, line_);
+}
+
 std::size_t Reader::arith_step(std::string_view line, std::size_t k) {
-    if (top_level() && name_at(line, k, name_) &&
-        assigns_in_arithmetic(line.substr(k + name_.size()))) {
-        add_use(VarUse::Unsure, line_);
+    if (top_level() && is_name_start(line[k]) && (k == 0 || !is_name_char(line[k - 1]))) {
+        std::size_t end = k;
+        while (end < line.size() && is_name_char(line[end])) ++end;
+        if (assigns_in_arithmetic(line.substr(end))) {
+            expansions.assign = true;
+            if (line.substr(k, end - k) == name_) add_use(VarUse::Unsure, line_);
+        }
     }
     Frame& frame = stack_.back();
     const char c = line[k];
@@ -288,6 +378,7 @@ void Reader::end_word(std::size_t column) {
 void Reader::end_of_line(std::size_t column) {
     if (!in_code()) {
         if (top() != Ctx::Body) add('\n');  // a line feed inside quotes is part of the word
+        if (top() == Ctx::Backquote) stack_.back().text += '\n';
         return;
     }
     end_word(column);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ struct Frame {
     Ctx ctx = Ctx::Double;
     int parens = 0;        // Arith: parentheses open inside it
     bool literal = false;  // Body: the delimiter was quoted, nothing expands
+    std::string text;      // Backquote: the commands inside, escapes undone
 };
 
 struct HereDoc {
@@ -89,12 +91,15 @@ struct Code {
     // The simple command being read.
     bool started = false;
     bool command_word = false;
+    std::string command;           // the command word, quotes removed
+    bool command_is_name = false;  // a plain name: a function may be defined
     bool assignments = false;
     std::size_t arguments = 0;
     std::vector<std::size_t> prefix_uses;
     // The pipeline and the list being read: a use in a pipeline or in a list
     // run in the background sets nothing here.
     bool piped = false;
+    bool negated = false;  // a "!" begins the pipeline
     std::vector<std::size_t> pipeline_uses;
     std::vector<std::size_t> list_uses;
 };
@@ -113,21 +118,33 @@ struct Token {
     bool reserved = false;
 };
 
+// How far a reading goes.
+enum class Stop : std::uint8_t {
+    AtEnd,
+    // After the first line where the first command word has ended and
+    // neither a quote nor a continued word goes on (what setting_span needs).
+    AfterFirstSetting,
+};
+
 class Reader {
 public:
     // With a name, its uses are gathered; with `keep_tokens`, the words and
     // operators of the top level.
-    Reader(const std::vector<std::string>& lines, std::string_view name, bool keep_tokens = false)
+    Reader(std::span<const std::string> lines, std::string_view name, bool keep_tokens = false)
         : lines_(lines), name_(name), keep_tokens_(keep_tokens) {}
 
-    // Reads the lines from `first` on, the first of them beginning a command.
-    void read(std::size_t first);
+    // Reads the lines, the first of them beginning a command. The per-line
+    // results cover the lines read.
+    void read(Stop stop = Stop::AtEnd);
 
     ShLines shape;
     std::vector<VarUseAt> uses;
-    std::vector<bool> open_at_end;  // a quote, substitution or body is open after the line
+    // A quote, substitution or body is open after the line, or a backslash
+    // goes on with its last word on the next line.
+    std::vector<bool> open_at_end;
     std::optional<WordEnd> first_word;
     std::vector<Token> tokens;
+    Expansions expansions;
 
 private:
     Code& code() { return codes_.back(); }
@@ -136,7 +153,7 @@ private:
     bool in_code() const { return stack_.empty() || top() == Ctx::Subst; }
     bool in_body() const;
     bool in_expansion() const;
-    void push(Ctx ctx) { stack_.push_back(Frame{ctx, 0, false}); }
+    void push(Ctx ctx) { stack_.push_back(Frame{ctx, 0, false, {}}); }
     void add_use(VarUse use, std::size_t line) {
         if (!name_.empty()) uses.push_back({line, use});
     }
@@ -148,6 +165,10 @@ private:
     std::size_t step(std::string_view line, std::size_t k);
     std::size_t code_step(std::string_view line, std::size_t k);
     std::size_t escape(std::string_view line, std::size_t k);
+    std::size_t backquote_escape(std::string_view line, std::size_t k);
+    void close_backquote();
+    void continue_line(std::string_view line, std::size_t k);
+    void parameter_expansion(std::string_view inner);
     std::size_t expansion(std::string_view line, std::size_t k);
     std::size_t arith_step(std::string_view line, std::size_t k);
     void add(char c);
@@ -159,6 +180,8 @@ private:
 
     // Words and commands (sh_commands.cpp).
     void take_word(const Word& w);
+    void take_command_word(const Word& w);
+    void take_argument(const Word& w);
     void add_assignment(const Word& w);
     void reserved_word(std::string_view word);
     void close(Block kind);
@@ -171,7 +194,7 @@ private:
     void close_substitution();
     void newline();
 
-    const std::vector<std::string>& lines_;
+    std::span<const std::string> lines_;
     std::string_view name_;
     bool keep_tokens_ = false;
     std::vector<Frame> stack_;
@@ -180,6 +203,7 @@ private:
     HereDoc body_;
     std::size_t line_ = 0;
     bool continued_ = false;
+    std::string body_joined_;  // a here-document body's line that the next one continues
     bool first_token_ = false;
     bool broken_ = false;
 };

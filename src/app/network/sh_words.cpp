@@ -80,8 +80,9 @@ std::size_t parameter_length(std::string_view line, std::size_t k) {
 }
 
 std::string_view without_returns(std::string_view text) {
-    while (text.ends_with('\r')) text.remove_suffix(1);
-    return text;
+    std::string_view bare = text;
+    while (bare.ends_with('\r')) bare.remove_suffix(1);
+    return bare.ends_with('\\') ? text : bare;
 }
 
 }  // namespace tarnwick::app::sh

@@ -38,8 +38,8 @@ bool assigns_in_arithmetic(std::string_view after);
 std::size_t parameter_length(std::string_view line, std::size_t k);
 
 // The text without the carriage returns that end it. They belong to a DOS
-// line ending, which the rewrite drops: they are read as nothing,
-// here-document delimiters included.
+// line ending, which the rewrite drops: they are read as nothing. Not after
+// a backslash: that escapes the first of them, and the rewrite keeps them.
 std::string_view without_returns(std::string_view text);
 
 }  // namespace tarnwick::app::sh
