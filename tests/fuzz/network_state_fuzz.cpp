@@ -75,9 +75,12 @@ std::optional<std::size_t> last_setting(const std::vector<std::string>& lines,
     return last;
 }
 
-// A refusal for the key is only where the shell may take it from elsewhere:
-// the text is not whole, uses the key beyond assignments that begin a line,
-// or its last setting line is no such assignment (a spaced "key = value").
+// A refusal for the key is only where the shell may take it from elsewhere
+// or read the text otherwise: the text is not whole, may stop before its
+// end, ends in a backslash without a line feed, uses the key beyond
+// assignments that begin a line, has expansions that assign or run commands
+// (what a replaced value held might be lost), or its last setting line is no
+// such assignment (a spaced "key = value").
 void check_refusal(const std::string& text) {
     using namespace tarnwick::app;
     const std::vector<std::string> lines = rewrite_lines_of(text);
@@ -88,7 +91,19 @@ void check_refusal(const std::string& text) {
     const std::optional<std::size_t> last = last_setting(lines, sh);
     const bool assigns_last = !last || std::find(uses.begin(), uses.end(),
                                                  VarUseAt{*last, VarUse::LineStart}) != uses.end();
-    if (!sh.unbalanced && !beyond && assigns_last) std::abort();
+    const Expansions expansions = expansions_in(lines);
+    const bool open_end = !text.empty() && !text.ends_with('\n') && sh.ends_continued;
+    if (!sh.unbalanced && !sh.may_stop && !open_end && !beyond && assigns_last &&
+        !expansions.assign && !expansions.run) {
+        std::abort();
+    }
+}
+
+// The line without the blanks that indent it, when it holds the setting.
+std::optional<std::string_view> setting_line(std::string_view line, std::string_view setting) {
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+    if (!line.starts_with(setting)) return std::nullopt;
+    return line;
 }
 
 // The rewritten text sets the key for /bin/sh: its line is the last command
@@ -107,7 +122,7 @@ void check_rewrite(const std::string& text) {
     if (!rewritten) {
         const std::string& why = rewritten.error().text;
         if (why == kOpenQuoteText) {
-            if (!sh_before.ends_open) std::abort();
+            if (!read_sh_lines(rewrite_lines_of(text)).ends_open) std::abort();
         } else if (why == unsure_setting_text(kKey)) {
             check_refusal(text);
         } else {
@@ -118,12 +133,14 @@ void check_rewrite(const std::string& text) {
     if (rewritten->empty() || rewritten->back() != '\n') std::abort();
     const std::vector<std::string> after = sh_lines_of(*rewritten);
     const ShLines sh = read_sh_lines(after);
-    if (sh.ends_open || sh.unbalanced) std::abort();
+    if (sh.ends_open || sh.unbalanced || sh.may_stop) std::abort();
     const std::optional<std::size_t> last = last_setting(after, sh);
-    if (!last || !after[*last].starts_with(setting)) std::abort();
+    if (!last) std::abort();
+    const std::optional<std::string_view> last_line = setting_line(after[*last], setting);
+    if (!last_line) std::abort();
     const std::vector<VarUseAt> uses = variable_uses(after, kKey);
     if (uses.empty() || uses.back() != VarUseAt{*last, VarUse::LineStart}) std::abort();
-    const std::string_view tail = std::string_view(after[*last]).substr(setting.size());
+    const std::string_view tail = last_line->substr(setting.size());
     const bool kept_tail = !tail.empty();
     const std::size_t tail_start = tail.find_first_not_of(" \t");
     const bool comment = tail_start != std::string_view::npos && tail[tail_start] == '#';
@@ -137,13 +154,15 @@ void check_rewrite(const std::string& text) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < after.size(); ++i) {
         const std::string& line = after[i];
-        if (line == setting || line.empty()) continue;
-        const bool tail_line = line.starts_with(setting);
-        const std::string_view whole = line;
-        const std::string_view wanted = bare(tail_line ? whole.substr(setting.size()) : whole);
+        const std::optional<std::string_view> set_here = setting_line(line, setting);
+        if (set_here == std::string_view(setting) || line.empty()) continue;
+        const bool tail_line = set_here.has_value();
+        const std::string_view wanted = bare(tail_line ? set_here->substr(setting.size()) : line);
         // The line after the setting may begin a command now: the replaced
         // assignment's trailing backslash is gone.
-        const bool freed = i > 0 && after[i - 1] == setting && sh.starts_command[i];
+        const bool freed = i > 0 &&
+                           setting_line(after[i - 1], setting) == std::string_view(setting) &&
+                           sh.starts_command[i];
         const auto same = [&](std::size_t k) {
             if (tail_line) return bare(before[k]).ends_with(wanted);
             return bare(before[k]) == wanted &&
