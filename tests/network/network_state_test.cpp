@@ -152,19 +152,42 @@ TEST(NetworkOverview, ReadsRcConf) {
          "  \n"
          "ifconfig_em0=\"DHCP\"\n"
          "ifconfig_em0='inet 10.0.0.5 netmask 255.255.255.0'\n"
-         "  hostname = \"fw1\"  \n"
+         "  hostname=\"fw1\"  \n"
+         "\t#sshd_enable=\"YES\"\n"
+         "a=\"\"\n",
+         {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.255.255.0"}, {"hostname", "fw1"}, {"a", ""}}},
+        {"values as the shell assigns them",
+         "defaultrouter=\"192.0.2.1\" # upstream\n"
+         "kld_list=\"${kld_list} amdgpu\" # pf\n"
+         "a=b=c\n"
+         "b='\"x\"' c=\"'y'\"; d=\"\"'z'\"\"\n"
+         "e=\"one \\\ntwo\" f=x\\ y\n"
+         "g='it'\\''s' h=\"\\\"\\\\\\$\\d\"\n"
+         "i=$a#b\n",
+         {{"defaultrouter", "192.0.2.1"},
+          {"kld_list", "${kld_list} amdgpu"},
+          {"a", "b=c"},
+          {"b", "\"x\""},
+          {"c", "'y'"},
+          {"d", "z"},
+          {"e", "one two"},
+          {"f", "x y"},
+          {"g", "it's"},
+          {"h", "\"\\$\\d"},
+          {"i", "$a#b"}}},
+        {"lines that are no settings are skipped, with all their settings",
          "no_equals_sign\n"
-         "\t#sshd_enable=\"YES\"\n",
-         {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.255.255.0"}, {"hostname", "fw1"}}},
-        {"double quotes first, then single quotes, every one at both ends",
-         "a=\"\"\nb='\"x\"'\nc=\"'y'\"\nd=\"\"'z'\"\"\ne=x\"y\nf='\"'\n",
-         {{"a", ""}, {"b", "\"x\""}, {"c", "y"}, {"d", "z"}, {"e", "x\"y"}, {"f", "\""}}},
-        {"only the first = splits; no continuation, expansion or trailing comments",
-         "a=b=c\nb=\"x\" # note\nc=\"one \\\ntwo\"\nd=$a\n=empty key\n",
-         {{"a", "b=c"}, {"b", "x\" # note"}, {"c", "one \\"}, {"d", "$a"}, {"", "empty key"}}},
-        {"CR LF and Unicode white space",
-         "\xC2\xA0k\xE2\x80\x83=\tv \r\nx=1\r\n",
-         {{"k", "v"}, {"x", "1"}}},
+         "  hostname = \"fw1\"\n"
+         "j=$(date)\n"
+         "k=1; echo x\n"
+         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\n"
+         "\xC2\xA0l=1\n"
+         "m=ok\n",
+         {{"note", "see\nifconfig_em0=inet 10.0.0.9\n"}, {"m", "ok"}}},
+        {"a carriage return is part of a value, as for the shell",
+         "x=1\r\ny=\"2\"\r\n",
+         {{"x", "1\r"}, {"y", "2\r"}}},
+        {"nothing is read after a quote that never closes", "a=1\nb=\"open\nc=2\n", {{"a", "1"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -422,6 +422,9 @@ TEST(PanelRoads, FreezeRefusesLiveValuesTheStaticSettingsRefuse) {
         refused("IPv6 gateway with an empty zone", kLiveV4 + kLiveV6,
                 "defaultrouter=\"192.0.2.1\"\nipv6_defaultrouter=\"fe80::1%\"\n",
                 "invalid IPv6 address: fe80::1%"),
+        refused("rc.conf holds more than settings", kLiveV4 + kLiveV6,
+                kGateways + "sysrc sshd_enable=YES\n",
+                "rc.conf line 4 is not a setting (\"sysrc sshd_enable=YES\"); not changed"),
         // A good IPv4 change is not written alone either.
         refused("IPv4 first, then IPv6", "\tinet 192.0.2.10 netmask 0xfff\n\tinet6 nope\n",
                 kGateways, "invalid IPv4 address: 0xfff"),
@@ -463,6 +466,12 @@ TEST(PanelRoads, FreezeKeepsItsOwnRulesForWhatItWrites) {
          froze("", "2001:db8:1::10/64"),
          "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\ndefaultrouter=\"NO\"\n"
          "ipv6_defaultrouter=\"fe80::1%em0\"\n"
+         "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
+        {"a gateway read as the shell reads it, a comment after it", kLiveV4 + kLiveV6,
+         "defaultrouter=\"192.0.2.1\" # upstream\nipv6_defaultrouter=fe80::1\\%em0\n", "",
+         froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),
+         "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"\n"
+         "defaultrouter=\"192.0.2.1\" # upstream\nipv6_defaultrouter=\"fe80::1%em0\"\n"
          "ifconfig_em0_ipv6=\"inet6 2001:db8:1::10 prefixlen 64\"\n"},
         {"gateways from the default routes when rc.conf has none", kLiveV4 + kLiveV6, "", "",
          froze("192.0.2.10 netmask 255.255.255.0", "2001:db8:1::10/64"),

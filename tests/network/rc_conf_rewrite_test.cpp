@@ -1,5 +1,7 @@
 #include "app/network/rc_conf_rewrite.h"
 
+#include "app/network/rc_conf.h"
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +11,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <optional>
+#include <ostream>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -24,8 +29,11 @@ namespace tarnwick::app {
 namespace {
 
 NetPaths scratch_paths(const test::ScratchDir& dir) {
-    return {dir.file("etc/rc.conf"), dir.file("etc/rc.conf.tarnwick.bak"),
-            dir.file("etc/resolv.conf"), dir.file("etc/rc.d/netif")};
+    return {dir.file("etc/rc.conf"),
+            dir.file("etc/rc.conf.tarnwick.bak"),
+            dir.file("etc/resolv.conf"),
+            dir.file("etc/rc.d/netif"),
+            {}};
 }
 
 bool exists(const std::string& path) {
@@ -52,11 +60,11 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
          {{"ifconfig_em0", "DHCP"}},
          "#ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\"\n",
          "#ifconfig_em0=\"DHCP\"\n"},
-        {"spaces around = and single quotes",
-         "ifconfig_em0 = 'inet 10.0.0.5'\nsshd_enable=\"YES\"\n",
+        {"single quotes",
+         "ifconfig_em0='inet 10.0.0.5'\nsshd_enable=\"YES\"\n",
          {{"ifconfig_em0", "DHCP"}},
          "ifconfig_em0=\"DHCP\"\nsshd_enable=\"YES\"\n",
-         "ifconfig_em0 = 'inet 10.0.0.5'\nsshd_enable=\"YES\"\n"},
+         "ifconfig_em0='inet 10.0.0.5'\nsshd_enable=\"YES\"\n"},
         {"with duplicates, the last assignment (the one sh keeps) is replaced",
          "ifconfig_em0=\"DHCP\"\nhostname=\"x\"\nifconfig_em0='inet 10.0.0.5'\n# end\n",
          {{"ifconfig_em0", "inet 10.0.0.9 netmask 255.255.255.0"}},
@@ -69,10 +77,10 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
          "ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nipv6_defaultrouter=\"fe80::1%em0\"\n",
          ""},
         {"an empty file", "", {{"defaultrouter", ""}}, "defaultrouter=\"\"\n", ""},
-        {"CR LF lines lose their carriage returns; the backup keeps them",
+        {"CR LF lines keep their carriage returns but in the value replaced",
          "a=1\r\nifconfig_em0=\"DHCP\"\r\n",
          {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.0.0.0"}},
-         "a=1\nifconfig_em0=\"inet 10.0.0.5 netmask 255.0.0.0\"\n",
+         "a=1\r\nifconfig_em0=\"inet 10.0.0.5 netmask 255.0.0.0\"\n",
          "a=1\r\nifconfig_em0=\"DHCP\"\r\n"},
         {"blank lines, comments and longer keys stay; later pairs see earlier ones",
          "\n# network\n\nifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nifconfig_em0x=\"up\"\n"
@@ -82,12 +90,16 @@ TEST(RcConfRewrite, RewritesAndKeepsABackup) {
          "ifconfig_em0=\"2\"\n\nnew_key=\"n\"\n",
          "\n# network\n\nifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nifconfig_em0x=\"up\"\n"
          "ifconfig_em0=\n\n"},
-        {"keys are matched after Unicode trimming and case-sensitively",
-         "\xC2\xA0ifconfig_em0\t= x\nIFCONFIG_EM0=\"y\"\n",
+        {"keys are matched case-sensitively",
+         "\tifconfig_em0=x\nIFCONFIG_EM0=\"y\"\n",
          {{"ifconfig_em0", "DHCP"}},
-         "ifconfig_em0=\"DHCP\"\nIFCONFIG_EM0=\"y\"\n",
-         "\xC2\xA0ifconfig_em0\t= x\nIFCONFIG_EM0=\"y\"\n"},
-        {"no pairs: the text is only normalised", "a=1\r\nb=2", {}, "a=1\nb=2\n", "a=1\r\nb=2"},
+         "\tifconfig_em0=\"DHCP\"\nIFCONFIG_EM0=\"y\"\n",
+         "\tifconfig_em0=x\nIFCONFIG_EM0=\"y\"\n"},
+        {"no pairs: only a final line feed is added",
+         "a=1\r\nb=2",
+         {},
+         "a=1\r\nb=2\n",
+         "a=1\r\nb=2"},
         {"settings replaced in place keep the blank lines after them",
          "hostname=\"h\"\nifconfig_em0=\"DHCP\"\ndefaultrouter=\"10.0.0.1\"\n\n",
          {{"ifconfig_em0", "inet 10.0.0.5 netmask 255.255.255.0"}, {"defaultrouter", "10.0.0.254"}},
@@ -277,278 +289,367 @@ TEST(RcConfRewrite, WritesThroughALinkAtRcConf) {
     EXPECT_EQ(test::names_in(dir.file("conf")), std::set<std::string>{"rc.conf"});
 }
 
-// The rewritten text, or "error: " and the error's text.
+// The rewritten text, or the error's text.
 std::string rewritten(std::string_view text, const RcPairs& pairs) {
     auto result = rewrite_rc_conf_text(text, pairs);
-    return result ? *result : "error: " + net_error_text(result.error());
+    return result ? *result : net_error_text(result.error());
 }
 
-// What /bin/sh makes of the keys after reading the text as rc.conf is read
-// at boot: "key=value" lines.
-std::string sh_values(const std::string& text, const std::vector<std::string>& keys) {
+// What /bin/sh makes of a text sourced as the boot sources rc.conf: its
+// exit status, what it said, and every variable it set.
+struct Sourced {
+    int status = -1;
+    std::string err;
+    std::map<std::string, std::string> vars;
+    bool operator==(const Sourced&) const = default;
+};
+
+Sourced sourced(const std::string& text) {
     test::ScratchDir dir;
-    std::string script = ". \"$0\" || exit 9\n";
-    for (const std::string& key : keys)
-        script += "printf '%s=%s\\n' " + key + " \"$" + key + "\"\n";
-    const test::ProcessResult r =
-        test::run_process("/bin/sh", {"-c", script, dir.write("rc.conf", text)});
-    return r.status == 0 && r.err.empty() ? r.out : "sh failed: " + r.err;
+    const std::string file = dir.write("rc.conf", text);
+    // Every variable is exported on its way, so env lists it unquoted.
+    test::ProcessOptions options;
+    options.clear_env = true;
+    options.cwd = dir.path();
+    const test::ProcessResult r = test::run_process(
+        "/bin/sh",
+        {"-c", "set -a; . \"$1\"; status_of_rc=$?; /usr/bin/env -0; exit $status_of_rc", "sh",
+         file},
+        options);
+    Sourced out{r.status, r.err, {}};
+    for (std::size_t at = 0; at < r.out.size();) {
+        const std::size_t end = r.out.find('\0', at);
+        const std::string entry = r.out.substr(at, end - at);
+        at = end == std::string::npos ? r.out.size() : end + 1;
+        const std::size_t eq = entry.find('=');
+        const std::string name = entry.substr(0, eq);
+        if (name != "status_of_rc" && name != "PWD") out.vars[name] = entry.substr(eq + 1);
+    }
+    return out;
 }
 
-TEST(RcConfRewrite, SettingsAreReplacedAsTheShellReadsThem) {
+std::ostream& operator<<(std::ostream& os, const Sourced& s) {
+    os << "status " << s.status << ", stderr \"" << s.err << "\",";
+    for (const auto& [name, value] : s.vars) os << " " << name << "=[" << value << "]";
+    return os;
+}
+
+// The new text sets the keys for /bin/sh and leaves everything else as the
+// old one had it; the old text must source cleanly itself.
+void expect_only_the_keys_changed(const std::string& old_text, const std::string& new_text,
+                                  const RcPairs& pairs) {
+    Sourced expected = sourced(old_text);
+    ASSERT_EQ(expected.status, 0) << expected;
+    ASSERT_EQ(expected.err, "") << expected;
+    for (const auto& [key, value] : pairs) expected.vars[key] = value;
+    EXPECT_EQ(sourced(new_text), expected);
+}
+
+constexpr const char* kKey = "ifconfig_em0";
+constexpr const char* kValue = "inet 10.0.0.9 netmask 255.255.255.0";
+const std::string kWord = "\"inet 10.0.0.9 netmask 255.255.255.0\"";
+
+// A file of settings is changed in the key's last WORD alone; every other
+// file is refused, naming the line. Each accepted row is sourced with
+// /bin/sh before and after.
+TEST(RcConfRewrite, ChangesOnlyFilesOfSettings) {
     struct Case {
         const char* name;
         std::string old_text;
-        std::string new_text;
-        std::string values;  // what sh sees afterwards, for the keys below
+        std::string outcome;  // the new text, or the refusal
     };
-    const std::vector<std::string> keys = {"ifconfig_em0", "ifconfig_em0_ipv6", "sshd_enable",
-                                           "note"};
-    const RcPairs dhcp = {{"ifconfig_em0", "DHCP"}};
-    const std::string rest = "ifconfig_em0_ipv6=\nsshd_enable=YES\nnote=\n";
+    const std::string long_command = "echo " + std::string(100, 'x');
     const Case cases[] = {
-        {"a value continued by a backslash",
-         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\nsshd_enable=\"YES\"\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=\"YES\"\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a quoted value over two lines",
-         "ifconfig_em0='inet 10.0.0.5\nnetmask 255.255.255.0'\nsshd_enable=YES # it's on\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES # it's on\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a quote on the line a value continues on",
-         "note=\\\n#'\nifconfig_em0=x\\'\nsshd_enable=YES\n",
-         "note=\\\n#'\nifconfig_em0=x\\'\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=#\nifconfig_em0=x\\\n"},
-        {"carriage returns after the value are a line ending, not a command to keep",
-         "ifconfig_em0=x \r\r\nsshd_enable=YES\n", "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\n" + rest},
-        {"a backslash before a DOS line ending escapes the return and joins nothing",
-         "note=\\\r\nsshd_enable=YES\r\n", "note=\\\r\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=\r\n"},
-        {"a line inside another setting's value is no assignment",
-         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\n",
-         "note=\"see\nifconfig_em0=inet 10.0.0.9\n\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=see\n"
-         "ifconfig_em0=inet 10.0.0.9\n\n"},
-        {"a continued line holding the next setting keeps it",
-         "ifconfig_em0=\"inet 10.0.0.5\" \\\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\n"
-         "sshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\n  ifconfig_em0_ipv6=\"inet6 accept_rtadv\"\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=inet6 accept_rtadv\nsshd_enable=YES\nnote=\n"},
-        {"a continued line setting the same key is replaced too",
-         "ifconfig_em0=\"inet 10.0.0.5\" \\\nifconfig_em0=SYNCDHCP\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\n" + rest},
-        {"a setting after it on the same line stays, its value over two lines too",
-         "ifconfig_em0=\"inet 10.0.0.5\" note=\"a\nb\"\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\" note=\"a\nb\"\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\nb\n"},
-        {"a command after it on the same line stays",
-         "ifconfig_em0='inet 10.0.0.5'; sshd_enable=\"YES\" # both\n",
-         "ifconfig_em0=\"DHCP\"; sshd_enable=\"YES\" # both\n", "ifconfig_em0=DHCP\n" + rest},
-        {"the key set again later on the line: the whole line is replaced",
-         "ifconfig_em0=DHCP; ifconfig_em0=\"inet 10.0.0.5\"\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"the key inside a later quoted value is no assignment",
-         "ifconfig_em0='inet 10.0.0.5' note=\"x ifconfig_em0=y\"\n",
-         "ifconfig_em0=\"DHCP\" note=\"x ifconfig_em0=y\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=\nnote=x ifconfig_em0=y\n"},
-        {"a comment after it stays on its line, and so does its indentation",
-         "  ifconfig_em0=\"inet 10.0.0.5\" # set by the installer; keep\nsshd_enable=YES\n",
-         "  ifconfig_em0=\"DHCP\" # set by the installer; keep\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\n" + rest},
-        {"a comment after a value over two lines stays on the last",
-         "ifconfig_em0=\"inet 10.0.0.5 \\\n    netmask 255.255.255.0\"\t # WAN "
-         "uplink\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\t # WAN uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a comment after a line replaced whole stays",
-         "ifconfig_em0=DHCP;ifconfig_em0='inet 10.0.0.5';# uplink\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\" # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a spaced setting keeps its comment",
-         "ifconfig_em0 = 'inet 10.0.0.5'  # uplink\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"  # uplink\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a spaced setting keeps its indentation",
-         "\tifconfig_em0 = 'inet 10.0.0.5'\nsshd_enable=YES\n",
-         "\tifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"settings of the key continued one on the next are each replaced",
-         "ifconfig_em0=a \\\n  ifconfig_em0=b \\\nifconfig_em0=c # last\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\n  ifconfig_em0=\"DHCP\"\nifconfig_em0=\"DHCP\" # "
-         "last\nsshd_enable=YES\n",
-         "ifconfig_em0=DHCP\n" + rest},
-        {"a word the second assignment continues on the next line goes with it",
-         "ifconfig_em0=x; ifconfig_em0=\\\nnote'y'\nsshd_enable=YES\n",
-         "ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a last line that a backslash continues", "sshd_enable=YES\nnote=a\\\n",
-         "sshd_enable=YES\nnote=a\\\n\nifconfig_em0=\"DHCP\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=a\n"},
-        {"a backslash in single quotes or in a comment continues nothing",
-         "# don't \\\nifconfig_em0='inet 10.0.0.5 \\'\nsshd_enable=YES\n",
-         "# don't \\\nifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", "ifconfig_em0=DHCP\n" + rest},
-        {"a command substitution over two lines",
-         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\n",
-         "note=\"$(echo \"one\nifconfig_em0=two\")\"\nsshd_enable=YES\nifconfig_em0=\"DHCP\"\n",
-         "ifconfig_em0=DHCP\nifconfig_em0_ipv6=\nsshd_enable=YES\nnote=one\nifconfig_em0=two\n"},
+        // What names a command or a variable through an expansion.
+        {"a command named by an expansion", "e=eval\n$e \"$cmd\"\nifconfig_em0=DHCP\n",
+         "rc.conf line 2 is not a setting (\"$e \"$cmd\"\"); not changed"},
+        {"read into a named variable", "read -r $k\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"read -r $k\"); not changed"},
+        {"read with a redirection", "ifconfig_em0=DHCP\nread \"$v\" </dev/null\n",
+         "rc.conf line 2 is not a setting (\"read \"$v\" </dev/null\"); not changed"},
+        {"getopts", "ifconfig_em0=DHCP\ngetopts a \"$v\"\n",
+         "rc.conf line 2 is not a setting (\"getopts a \"$v\"\"); not changed"},
+        {"command read", "command read -r $k\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"command read -r $k\"); not changed"},
+        // What stops the shell, or makes it read the file otherwise.
+        {"shift", "ifconfig_em0=DHCP\nshift\n",
+         "rc.conf line 2 is not a setting (\"shift\"); not changed"},
+        {"break 0", "break 0\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"break 0\"); not changed"},
+        {"a redirection from a missing file", ": </nonexistent/file\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\": </nonexistent/file\"); not changed"},
+        {"a bad substitution", "x=${a b}\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"x=${a b}\"); not changed"},
+        {"a substring substitution", "ifconfig_em0=DHCP\nuptime_s=${boot_time:0:4}\n",
+         "rc.conf line 2 is not a setting (\"uptime_s=${boot_time:0:4}\"); not changed"},
+        {"a reserved word out of place", "in x\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"in x\"); not changed"},
+        {"a ! alone", "ifconfig_em0=DHCP\n!\n",
+         "rc.conf line 2 is not a setting (\"!\"); not changed"},
+        {"a NUL byte in a later setting", std::string("ifconfig_em0=DHCP\nnote=\"a\0b\"\n", 28),
+         "rc.conf line 2 is not a setting (\"note=\"a\\000b\"\"); not changed"},
+        {"a here-document whose end word has a carriage return",
+         "cat <<EOF\r\nifconfig_em0=x\r\nEOF\r\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"cat <<EOF\\015\"); not changed"},
+        {"a value whose command changes the exit status", "ifconfig_em0=$(false)\n",
+         "rc.conf line 1 is not a setting (\"ifconfig_em0=$(false)\"); not changed"},
+        // The shapes of public files that are not settings alone.
+        {"a stray line of terminal text",
+         "hostname=\"fw\"\nroot@fw:~ # vi /etc/rc.conf\nifconfig_em0=DHCP\n",
+         "rc.conf line 2 is not a setting (\"root@fw:~ # vi /etc/rc.conf\"); not changed"},
+        {"sysrc commands", "sysrc ifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"sysrc ifconfig_em0=DHCP\"); not changed"},
+        {"a spaced setting", "allscreens_flags = MODE_333\nifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"allscreens_flags = MODE_333\"); not changed"},
+        {"an unterminated quote", "sshd_enable=\"YES\"\nifconfig_em0=\"DHCP\nhostname=fw\n",
+         "rc.conf line 2 has an unterminated quote or substitution (\"ifconfig_em0=\"DHCP\"); "
+         "not changed"},
+        // Everything else outside the grammar.
+        {"a background job", "ifconfig_em0=DHCP &\n",
+         "rc.conf line 1 is not a setting (\"ifconfig_em0=DHCP &\"); not changed"},
+        {"a pipeline", "a=1 | b=2\n",
+         "rc.conf line 1 is not a setting (\"a=1 | b=2\"); not changed"},
+        {"a list", "a=1 && ifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"a=1 && ifconfig_em0=DHCP\"); not changed"},
+        {"an assignment in front of a command", "ifconfig_em0=DHCP true\n",
+         "rc.conf line 1 is not a setting (\"ifconfig_em0=DHCP true\"); not changed"},
+        {"a ; with nothing before it", "a=1\n; b=2\n",
+         "rc.conf line 2 is not a setting (\"; b=2\"); not changed"},
+        {"two ;", "a=1;;\n", "rc.conf line 1 is not a setting (\"a=1;;\"); not changed"},
+        {"a positional parameter", "a=$1\n",
+         "rc.conf line 1 is not a setting (\"a=$1\"); not changed"},
+        {"a special parameter in quotes", "a=\"$?\"\n",
+         "rc.conf line 1 is not a setting (\"a=\"$?\"\"); not changed"},
+        {"a length expansion", "a=${#b}\n",
+         "rc.conf line 1 is not a setting (\"a=${#b}\"); not changed"},
+        {"a default expansion that assigns", "a=${b:=x}\n",
+         "rc.conf line 1 is not a setting (\"a=${b:=x}\"); not changed"},
+        {"backquotes in double quotes", "a=\"`date`\"\n",
+         "rc.conf line 1 is not a setting (\"a=\"`date`\"\"); not changed"},
+        {"arithmetic", "a=$((1/0))\n",
+         "rc.conf line 1 is not a setting (\"a=$((1/0))\"); not changed"},
+        {"a $'...' string", "a=$'x'\n",
+         "rc.conf line 1 is not a setting (\"a=$'x'\"); not changed"},
+        {"a lone $", "a=\"cost $\"\n",
+         "rc.conf line 1 is not a setting (\"a=\"cost $\"\"); not changed"},
+        {"a backslash that ends the file", "a=x\\",
+         "rc.conf line 1 is not a setting (\"a=x\\\"); not changed"},
+        {"a blank line of a DOS file", "a=1\r\n\r\nb=2\r\n",
+         "rc.conf line 2 is not a setting (\"\\015\"); not changed"},
+        {"indentation the shell does not take for a blank", "\xC2\xA0ifconfig_em0=DHCP\n",
+         "rc.conf line 1 is not a setting (\"\xC2\xA0ifconfig_em0=DHCP\"); not changed"},
+        {"a quoted name", "\"ifconfig_em0\"=DHCP\n",
+         "rc.conf line 1 is not a setting (\"\"ifconfig_em0\"=DHCP\"); not changed"},
+        {"a function", "f() { ifconfig_em0=x; }\n",
+         "rc.conf line 1 is not a setting (\"f() { ifconfig_em0=x; }\"); not changed"},
+        {"the line number counts lines inside quotes", "note='a\nb'\nexit 0\n",
+         "rc.conf line 3 is not a setting (\"exit 0\"); not changed"},
+        {"a long line is quoted in part", "a=1\n" + long_command + "\n",
+         "rc.conf line 2 is not a setting (\"echo " + std::string(55, 'x') + "...\"); not changed"},
+        {"rc_conf_files", "rc_conf_files=\"/etc/rc.conf /etc/rc.conf.mine\"\n",
+         "rc.conf line 1 sets rc_conf_files; not changed"},
+        // Settings alone: changed.
+        {"an expansion and a comment, as public files have them",
+         "kld_list=\"${kld_list} amdgpu\" # pf\nifconfig_em0=\"DHCP\"\n",
+         "kld_list=\"${kld_list} amdgpu\" # pf\nifconfig_em0=" + kWord + "\n"},
+        {"indentation, other settings and a comment on the line",
+         "  a=1 ifconfig_em0='inet 10.0.0.5'; b=2 # note\n",
+         "  a=1 ifconfig_em0=" + kWord + "; b=2 # note\n"},
+        {"a value over two lines",
+         "ifconfig_em0=\"inet 10.0.0.5 \\\n  netmask 255.0.0.0\" # wan\nb=1\n",
+         "ifconfig_em0=" + kWord + " # wan\nb=1\n"},
+        {"a quoted value over two lines", "ifconfig_em0='inet 10.0.0.5\nnetmask 255.0.0.0'\nb=1\n",
+         "ifconfig_em0=" + kWord + "\nb=1\n"},
+        {"carriage returns stay on other lines", "a=1\r\nifconfig_em0=DHCP\r\nb=2\r\n",
+         "a=1\r\nifconfig_em0=" + kWord + "\nb=2\r\n"},
+        {"the last of several settings", "ifconfig_em0=DHCP\nb=1\nifconfig_em0='inet 10.0.0.5'\n",
+         "ifconfig_em0=DHCP\nb=1\nifconfig_em0=" + kWord + "\n"},
+        {"the last of two on a line", "ifconfig_em0=a ifconfig_em0=b\n",
+         "ifconfig_em0=a ifconfig_em0=" + kWord + "\n"},
+        {"appended, with the missing line feed", "a=1", "a=1\nifconfig_em0=" + kWord + "\n"},
+        {"appended after a line a backslash continues", "a=x \\\n",
+         "a=x \\\n\nifconfig_em0=" + kWord + "\n"},
+        {"a line inside another value is no setting",
+         "note=\"see\nifconfig_em0=inet 10.0.0.5\n\"\n",
+         "note=\"see\nifconfig_em0=inet 10.0.0.5\n\"\nifconfig_em0=" + kWord + "\n"},
+        {"a backslash in a comment continues nothing", "# don't \\\nifconfig_em0='x'\n",
+         "# don't \\\nifconfig_em0=" + kWord + "\n"},
+        {"escapes", "ifconfig_em0=inet\\ 10.0.0.5\\ \\\"x\\\" b=\"\\$c \\d\"\n",
+         "ifconfig_em0=" + kWord + " b=\"\\$c \\d\"\n"},
+        {"# inside a word", "ifconfig_em0=a#b # c\n", "ifconfig_em0=" + kWord + " # c\n"},
+        {"an empty word", "ifconfig_em0= b=1\n", "ifconfig_em0=" + kWord + " b=1\n"},
+        {"a word that begins on the next line", "ifconfig_em0=\\\nDHCP\nb=1\n",
+         "ifconfig_em0=" + kWord + "\nb=1\n"},
+        {"settings joined by a backslash", "a=1 \\\n  ifconfig_em0=DHCP\n",
+         "a=1 \\\n  ifconfig_em0=" + kWord + "\n"},
+        {"a name split by a backslash", "ifconfig_\\\nem0=DHCP\n",
+         "ifconfig_\\\nem0=" + kWord + "\n"},
+        {"expansions in the replaced value", "ifconfig_em0=\"$x ${y}\"$z\n",
+         "ifconfig_em0=" + kWord + "\n"},
+        {"a ; at the end and a comment after it", "ifconfig_em0=DHCP; # uplink\n",
+         "ifconfig_em0=" + kWord + "; # uplink\n"},
+        {"an empty file", "", "ifconfig_em0=" + kWord + "\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string text = rewritten(c.old_text, dhcp);
-        EXPECT_EQ(text, c.new_text);
-        EXPECT_EQ(sh_values(text, keys), c.values);
-    }
-}
-
-TEST(RcConfRewrite, AQuoteLeftOpenRefusesTheChange) {
-    const std::string refused = "error: " + std::string(kOpenQuoteText);
-    const char* texts[] = {
-        "hostname=\"fw1\nifconfig_em0=\"DHCP\"\n",
-        "ifconfig_em0='inet 10.0.0.5\n",
-        "note=$(date\n",
-        "note=\"${x:-\"}\"\n",
-    };
-    for (const char* text : texts) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(rewritten(text, {{"ifconfig_em0", "DHCP"}}), refused);
-        test::ScratchDir dir;
-        dir.write("etc/rc.conf", text);
-        auto written = write_rc_conf(scratch_paths(dir), {{"ifconfig_em0", "DHCP"}});
-        ASSERT_FALSE(written);
-        EXPECT_EQ(written.error(), NetError::message(std::string(kOpenQuoteText)));
-        EXPECT_EQ(dir.read("etc/rc.conf"), text);
-        EXPECT_EQ(test::names_in(dir.file("etc")), std::set<std::string>{"rc.conf"});
-    }
-}
-
-// Each text is changed only where /bin/sh then reads the new value (and
-// every other variable as before); where the shell might take the key from
-// another line, the change is refused and both files stay as they were.
-TEST(RcConfRewrite, ChangesOnlyWhatTheShellWillRead) {
-    struct Case {
-        const char* name;
-        std::string old_text;
-        std::optional<std::string> new_text;  // nullopt: refused
-    };
-    const std::string key = "ifconfig_em0";
-    const std::string value = "inet 10.0.0.9 netmask 255.255.255.0";
-    const std::string setting = key + "=\"" + value + "\"";
-    const std::vector<std::string> others = {"sshd_enable", "note"};
-    const Case cases[] = {
-        // Where another construct sets, freezes or hides the key.
-        {"set again in a here-document that eval reads",
-         "ifconfig_em0=\"DHCP\"\neval \"$(cat <<EOF\nifconfig_em0='inet 10.0.0.5'\nEOF\n)\"\n",
-         std::nullopt},
-        {"a here-document's body after the setting looks like one",
-         "ifconfig_em0=\"DHCP\"\n: <<-EOF\n\tifconfig_em0=\"inet 10.0.0.5\"\n\tEOF\n",
-         std::nullopt},
-        {"set in a function called after the setting",
-         "setup() {\n\tifconfig_em0=\"inet 10.0.0.5\"\n}\nifconfig_em0=\"DHCP\"\nsetup\n",
-         std::nullopt},
-        {"set in an if block",
-         "ifconfig_em0=\"DHCP\"\nif [ -n \"$never\" ]; then\n"
-         "\tifconfig_em0=\"inet 10.0.0.5\"\nfi\n",
-         std::nullopt},
-        {"made read-only", "readonly ifconfig_em0=\"DHCP\"\nsshd_enable=YES\n", std::nullopt},
-        {"set by eval", "ifconfig_em0=\"DHCP\"\neval \"ifconfig_em0='inet 10.0.0.5'\"\n",
-         std::nullopt},
-        {"in front of a command word", "ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=DHCP true\n",
-         std::nullopt},
-        {"in a pipeline", "ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=DHCP | :\n", std::nullopt},
-        {"set conditionally on a later line",
-         "ifconfig_em0=\"DHCP\"\n[ -e /nonexistent ] || ifconfig_em0=\"inet 10.0.0.5\"\n",
-         std::nullopt},
-        {"a later line that an open list continues",
-         "ifconfig_em0=\"inet 10.0.0.5\"\nfalse &&\nifconfig_em0=DHCP\n", std::nullopt},
-        {"set twice on a line with another command between",
-         "ifconfig_em0=DHCP; sshd_enable=YES; ifconfig_em0=x\n", std::nullopt},
-        {"an unterminated here-document at the end", "sshd_enable=YES\n: <<EOF\nnote=in the body\n",
-         std::nullopt},
-        {"the old value assigns another variable as it expands",
-         "ifconfig_em0=\"${note:=x}\"\nsshd_enable=\"$note\"\n", std::nullopt},
-        {"the status of the old value's command is tested",
-         "ifconfig_em0=\"$(false)\" || sshd_enable=YES\n", std::nullopt},
-        {"the status of the old value's command is read later",
-         "ifconfig_em0=`false`\n[ $? -eq 0 ] || sshd_enable=YES\n", std::nullopt},
-        {"a here-document's line that a backslash joins to the next sets it",
-         "ifconfig_em0=\"DHCP\"\neval \"$(cat <<EOF\nifconfig_\\\nem0='inet 10.0.0.5'\nEOF\n)\"\n",
-         std::nullopt},
-        {"a backslash joins lines inside ${ }", "ifconfig_em0=\nnote=${ifconfig_em0\\\n:=x}\n",
-         std::nullopt},
-        {"a backslash joins $ to a brace on the next line",
-         "ifconfig_em0=\nnote=$\\\n{ifconfig_em0:=x}\n", std::nullopt},
-        // Where the shell may stop before the setting, or read what follows
-        // otherwise than plain lines.
-        {"exit", "sshd_enable=YES\nexit 0\n", std::nullopt},
-        {"return at the top, if only sometimes", "[ -e /nonexistent ] || return\n", std::nullopt},
-        {"exec of a command", "exec /bin/true\n", std::nullopt},
-        {"set -e, then a command that fails", "set -e\nfalse\nsshd_enable=YES\n", std::nullopt},
-        {"local outside a function", "local note=x\n", std::nullopt},
-        {"readonly, then the name set again", "readonly sshd_enable=YES\nsshd_enable=NO\n",
-         std::nullopt},
-        {"${name?} of an unset name", ": ${no_such_setting?}\n", std::nullopt},
-        {"an arithmetic error", "note=$((1 / 0))\n", std::nullopt},
-        {"exit by eval", "eval 'exit 0'\n", std::nullopt},
-        {"an alias that makes later lines a here-document",
-         "alias s=': <<EOF'\ns\nsshd_enable=YES\n", std::nullopt},
-        {"a list that begins with an operator", "sshd_enable=YES\n; note=x\n", std::nullopt},
-        {"a second ; with no command", "sshd_enable=YES; ;\n", std::nullopt},
-        {"! twice, which dash refuses", "! ! sshd_enable=YES\n", std::nullopt},
-        {"an escaped quote in $'...', which dash ends there", "note=$'it\\'s'\n", std::nullopt},
-        {"a delimiter whose carriage return is escaped",
-         "cat >/dev/null <<EOF\\\r\nnote=x\r\nEOF\r\n", std::nullopt},
-        {"a backslash at the very end, which the shell keeps", "note=a\\", std::nullopt},
-        // Where nothing else can set it: changed, every other byte kept.
-        {"a here-document with quotes, and one stripped of tabs",
-         ": <<'A'; : <<-\"B\"\nit's $(\nA\n\tdon't\n\tB\nifconfig_em0=\"DHCP\" # here\n",
-         ": <<'A'; : <<-\"B\"\nit's $(\nA\n\tdon't\n\tB\n" + setting + " # here\n"},
-        {"a function and a case that leave it alone",
-         "f() {\n\tnote=\"$1\"\n}\ncase \"$x\" in\na|b) note=1 ;;\n(*) f 2 ;;\nesac\n"
-         "ifconfig_em0=DHCP\n",
-         "f() {\n\tnote=\"$1\"\n}\ncase \"$x\" in\na|b) note=1 ;;\n(*) f 2 ;;\nesac\n" + setting +
-             "\n"},
-        {"a conditional setting before the one replaced",
-         "[ -n \"$x\" ] && ifconfig_em0=\"inet 10.0.0.5\"\nifconfig_em0=\"DHCP\"\n",
-         "[ -n \"$x\" ] && ifconfig_em0=\"inet 10.0.0.5\"\n" + setting + "\n"},
-        {"appended after a closed here-document",
-         "sshd_enable=YES\ncat >/dev/null <<EOF\nifconfig_em0_ipv6=x\nEOF\n",
-         "sshd_enable=YES\ncat >/dev/null <<EOF\nifconfig_em0_ipv6=x\nEOF\n" + setting + "\n"},
-        {"a here-document with DOS line endings", "cat >/dev/null <<EOF\r\nnote=x\r\nEOF\r\n",
-         "cat >/dev/null <<EOF\nnote=x\nEOF\n" + setting + "\n"},
-        {"what stops nothing: exec of descriptors, return and local in a function, set --",
-         "exec 3>/dev/null\nf() { local note=x; return 0; }\nset -- -e\nifconfig_em0=DHCP\n",
-         "exec 3>/dev/null\nf() { local note=x; return 0; }\nset -- -e\n" + setting + "\n"},
-        {"a command substitution in the old value whose status nothing reads",
-         "ifconfig_em0=\"$(echo DHCP)\"; sshd_enable=YES\n", setting + "; sshd_enable=YES\n"},
-    };
-    const std::string backup = "old backup\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::ScratchDir dir;
         const NetPaths paths = scratch_paths(dir);
         dir.write("etc/rc.conf", c.old_text);
-        dir.write("etc/rc.conf.tarnwick.bak", backup);
-        auto written = write_rc_conf(paths, {{key, value}});
-        if (!c.new_text) {
-            EXPECT_FALSE(written) << dir.read("etc/rc.conf");
-            if (written) continue;
-            EXPECT_EQ(written.error(), NetError::message(unsure_setting_text(key)));
-            EXPECT_EQ(net_error_text(written.error()),
-                      "rc.conf sets ifconfig_em0 in a way that cannot be changed safely; not "
-                      "changed");
-            EXPECT_EQ(dir.read("etc/rc.conf"), c.old_text);
-            EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), backup);
-            EXPECT_EQ(test::names_in(dir.file("etc")),
-                      (std::set<std::string>{"rc.conf", "rc.conf.tarnwick.bak"}));
+        dir.write("etc/rc.conf.tarnwick.bak", "old backup\n");
+        auto written = write_rc_conf(paths, {{kKey, kValue}});
+        const std::string text = dir.read("etc/rc.conf");
+        EXPECT_EQ(written ? text : net_error_text(written.error()), c.outcome);
+        if (!written) {
+            EXPECT_EQ(written.error().kind, NetError::Kind::Message);
+            EXPECT_EQ(text, c.old_text);
+            EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), "old backup\n");
             continue;
         }
-        EXPECT_TRUE(written) << net_error_text(written.error());
-        if (!written) continue;
-        const std::string text = dir.read("etc/rc.conf");
-        EXPECT_EQ(text, *c.new_text);
-        EXPECT_EQ(sh_values(text, {key}), key + "=" + value + "\n");
-        EXPECT_EQ(sh_values(text, others), sh_values(c.old_text, others));
+        EXPECT_EQ(dir.read("etc/rc.conf.tarnwick.bak"), c.old_text);
+        expect_only_the_keys_changed(c.old_text, text, {{kKey, kValue}});
     }
+}
+
+// Texts put together from pieces of settings, comments and what is no
+// setting: each accepted change is one /bin/sh reads as the old text with
+// only the key changed, and a refused one names a line of the text.
+TEST(RcConfRewrite, AcceptedChangesOfMixedTextsChangeOnlyTheKey) {
+    const std::vector<std::string> pieces = {
+        "ifconfig_em0=DHCP",
+        "ifconfig_em0='inet 10.0.0.5'",
+        "  ifconfig_em0=\"inet 10.0.0.6 \\\n  netmask 255.0.0.0\" # wan",
+        "a=1 ifconfig_em0=x b=\"$a y\"",
+        "c='q\nifconfig_em0=in a value'",
+        "d=\"${c}\"\\ e",
+        "# ifconfig_em0=commented",
+        "",
+        "\t",
+        "f=1; g=2;",
+        "h=x\\",
+        "i=\\\\",
+        "j=\\\n\\\nk",
+        "l=a#b #c ' \"",
+        "m=\"\\a\\$\\\"\"",
+        "n=\"\r\" o=p\r",
+        "ifconfig_em0=z; ",
+        "shift",
+        "ifconfig_em0=$(false)",
+        "x=${a b}",
+        "p=\"open",
+        ": <<EOF",
+        "EOF",
+        "!",
+        "q=`x`",
+    };
+    std::mt19937 random(20261211);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> count(1, 6);
+    int accepted = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int n = count(random); n > 0; --n) text += pieces[pick(random)] + "\n";
+        if (round % 7 == 0 && !text.empty()) text.pop_back();  // no final line feed
+        SCOPED_TRACE(text);
+        auto result = rewrite_rc_conf_text(text, {{kKey, kValue}});
+        if (!result) {
+            const std::string why = net_error_text(result.error());
+            EXPECT_TRUE(why.starts_with("rc.conf line ") && why.ends_with("; not changed")) << why;
+            continue;
+        }
+        ++accepted;
+        expect_only_the_keys_changed(text, *result, {{kKey, kValue}});
+        // The reader takes from the new text what the shell assigns, for
+        // every setting without an expansion.
+        const RcConf conf = parse_rc_conf(*result);
+        for (const auto& [name, value] : sourced(*result).vars) {
+            const auto it = conf.find(name);
+            ASSERT_NE(it, conf.end()) << name;
+            if (it->second.find('$') == std::string::npos) {
+                EXPECT_EQ(it->second, value) << name;
+            }
+        }
+    }
+    // Both roads are taken often enough to mean something.
+    EXPECT_GT(accepted, 30);
+}
+
+TEST(RcConfRewrite, LaterFilesMustNotSetTheKeys) {
+    struct Case {
+        const char* name;
+        std::function<void(const test::ScratchDir&)> prepare;
+        std::string outcome;  // "" when accepted
+    };
+    const Case cases[] = {
+        {"rc.conf.local sets the key",
+         [](const test::ScratchDir& d) {
+             d.write("etc/rc.conf.local", "# local\nifconfig_em0=\"DHCP\"\n");
+         },
+         "rc.conf.local line 2 also sets ifconfig_em0; not changed"},
+        {"rc.conf.local is not settings alone",
+         [](const test::ScratchDir& d) { d.write("etc/rc.conf.local", "sysrc x=1\n"); },
+         "rc.conf.local line 1 is not a setting (\"sysrc x=1\"); not changed"},
+        {"rc.conf.local sets rc_conf_files",
+         [](const test::ScratchDir& d) { d.write("etc/rc.conf.local", "rc_conf_files=/etc/x\n"); },
+         "rc.conf.local line 1 sets rc_conf_files; not changed"},
+        {"a file in a folder of them sets the second key",
+         [](const test::ScratchDir& d) {
+             d.write("etc/rc.conf.d/routing/a", "static_routes=\"\"\n");
+             d.write("etc/rc.conf.d/routing/b", "\n\ndefaultrouter=\"192.0.2.9\"\n");
+         },
+         "rc.conf.d/routing/b line 3 also sets defaultrouter; not changed"},
+        {"the later folder under /usr/local",
+         [](const test::ScratchDir& d) {
+             d.write("usr/local/etc/rc.conf.d/netif", "a=1; ifconfig_em0=x\n");
+         },
+         "/usr/local/etc/rc.conf.d/netif line 1 also sets ifconfig_em0; not changed"},
+        {"not UTF-8",
+         [](const test::ScratchDir& d) { d.write("etc/rc.conf.local", "a=caf\xE9\n"); },
+         "IO: rc.conf.local: stream did not contain valid UTF-8"},
+        {"files the boot passes over: hidden ones, folders and FIFOs",
+         [](const test::ScratchDir& d) {
+             d.write("etc/rc.conf.d/netif/.old", "ifconfig_em0=x\n");
+             d.write("etc/rc.conf.d/netif/sub/c", "ifconfig_em0=x\n");
+             ASSERT_EQ(::mkfifo(d.file("etc/rc.conf.d/routing").c_str(), 0600), 0);
+             d.write("etc/rc.conf.local", "ifconfig_em1=DHCP\n");
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        dir.mkdir("etc/rc.conf.d");
+        dir.mkdir("usr/local/etc/rc.conf.d");
+        c.prepare(dir);
+        NetPaths paths = scratch_paths(dir);
+        paths.later_rc_files = {
+            {dir.file("etc/rc.conf.local"), "rc.conf.local"},
+            {dir.file("etc/rc.conf.d/netif"), "rc.conf.d/netif"},
+            {dir.file("etc/rc.conf.d/routing"), "rc.conf.d/routing"},
+            {dir.file("usr/local/etc/rc.conf.d/netif"), "/usr/local/etc/rc.conf.d/netif"},
+        };
+        dir.write("etc/rc.conf", "hostname=fw\n");
+        auto written = write_rc_conf(paths, {{kKey, "DHCP"}, {"defaultrouter", "192.0.2.1"}});
+        EXPECT_EQ(written ? std::string() : net_error_text(written.error()), c.outcome);
+        const bool changed = dir.read("etc/rc.conf") != "hostname=fw\n";
+        EXPECT_EQ(changed, c.outcome.empty());
+        EXPECT_EQ(exists(paths.rc_conf_backup), c.outcome.empty());
+    }
+}
+
+// The reader and the rewrite agree on what a file sets.
+TEST(RcConfRewrite, TheRewrittenValueIsWhatTheReaderReads) {
+    const std::string text = "defaultrouter=\"192.0.2.1\" # upstream\nifconfig_em0=DHCP\r\n";
+    EXPECT_EQ(parse_rc_conf(text).at("defaultrouter"), "192.0.2.1");
+    const std::string changed = rewritten(text, {{kKey, kValue}, {"defaultrouter", "192.0.2.7"}});
+    const RcConf conf = parse_rc_conf(changed);
+    EXPECT_EQ(conf.at(kKey), kValue);
+    EXPECT_EQ(conf.at("defaultrouter"), "192.0.2.7");
+    EXPECT_EQ(changed, "defaultrouter=\"192.0.2.7\" # upstream\nifconfig_em0=" + kWord + "\n");
 }
 
 // A recorded rc.conf, as it is and written the way people keep theirs
 // (comments, blank lines, a value over two lines, DOS line endings):
-// freezing an interface changes its lines alone.
+// freezing an interface changes its settings' words alone.
 TEST(RcConfRewrite, ChangesRecordedFilesInPlace) {
     const std::string recorded =
         test::read_file(std::string(TARNWICK_FIXTURES_DIR) + "/freebsd/rc.conf/freebsd14-router");
@@ -556,13 +657,13 @@ TEST(RcConfRewrite, ChangesRecordedFilesInPlace) {
                            {"defaultrouter", "192.0.2.254"},
                            {"ifconfig_em0_ipv6", "inet6 2001:db8:1::20 prefixlen 64"},
                            {"ipv6_defaultrouter", "fe80::2%em0"}};
-    // The recorded text with each setting of the pairs replaced.
-    std::string expected = recorded;
     const auto replace = [](std::string& text, const std::string& from, const std::string& to) {
         const std::size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
         text.replace(at, from.size(), to);
     };
+    // The recorded text with each setting of the pairs replaced.
+    std::string expected = recorded;
     replace(expected, "ifconfig_em0=\"inet 192.0.2.10 netmask 255.255.255.0\"",
             "ifconfig_em0=\"inet 192.0.2.20 netmask 255.255.255.0\"");
     replace(expected, "defaultrouter=\"192.0.2.1\"", "defaultrouter=\"192.0.2.254\"");
@@ -570,6 +671,7 @@ TEST(RcConfRewrite, ChangesRecordedFilesInPlace) {
             "ifconfig_em0_ipv6=\"inet6 2001:db8:1::20 prefixlen 64\"");
     replace(expected, "ipv6_defaultrouter=\"fe80::1%em0\"", "ipv6_defaultrouter=\"fe80::2%em0\"");
     EXPECT_EQ(rewritten(recorded, pairs), expected);
+    expect_only_the_keys_changed(recorded, expected, pairs);
 
     std::string kept = recorded;
     replace(kept, "keymap=\"us.kbd\"\n", "keymap=\"us.kbd\"\n\n# Network\n");
@@ -585,31 +687,27 @@ TEST(RcConfRewrite, ChangesRecordedFilesInPlace) {
     replace(kept_expected, "defaultrouter=\"192.0.2.254\"\n", "defaultrouter=\"192.0.2.254\"\n\n");
     kept_expected += "# end\n\n";
     EXPECT_EQ(rewritten(kept, pairs), kept_expected);
+    expect_only_the_keys_changed(kept, kept_expected, pairs);
 
-    std::string dos;
-    for (const char ch : kept) {
-        if (ch == '\n') dos += '\r';
-        dos += ch;
-    }
-    EXPECT_EQ(rewritten(dos, pairs), kept_expected);
-
-    // The shell reads the new values and every other setting as before.
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : pairs) keys.push_back(key);
-    std::vector<std::string> others;
-    for (const std::string_view line : split_lines(recorded)) {
-        const std::string name(line.substr(0, line.find('=')));
-        if (line.find('=') != std::string_view::npos && !name.starts_with("#") &&
-            std::find(keys.begin(), keys.end(), name) == keys.end()) {
-            others.push_back(name);
+    // DOS line endings on every line that holds something (a carriage
+    // return alone is a command): each keeps its own, but for the values
+    // replaced, whose words it ended.
+    const auto dos = [](const std::string& text) {
+        std::string out;
+        for (const std::string_view line : split_at_line_feeds(text)) {
+            out += line;
+            out += line.empty() || line.ends_with('\\') ? "\n" : "\r\n";
         }
+        return out;
+    };
+    std::string dos_expected = dos(kept_expected);
+    for (const std::string line : {"defaultrouter=\"192.0.2.254\"",
+                                   "ifconfig_em0_ipv6=\"inet6 2001:db8:1::20 prefixlen 64\"",
+                                   "ipv6_defaultrouter=\"fe80::2%em0\""}) {
+        replace(dos_expected, "\n" + line + "\r\n", "\n" + line + "\n");
     }
-    ASSERT_GT(others.size(), 10u);
-    EXPECT_EQ(sh_values(kept_expected, others), sh_values(recorded, others));
-    EXPECT_EQ(sh_values(kept_expected, keys),
-              "ifconfig_em0=inet 192.0.2.20 netmask 255.255.255.0\ndefaultrouter=192.0.2.254\n"
-              "ifconfig_em0_ipv6=inet6 2001:db8:1::20 prefixlen 64\n"
-              "ipv6_defaultrouter=fe80::2%em0\n");
+    EXPECT_EQ(rewritten(dos(kept), pairs), dos_expected);
+    expect_only_the_keys_changed(dos(kept), dos_expected, pairs);
 }
 
 TEST(RcConfRewrite, RewritesTextAlone) {

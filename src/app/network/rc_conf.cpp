@@ -1,15 +1,10 @@
 #include "app/network/rc_conf.h"
 
+#include "app/network/rc_conf_grammar.h"
 #include "core/text.h"
 
 namespace tarnwick::app {
 namespace {
-
-std::string_view strip_all(std::string_view text, char quote) {
-    while (!text.empty() && text.front() == quote) text.remove_prefix(1);
-    while (!text.empty() && text.back() == quote) text.remove_suffix(1);
-    return text;
-}
 
 bool contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
@@ -19,14 +14,8 @@ bool contains(std::string_view text, std::string_view part) {
 
 RcConf parse_rc_conf(std::string_view text) {
     RcConf conf;
-    for (const std::string_view raw : split_lines(text)) {
-        const std::string_view line = trim(raw);
-        if (line.empty() || line.front() == '#') continue;
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        const std::string_view key = trim(line.substr(0, eq));
-        const std::string_view value = strip_all(strip_all(trim(line.substr(eq + 1)), '"'), '\'');
-        conf.insert_or_assign(std::string(key), std::string(value));
+    for (RcSetting& setting : scan_rc_conf(text).settings) {
+        conf.insert_or_assign(std::move(setting.name), std::move(setting.value));
     }
     return conf;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// /etc/rc.conf as the network configuration reads it: plain key=value lines,
-// and the keys under which rc.d looks up an interface's settings.
+// /etc/rc.conf as the network configuration reads it: its settings, and the
+// keys under which rc.d looks up an interface's settings.
 
 #include <map>
 #include <optional>
@@ -14,10 +14,9 @@ namespace tarnwick::app {
 // Key to value, the last assignment of a key winning, as /bin/sh would have it.
 using RcConf = std::map<std::string, std::string, std::less<>>;
 
-// Reads key=value lines (text must be valid UTF-8): blank lines and comments
-// skipped, key and value trimmed, surrounding double quotes and then single
-// quotes stripped. Nothing else is interpreted: no continuation lines, no
-// expansion, no trailing comments.
+// The settings of the lines that fit the rc.conf grammar (rc_conf_grammar.h),
+// each value as the shell assigns it; every other line is skipped, so that
+// reading never fails. Text must be valid UTF-8.
 RcConf parse_rc_conf(std::string_view text);
 
 // "ifconfig_<if>" and "ifconfig_<if>_ipv6" as rc.d reads them: ".", "-", "/"

@@ -1,16 +1,18 @@
 #include "app/network/rc_conf_rewrite.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <iterator>
 #include <optional>
 
+#include <fmt/format.h>
+
 #include "app/network/net_checks.h"
-#include "app/network/sh_lines.h"
+#include "app/network/rc_conf_grammar.h"
 #include "core/atomic_file.h"
 #include "core/read_file.h"
 #include "core/text.h"
@@ -18,89 +20,7 @@
 namespace tarnwick::app {
 namespace {
 
-// The key a line assigns to, or nothing for blank lines, comments and lines
-// without "=".
-std::optional<std::string_view> assigned_key(std::string_view line) {
-    const std::string_view text = trim(line);
-    if (text.empty() || text.front() == '#') return std::nullopt;
-    const std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
-    return trim(text.substr(0, eq));
-}
-
-// Whether the line begins, after blanks, with an assignment to the key as
-// /bin/sh reads one ("key=" with nothing between).
-bool is_assignment_to(std::string_view line, std::string_view key) {
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    return line.starts_with(key) && line.substr(key.size()).starts_with('=');
-}
-
-// The last line that begins a command assigning the key.
-std::optional<std::size_t> last_assignment(const std::vector<std::string>& lines, const ShLines& sh,
-                                           std::string_view key) {
-    for (std::size_t i = lines.size(); i-- > 0;) {
-        if (sh.starts_command[i] && assigned_key(lines[i]) == key) return i;
-    }
-    return std::nullopt;
-}
-
-bool any_unsure(const std::vector<VarUseAt>& uses) {
-    return std::any_of(uses.begin(), uses.end(),
-                       [](const VarUseAt& u) { return u.use == VarUse::Unsure; });
-}
-
-// Whether /bin/sh is sure to keep the setting on line `at`: it is the last
-// use of the key, nothing else may set, freeze or hide the key, and the text
-// is whole around it.
-bool keeps_setting(const std::vector<std::string>& lines, std::string_view key, std::size_t at) {
-    const ShReading read = read_sh(lines, key);
-    const ShLines& sh = read.shape;
-    return !sh.ends_open && !sh.unbalanced && !sh.may_stop && !any_unsure(read.uses) &&
-           !read.uses.empty() && read.uses.back() == VarUseAt{at, VarUse::LineStart};
-}
-
-// Whether a list operator that looks at the status of what comes before it
-// follows on the line ("a=$(f) || b=1").
-bool tests_status(std::string_view rest) {
-    return rest.find("&&") != std::string_view::npos || rest.find("||") != std::string_view::npos;
-}
-
-// The last line that reads the last status ($?), if any.
-std::optional<std::size_t> last_status_read(const std::vector<std::string>& lines) {
-    for (std::size_t i = lines.size(); i-- > 0;) {
-        if (lines[i].find("$?") != std::string::npos || lines[i].find("${?") != std::string::npos) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// What follows a replaced assignment on its line when it is a comment: it
-// stays behind the new one.
-std::string comment_in(std::string_view rest) {
-    const std::size_t start = rest.find_first_not_of(" \t");
-    return start != std::string_view::npos && rest[start] == '#' ? std::string(rest)
-                                                                 : std::string();
-}
-
-// The comment that begins at `column` of the line, with the blanks before
-// it (one when there are none: it must stay a comment).
-std::string comment_from(const std::string& line, std::size_t column) {
-    if (column == kNoComment) return {};
-    std::size_t from = column;
-    while (from > 0 && (line[from - 1] == ' ' || line[from - 1] == '\t')) --from;
-    std::string comment(from == column ? 1 : 0, ' ');
-    comment.append(line, from);
-    return comment;
-}
-
-// Whether the line ends with a backslash that joins the next line to it (an
-// odd number of them: a pair is one escaped backslash).
-bool ends_with_joining_backslash(std::string_view line) {
-    const std::size_t last = line.find_last_not_of('\\');
-    const std::size_t count = last == std::string_view::npos ? line.size() : line.size() - last - 1;
-    return count % 2 == 1;
-}
+constexpr std::string_view kRcConf = "rc.conf";
 
 // A link at rc.conf's name is written through, as /bin/sh reads through it:
 // replacing the link itself would leave the real file unchanged.
@@ -120,160 +40,98 @@ Result<void, NetError> check_pairs(const RcPairs& pairs) {
     return {};
 }
 
-// The lines of rc.conf with DOS line endings dropped, except a carriage
-// return after a backslash (see rewrite_rc_conf_text).
-std::vector<std::string> rc_conf_lines(std::string_view text) {
-    std::vector<std::string> lines;
-    for (std::string_view line : split_at_line_feeds(text)) {
-        if (line.ends_with('\r') && !line.substr(0, line.size() - 1).ends_with('\\')) {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
+Result<void, NetError> set_in_text(std::string& text, const std::string& key,
+                                   const std::string& value) {
+    auto scan = certain_rc_settings(text, kRcConf);
+    if (!scan) return fail(std::move(scan.error()));
+    const std::vector<RcSetting>& settings = scan->settings;
+    const std::string word = "\"" + value + "\"";
+    const auto last = std::find_if(settings.rbegin(), settings.rend(),
+                                   [&](const RcSetting& s) { return s.name == key; });
+    if (last != settings.rend()) {
+        text.replace(last->word_begin, last->word_end - last->word_begin, word);
+        return {};
     }
-    return lines;
+    // A line written after a last line that a backslash joins on would
+    // become part of it: a blank line ends that line first. (A text that
+    // ends without a line feed cannot end so: a backslash there is refused.)
+    if (!text.empty() && !text.ends_with('\n')) text += '\n';
+    if (scan->ends_joined) text += '\n';
+    text += key + "=" + word + "\n";
+    return {};
 }
 
-// The line that stands for the setting that begins line `first`, the last
-// line it takes the place of, and whether the line after that begins a
-// command of its own now (a backslash that joined it went).
-struct Replacement {
-    std::string line;
-    std::size_t end = 0;
-    bool frees_next = false;
-};
-
-// The setting that begins line `first` replaced (see rewrite_rc_conf_text),
-// or nothing when that would lose or change what else the shell runs there.
-// `status_read_later`: the text reads the last status ($?) on that line or
-// after it.
-std::optional<Replacement> replace_setting(const std::vector<std::string>& lines, std::size_t first,
-                                           const std::string& key, const std::string& setting,
-                                           bool status_read_later) {
-    const SettingSpan span = setting_span(lines, first);
-    const WordEnd word = span.word;
-    const std::string rest = lines[word.line].substr(word.column);
-    const bool assignment = is_assignment_to(lines[first], key);
-    // The blanks that indent the setting are not part of it: they stay.
-    Replacement replacement{lines[first].substr(0, lines[first].find_first_not_of(" \t")),
-                            word.line, false};
-    std::string kept;  // what stays after the new setting on its line
-    bool whole = false;
-    if (assignment && !holds_more_than_a_comment(rest)) {
-        kept = comment_in(rest);
-    } else if (assignment && !assigns_again(rest, key)) {
-        // Other settings or commands after the assignment stay.
-        kept = rest;
-    } else {
-        // The line is replaced whole, together with the lines its value
-        // continues on: only when that loses nothing but the key's own
-        // assignments, or the one command a spaced "key = value" is.
-        whole = true;
-        replacement.end = span.end;
-        std::vector<std::string> lost(
-            lines.begin() + static_cast<std::ptrdiff_t>(assignment ? word.line + 1 : first),
-            lines.begin() + static_cast<std::ptrdiff_t>(span.end) + 1);
-        if (assignment) lost.insert(lost.begin(), rest);
-        if (assignment ? !only_assigns(lost, key) : !one_plain_command(lost)) return std::nullopt;
-        kept = comment_from(lines[span.end], span.comment);
+// The names in a folder that ls(1) lists, in its order (bytewise, as at boot).
+Result<std::vector<std::string>, NetError> listed_names(const LaterRcFile& folder) {
+    DIR* dir = ::opendir(folder.path.c_str());
+    if (dir == nullptr) {
+        return fail(NetError::io(folder.label + ": " + system_error_text(errno)));
     }
-    // What goes must not assign anything as it expands (${other:=x}), nor
-    // run a command whose status is looked at: an assignment ends with the
-    // status of its last substitution, the new one with 0.
-    std::vector<std::string> replaced(
-        lines.begin() + static_cast<std::ptrdiff_t>(first),
-        lines.begin() + static_cast<std::ptrdiff_t>(replacement.end) + 1);
-    if (!whole) replaced.back().resize(word.column);
-    const Expansions expansions = expansions_in(replaced);
-    if (expansions.assign) return std::nullopt;
-    if (expansions.run && ((!whole && tests_status(rest)) || status_read_later))
-        return std::nullopt;
-    replacement.frees_next = kept.empty() && (whole ? ends_with_joining_backslash(lines[span.end])
-                                                    : ends_with_joining_backslash(rest));
-    replacement.line += setting + kept;
-    return replacement;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-// Sets the key in the lines: see rewrite_rc_conf_text.
-Result<void, NetError> set_in_lines(std::vector<std::string>& lines, const std::string& key,
-                                    const std::string& setting) {
-    const auto unsure = [&key] { return fail(NetError::message(unsure_setting_text(key))); };
-    // Where a quote never closes, no line's extent is known: any change could
-    // swallow the lines after it. The line to replace is certain only when
-    // nothing else can set, freeze or hide the key, when the text is whole
-    // (an appended line must not land in a here-document or a compound
-    // command) and when nothing may stop the shell before it; the same holds
-    // for the result.
-    const ShReading read = read_sh(lines, key);
-    const ShLines& sh = read.shape;
-    if (sh.ends_open) return fail(NetError::message(std::string(kOpenQuoteText)));
-    if (sh.unbalanced || sh.may_stop || any_unsure(read.uses)) return unsure();
-
-    std::size_t at = 0;
-    const std::optional<std::size_t> last = last_assignment(lines, sh, key);
-    if (!last) {
-        // A blank line ends a last line that a backslash continues.
-        if (sh.ends_continued) lines.emplace_back();
-        lines.push_back(setting);
-        at = lines.size() - 1;
-    } else {
-        const std::optional<std::size_t> status_read = last_status_read(lines);
-        std::vector<std::string> out(
-            std::make_move_iterator(lines.begin()),
-            std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(*last)));
-        std::size_t next = *last;
-        while (true) {
-            const bool status_read_later = status_read && *status_read >= next;
-            std::optional<Replacement> replacement =
-                replace_setting(lines, next, key, setting, status_read_later);
-            if (!replacement) return unsure();
-            out.push_back(std::move(replacement->line));
-            next = replacement->end + 1;
-            // A line that only continued the replaced one begins a command of
-            // its own now: when it sets the key too, it is the last to.
-            if (!replacement->frees_next || next == lines.size() ||
-                assigned_key(lines[next]) != key) {
-                break;
-            }
+// One later file: its settings must be certain and leave the keys alone.
+Result<void, NetError> check_later_file(const LaterRcFile& file, const RcPairs& pairs) {
+    auto text = read_text_file(file.path, kMaxConfigFileBytes);
+    if (!text) return fail(NetError::io(file.label + ": " + display_read_file_error(text.error())));
+    auto scan = certain_rc_settings(*text, file.label);
+    if (!scan) return fail(std::move(scan.error()));
+    for (const RcSetting& setting : scan->settings) {
+        for (const auto& [key, value] : pairs) {
+            if (setting.name != key) continue;
+            return fail(NetError::message(fmt::format("{} line {} also sets {}; not changed",
+                                                      file.label, setting.line, key)));
         }
-        at = out.size() - 1;
-        out.insert(out.end(),
-                   std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(next)),
-                   std::make_move_iterator(lines.end()));
-        lines = std::move(out);
     }
-    if (!keeps_setting(lines, key, at)) return unsure();
     return {};
 }
 
 }  // namespace
 
-std::string unsure_setting_text(std::string_view key) {
-    return "rc.conf sets " + std::string(key) +
-           " in a way that cannot be changed safely; not changed";
-}
-
 Result<std::string, NetError> rewrite_rc_conf_text(std::string_view text, const RcPairs& pairs) {
-    std::vector<std::string> lines = rc_conf_lines(text);
-    // A backslash that ends the text is a character of its last word; the
-    // line feed the rewrite ends the text with would make it join lines.
-    if (!pairs.empty() && !text.empty() && !text.ends_with('\n') &&
-        read_sh_lines(lines).ends_continued) {
-        return fail(NetError::message(unsure_setting_text(pairs.front().first)));
+    std::string out(text);
+    // Each pair scans the text again; the first refuses what is no setting.
+    if (pairs.empty()) {
+        if (auto scan = certain_rc_settings(out, kRcConf); !scan)
+            return fail(std::move(scan.error()));
     }
     for (const auto& [key, value] : pairs) {
-        if (auto set = set_in_lines(lines, key, key + "=\"" + value + "\""); !set) {
-            return fail(std::move(set.error()));
+        if (auto set = set_in_text(out, key, value); !set) return fail(std::move(set.error()));
+    }
+    if (!out.ends_with('\n')) out += '\n';
+    return out;
+}
+
+Result<void, NetError> check_later_rc_files(const std::vector<LaterRcFile>& files,
+                                            const RcPairs& pairs) {
+    for (const LaterRcFile& file : files) {
+        // The boot sources a regular file, or each regular file of a folder;
+        // anything else it passes over.
+        struct stat st {};
+        if (::stat(file.path.c_str(), &st) != 0) {
+            if (errno == ENOENT) continue;
+            return fail(NetError::io(file.label + ": " + system_error_text(errno)));
+        }
+        if (S_ISREG(st.st_mode)) {
+            if (auto ok = check_later_file(file, pairs); !ok) return ok;
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode)) continue;
+        auto names = listed_names(file);
+        if (!names) return fail(std::move(names.error()));
+        for (const std::string& name : *names) {
+            const LaterRcFile entry{join_path(file.path, name), file.label + "/" + name};
+            if (::stat(entry.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+            if (auto ok = check_later_file(entry, pairs); !ok) return ok;
         }
     }
-    // Every line keeps its line feed; an empty text becomes one blank line.
-    if (lines.empty()) lines.emplace_back();
-    std::string out;
-    out.reserve(text.size() + pairs.size() * 128);
-    for (const std::string& line : lines) {
-        out += line;
-        out += '\n';
-    }
-    return out;
+    return {};
 }
 
 Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs) {
@@ -295,6 +153,7 @@ Result<void, NetError> write_rc_conf(const NetPaths& paths, const RcPairs& pairs
     }
     auto rewritten = rewrite_rc_conf_text(old_text, pairs);
     if (!rewritten) return fail(std::move(rewritten.error()));
+    if (auto later = check_later_rc_files(paths.later_rc_files, pairs); !later) return later;
     const std::string& new_text = *rewritten;
 
     if (auto saved = write_file_atomically(paths.rc_conf_backup, old_text, options); !saved) {
