@@ -84,14 +84,17 @@ Result<void, std::string> run_network_panel(const NetPaths& paths, bool is_admin
         if (const auto* apply = std::get_if<tui::PanelApply>(&*outcome)) {
             selected = apply->interface_name;
             report = apply_road(paths, overview, *apply, is_admin, catalog, [&] {
-                return ask(translate(catalog, "confirm.iface_down_last"), color, catalog);
+                return ask(translate_arg(catalog, "confirm.iface_down_last", "interface",
+                                         apply->interface_name),
+                           color, catalog);
             });
         } else {
             const auto& freeze = std::get<tui::PanelMakeStatic>(*outcome);
             selected = freeze.interface_name;
             report = freeze_road(paths, freeze.interface_name, is_admin, catalog, [&] {
                 return tui::confirm_page(config_dir, "pages/confirm-make-static.twml",
-                                         "confirm.make_static", color, catalog, is_admin);
+                                         "confirm.make_static", color, catalog, is_admin,
+                                         tmpl::QuestionArg{"interface", freeze.interface_name});
             });
         }
         if (report.end == RoadReport::End::Abandoned) continue;
