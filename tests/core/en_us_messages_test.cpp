@@ -271,6 +271,11 @@ TEST(EnUsMessages, QuotedTexts) {
         {"session.shell_error", "Shell error: {error}"},
         {"session.shutdown_failed", "Shutdown failed: {error}"},
         {"confirm.title", "Confirm"},
+        {"confirm.make_static",
+         "Save the live addresses of {interface} as its static configuration?"},
+        {"confirm.iface_down_last",
+         "{interface} carries the last default route. Taking it down "
+         "may cut off remote access. Continue?"},
         {"result.title", "Result"},
         {"net.more_routes", "… {n} more"},
         {"action.power_off", "Power off"},

@@ -193,14 +193,18 @@ TEST_F(NetworkSession, FailingRestartFallsBackToTheManualCycle) {
 TEST_F(NetworkSession, FreezeAsksFirst) {
     open_panel("Administrator", "rootpw");
     type_until(std::string(kDown) + std::string(kDown) + std::string(kDown), "Details: vtnet0");
-    type_until("m", "Save the live addresses");
-    // No: the panel again, read afresh, nothing written.
-    type_until("n", "Details: em0");
+    type_until("m", "Save the live addresses of vtnet0 as its static");
+    // No: the panel again, read afresh, still on vtnet0, nothing written.
+    type_until("n", "Details: vtnet0");
+    expect_text("❯ vtnet0");
     EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
-    type_until(std::string(kDown) + std::string(kDown) + std::string(kDown), "Details: vtnet0");
-    type_until("m", "Save the live addresses");
+    // So the next m, y freezes vtnet0, not the first interface (em0, which
+    // carries the default route).
+    type_until("m", "Save the live addresses of vtnet0 as its static");
     s_->write("y");
     expect_text("Froze live config as static on vtnet0:");
+    EXPECT_NE(commands().find("\nservice netif restart vtnet0\n"), std::string::npos) << commands();
+    EXPECT_EQ(commands().find("restart em0"), std::string::npos) << commands();
     expect_text("IPv4 10.0.2.15 netmask 255.255.255.0");
     expect_text("IPv6 2001:db8:2:0:5a9c:fcff:fe0d:417e/64");
     const std::string rc = etc("rc.conf");
@@ -211,9 +215,64 @@ TEST_F(NetworkSession, FreezeAsksFirst) {
                       "64\"\n"),
               std::string::npos)
         << rc;
-    type_until("\r", "Details: ");
+    type_until("\r", "Details: vtnet0");
     type_until("q", "Froze live config as static on vtnet0:");  // the menu's status line
     log_out();
+}
+
+TEST_F(NetworkSession, EveryReturnComesBackToTheChosenInterface) {
+    // The listing is a file of the test's, so an interface can vanish
+    // between two showings of the panel.
+    const fs::path listing = state_ / "ifconfig-listing";
+    const std::string recorded =
+        tarnwick::test::read_file((kFixtures / "ifconfig/freebsd14-router").string());
+    std::ofstream(listing) << recorded;
+    extra_env_["TARNWICK_FAKE_IFCONFIG"] = listing.string();
+    open_panel("Administrator", "rootpw");
+    const std::string down3 = std::string(kDown) + std::string(kDown) + std::string(kDown);
+    const std::string edit_apply = "e" + std::string(kF2);
+    struct Case {
+        const char* what;
+        std::string name;
+        // Keys and what they bring up; the last step returns to the panel.
+        std::vector<std::pair<std::string, std::string>> steps;
+    };
+    const Case cases[] = {
+        {"an apply and its result page",
+         "vtnet0",
+         {{down3, "Details: vtnet0"},
+          {edit_apply, "IPv4 on vtnet0 set to DHCP."},
+          {"\r", "Details: vtnet0"}}},
+        {"an apply refused before anything is written",
+         "igb2",
+         {{std::string(kUp), "Details: igb2"},
+          {edit_apply, "unknown IPv4 mode: "},
+          {"\r", "Details: igb2"}}},
+        {"a declined freeze", "igb2", {{"m", "Save the live addresses of igb2 as"}, {"n", "❯"}}},
+        {"an accepted freeze that fails",
+         "igb2",
+         {{"m", "Save the live addresses of igb2 as"},
+          {"y", "no non-link-local addresses to freeze as static"},
+          {"\r", "Details: igb2"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& [keys, text] : c.steps) type_until(keys, text);
+        expect_text("Details: " + c.name);
+        expect_text("❯ " + c.name);
+    }
+
+    // An interface that has gone by the next showing: the first one, as
+    // when the panel opens.
+    type_until("m", "Save the live addresses of igb2");
+    const auto igb2 = recorded.find("\nigb2:");
+    const auto next = recorded.find("\nvtnet0:");
+    ASSERT_LT(igb2, next);
+    std::ofstream(listing) << recorded.substr(0, igb2) + recorded.substr(next);
+    type_until("n", "Details: em0");
+    expect_text("❯ em0");
+    EXPECT_FALSE(s_->screen_contains("igb2"));
+    leave_panel_and_log_out();
 }
 
 TEST_F(NetworkSession, TakingDownTheLastRoutedInterfaceAsks) {
@@ -221,7 +280,7 @@ TEST_F(NetworkSession, TakingDownTheLastRoutedInterfaceAsks) {
     type_until("e", "[✏ Edit]");
     type_until(" ", "[ ] Disabled");
     s_->write(kF2);
-    expect_text("carries the last default route");
+    expect_text("em0 carries the last default route");
     type_until("n", "Details: em0");
     EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
     EXPECT_EQ(commands().find("ifconfig em0 down"), std::string::npos);

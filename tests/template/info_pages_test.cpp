@@ -231,6 +231,38 @@ TEST_F(PageFolders, ConfirmAnswersNoOnNoAndOnAFailedDialog) {
     EXPECT_EQ(confirm(true, std::nullopt), (std::pair<std::string, bool>{"Reboot now?", false}));
 }
 
+TEST_F(PageFolders, ConfirmQuestionTakesItsPlaceholderFromEitherKey) {
+    catalog.messages["confirm.reboot"] = "Reboot {host} now?";
+    catalog.messages["confirm.custom"] = "Freeze {host} ({host})?";
+    catalog.messages["confirm.body"] = "No placeholder here?";
+    struct Case {
+        const char* name;
+        std::string page;  // none: the default key
+        std::string asked;
+    };
+    const Case cases[] = {
+        {"default key", "", "Reboot fw1 now?"},
+        {"the page's title key, every occurrence",
+         page(R"( require="session" title-key="confirm.custom")", ""), "Freeze fw1 (fw1)?"},
+        {"a message without it is asked as it is",
+         page(R"( require="session")", R"(<text key="confirm.body"/>)"), "No placeholder here?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (auto& folder : folders) std::filesystem::remove_all(folder + "/pages");
+        if (!c.page.empty()) put(0, kConfirm, c.page);
+        std::string asked = "no dialog";
+        EXPECT_TRUE(confirm_page_from(
+            folders, kConfirm, "confirm.reboot", catalog, false,
+            [&](std::string_view message) {
+                asked = std::string(message);
+                return true;
+            },
+            QuestionArg{"host", "fw1"}));
+        EXPECT_EQ(asked, c.asked);
+    }
+}
+
 TEST(FirstTextKey, SearchesMainAndSectionsDepthFirst) {
     auto nodes = [](std::string_view body) {
         test::ScratchDir dir;
@@ -346,6 +378,17 @@ TEST(ShippedPages, ServeTheirViewers) {
                                     });
             EXPECT_EQ(asked, admin ? translate(catalog, key) : "no dialog") << page;
         }
+        // The freeze question names its interface.
+        std::string asked = "no dialog";
+        (void)confirm_page_from(
+            res, "pages/confirm-make-static.twml", "default.key", catalog, admin,
+            [&](std::string_view message) {
+                asked = std::string(message);
+                return true;
+            },
+            QuestionArg{"interface", "vtnet0"});
+        EXPECT_EQ(asked, admin ? "Save the live addresses of vtnet0 as its static configuration?"
+                               : "no dialog");
     }
 }
 

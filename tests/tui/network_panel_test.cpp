@@ -151,6 +151,47 @@ TEST_F(PanelTest, StartsOnTheFirstInterfaceInViewMode) {
     EXPECT_TRUE(empty.form.empty());
 }
 
+TEST_F(PanelTest, StartsOnTheNamedInterfaceWhileItExists) {
+    // The controller names the interface the last road was for; the list top
+    // still starts at 0 and the first drawing scrolls it to the selection.
+    const NetworkPanelModel eight = interfaces(8);
+    struct Case {
+        const char* name;
+        std::size_t selection;
+        std::size_t list_top;  // after the first drawing
+    };
+    const Case cases[] = {
+        {"em1", 1, 0},
+        {"em5", 5, 0},
+        {"em6", 6, 1},
+        {"em7", 7, 2},
+        // Gone, empty, or only a prefix of a name: the first interface.
+        {"em8", 0, 0},
+        {"", 0, 0},
+        {"em", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelState s(eight, catalog, true, c.name);
+        EXPECT_EQ(s.selection, c.selection);
+        EXPECT_EQ(s.form,
+                  build_iface_form(eight.interfaces[c.selection], IfaceFamily::Ipv4, catalog));
+        const auto rows = render(s, 100, 40);
+        EXPECT_EQ(s.list_top, c.list_top);
+        const std::string marked = fmt::format("❯ em{} ", c.selection);
+        EXPECT_NE(row_of(rows, marked), -1);
+        EXPECT_NE(row_of(rows, fmt::format("Details: em{} ", c.selection)), -1);
+    }
+
+    // The Active flag is the named interface's, not the first one's.
+    const NetworkPanelModel two = two_interfaces();
+    PanelState second(two, catalog, true, "em1");
+    EXPECT_EQ(second.selection, 1u);
+    EXPECT_FALSE(second.active);
+    EXPECT_EQ(value_of(second, "ipv4_mode"), "DHCP");
+    EXPECT_EQ(panel_on_key(second, ch(U'm')), PanelOutcome{PanelMakeStatic{"em1"}});
+}
+
 TEST_F(PanelTest, ViewKeys) {
     const NetworkPanelModel model = two_interfaces();
     struct Case {

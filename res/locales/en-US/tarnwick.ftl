@@ -134,8 +134,8 @@ confirm.yes = Yes
 confirm.no = No
 confirm.power_off = Power off this machine now?
 confirm.reboot = Reboot this machine now?
-confirm.make_static = Save the live addresses of this interface as its static configuration?
-confirm.iface_down_last = This interface carries the last default route. Taking it down may cut off remote access. Continue?
+confirm.make_static = Save the live addresses of {interface} as its static configuration?
+confirm.iface_down_last = {interface} carries the last default route. Taking it down may cut off remote access. Continue?
 
 # prompt
 prompt.ok_cancel = Enter OK   Esc Cancel

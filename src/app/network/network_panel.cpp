@@ -66,6 +66,9 @@ Result<void, std::string> run_network_panel(const NetPaths& paths, bool is_admin
                                             const Catalog& catalog,
                                             std::optional<std::string>& status,
                                             std::string_view config_dir) {
+    // The interface the last road was for: each showing starts on it again,
+    // by name, since the fresh list may have changed order or lost it.
+    std::string selected;
     while (true) {
         const NetworkOverview overview = gather_network_overview(paths);
         if (overview.interfaces.empty()) {
@@ -73,20 +76,25 @@ Result<void, std::string> run_network_panel(const NetPaths& paths, bool is_admin
             return {};
         }
         const tui::NetworkPanelModel model = build_panel_model(overview, catalog);
-        auto outcome = tui::network_panel_screen(model, color, catalog, is_admin);
+        auto outcome = tui::network_panel_screen(model, color, catalog, is_admin, selected);
         if (!outcome) return fail(tui::display_io_error(outcome.error()));
 
         RoadReport report;
         if (std::holds_alternative<tui::PanelBack>(*outcome)) return {};
         if (const auto* apply = std::get_if<tui::PanelApply>(&*outcome)) {
+            selected = apply->interface_name;
             report = apply_road(paths, overview, *apply, is_admin, catalog, [&] {
-                return ask(translate(catalog, "confirm.iface_down_last"), color, catalog);
+                return ask(translate_arg(catalog, "confirm.iface_down_last", "interface",
+                                         apply->interface_name),
+                           color, catalog);
             });
         } else {
             const auto& freeze = std::get<tui::PanelMakeStatic>(*outcome);
+            selected = freeze.interface_name;
             report = freeze_road(paths, freeze.interface_name, is_admin, catalog, [&] {
                 return tui::confirm_page(config_dir, "pages/confirm-make-static.twml",
-                                         "confirm.make_static", color, catalog, is_admin);
+                                         "confirm.make_static", color, catalog, is_admin,
+                                         tmpl::QuestionArg{"interface", freeze.interface_name});
             });
         }
         if (report.end == RoadReport::End::Abandoned) continue;

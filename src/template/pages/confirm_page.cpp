@@ -25,7 +25,7 @@ std::optional<std::string> first_text_key(const std::vector<TwmlNode>& nodes) {
 
 bool confirm_page_from(std::span<const std::string> folders, std::string_view page,
                        std::string_view default_key, const Catalog& catalog, bool is_admin,
-                       const ConfirmAsk& ask) {
+                       const ConfirmAsk& ask, std::optional<QuestionArg> arg) {
     const AccessGrant grant = user_access(is_admin);
     std::string key(default_key);
     bool refused = false;
@@ -42,13 +42,16 @@ bool confirm_page_from(std::span<const std::string> folders, std::string_view pa
         return true;  // the first page that loads decides
     });
     if (refused) return false;
-    return ask(translate(catalog, key)).value_or(false);
+    const std::string question =
+        arg ? translate_arg(catalog, key, arg->name, arg->value) : translate(catalog, key);
+    return ask(question).value_or(false);
 }
 
 bool confirm_page(std::string_view config_dir, std::string_view page, std::string_view default_key,
-                  const Catalog& catalog, bool is_admin, const ConfirmAsk& ask) {
+                  const Catalog& catalog, bool is_admin, const ConfirmAsk& ask,
+                  std::optional<QuestionArg> arg) {
     const auto folders = template_dirs(config_dir);
-    return confirm_page_from(folders, page, default_key, catalog, is_admin, ask);
+    return confirm_page_from(folders, page, default_key, catalog, is_admin, ask, arg);
 }
 
 }  // namespace tarnwick::tmpl

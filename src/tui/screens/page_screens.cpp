@@ -21,13 +21,16 @@ std::optional<tmpl::FormOutcome> show_info_page(std::string_view config_dir, std
 }
 
 bool confirm_page(std::string_view config_dir, std::string_view page, std::string_view default_key,
-                  AutoMode color, const Catalog& catalog, bool is_admin) {
-    return tmpl::confirm_page(config_dir, page, default_key, catalog, is_admin,
-                              [&](std::string_view message) -> std::optional<bool> {
-                                  auto answer = confirm_dialog(message, color, catalog);
-                                  if (!answer) return std::nullopt;  // counts as no
-                                  return *answer;
-                              });
+                  AutoMode color, const Catalog& catalog, bool is_admin,
+                  std::optional<tmpl::QuestionArg> arg) {
+    return tmpl::confirm_page(
+        config_dir, page, default_key, catalog, is_admin,
+        [&](std::string_view message) -> std::optional<bool> {
+            auto answer = confirm_dialog(message, color, catalog);
+            if (!answer) return std::nullopt;  // counts as no
+            return *answer;
+        },
+        arg);
 }
 
 }  // namespace tarnwick::tui

@@ -6,6 +6,7 @@
 #include "core/config.h"
 #include "template/bindings/binding_store.h"
 #include "template/form_field.h"
+#include "template/pages/confirm_page.h"
 
 #include <optional>
 #include <string_view>
@@ -24,6 +25,7 @@ std::optional<tmpl::FormOutcome> show_info_page(std::string_view config_dir, std
 
 // tmpl::confirm_page asked with the confirmation dialog: true only for yes.
 bool confirm_page(std::string_view config_dir, std::string_view page, std::string_view default_key,
-                  AutoMode color, const Catalog& catalog, bool is_admin);
+                  AutoMode color, const Catalog& catalog, bool is_admin,
+                  std::optional<tmpl::QuestionArg> arg = std::nullopt);
 
 }  // namespace tarnwick::tui

@@ -7,8 +7,9 @@
 namespace tarnwick::tui {
 
 Result<PanelOutcome, IoError> network_panel_screen(const NetworkPanelModel& model, AutoMode color,
-                                                   const Catalog& catalog, bool editing_allowed) {
-    PanelState state(model, catalog, editing_allowed);
+                                                   const Catalog& catalog, bool editing_allowed,
+                                                   std::string_view selected_name) {
+    PanelState state(model, catalog, editing_allowed, selected_name);
     ScreenHandlers<PanelOutcome> handlers;
     handlers.draw = [&state](Frame& frame, ScreenContext& ctx) {
         draw_network_panel(frame, state, ctx.roles);

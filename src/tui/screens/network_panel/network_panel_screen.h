@@ -9,6 +9,8 @@
 #include "tui/io_error.h"
 #include "tui/screens/network_panel/panel_model.h"
 
+#include <string_view>
+
 namespace tarnwick {
 struct Catalog;
 }
@@ -17,7 +19,11 @@ namespace tarnwick::tui {
 
 // Esc or q in view mode returns Back; m (view mode) or F3 (edit mode)
 // MakeStatic; F2 in edit mode Apply. An I/O error ends the panel at once.
+// The panel starts on the interface named `selected_name` while the model
+// has it (the name an earlier Apply or MakeStatic carried), else on the
+// first.
 Result<PanelOutcome, IoError> network_panel_screen(const NetworkPanelModel& model, AutoMode color,
-                                                   const Catalog& catalog, bool editing_allowed);
+                                                   const Catalog& catalog, bool editing_allowed,
+                                                   std::string_view selected_name = {});
 
 }  // namespace tarnwick::tui

@@ -268,12 +268,15 @@ const tmpl::FormField* PanelState::focused_row() const {
     return focus == PanelFocus::Form && field_focus < form.size() ? &form[field_focus] : nullptr;
 }
 
-PanelState::PanelState(const NetworkPanelModel& m, const Catalog& c, bool allowed)
+PanelState::PanelState(const NetworkPanelModel& m, const Catalog& c, bool allowed,
+                       std::string_view selected_name)
     : model(m), catalog(c), editing_allowed(allowed) {
-    if (const InterfaceView* first = selected()) {
-        active = first->up;
-        form = build_iface_form(*first, IfaceFamily::Ipv4, catalog);
-    }
+    const auto& views = model.interfaces;
+    const auto named = std::find_if(views.begin(), views.end(), [&](const InterfaceView& view) {
+        return !selected_name.empty() && view.name == selected_name;
+    });
+    if (named != views.end()) selection = static_cast<std::size_t>(named - views.begin());
+    reload_interface(*this);
 }
 
 void scroll_interface_list(PanelState& state) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -48,9 +49,12 @@ struct PanelHitAreas {
 // The number of interfaces the list keeps in view, whatever its height.
 inline constexpr std::size_t kInterfaceWindow = 6;
 
-// A showing starts on the first interface, the IPv4 tab, in view mode.
+// A showing starts on the interface named `selected_name` while the model
+// has it, else on the first; on the IPv4 tab, in view mode. The list top
+// starts at 0, so the first drawing scrolls to the selection.
 struct PanelState {
-    PanelState(const NetworkPanelModel& model, const Catalog& catalog, bool editing_allowed);
+    PanelState(const NetworkPanelModel& model, const Catalog& catalog, bool editing_allowed,
+               std::string_view selected_name = {});
 
     const NetworkPanelModel& model;
     const Catalog& catalog;
