@@ -1,6 +1,27 @@
 # The install rules that need the prefix the install is made to (which
 # `cmake --install --prefix` may change after configuring) or that look at
-# what an earlier install left. Run by install(CODE) from the top CMakeLists.
+# what an earlier install left. Run by install(CODE) from the top CMakeLists,
+# which also includes it when configuring, for tarnwick_normal_prefix.
+
+# `prefix` without "." and ".." steps, doubled or trailing slashes.
+function(tarnwick_normal_prefix out prefix)
+  cmake_path(SET normal NORMALIZE "${prefix}")
+  string(REGEX REPLACE "(.)/$" "\\1" normal "${normal}")
+  set(${out} "${normal}" PARENT_SCOPE)
+endfunction()
+
+# The installed program has `configured`/share/tarnwick written in: an
+# install to another prefix would leave it looking where nothing is, or at
+# whatever someone else puts there. DESTDIR stages for that same prefix.
+function(tarnwick_require_configured_prefix configured)
+  tarnwick_normal_prefix(given "${CMAKE_INSTALL_PREFIX}")
+  if(NOT given STREQUAL configured)
+    message(FATAL_ERROR "tarnwick: this build was configured for the prefix ${configured}, "
+      "and the program reads files under it (share/tarnwick); it cannot be installed to "
+      "${CMAKE_INSTALL_PREFIX}. Configure a build with -DCMAKE_INSTALL_PREFIX=${CMAKE_INSTALL_PREFIX} "
+      "for that prefix; DESTDIR stages an install of this one elsewhere.")
+  endif()
+endfunction()
 
 # The configuration folder: every file goes in as NAME.sample, and NAME is
 # written only while it is the operator's untouched copy of the previous

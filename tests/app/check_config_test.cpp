@@ -4,6 +4,7 @@
 #include "offline_fixture.h"
 
 #include "core/config.h"
+#include "support/ci_gate.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,107 @@ TEST(CheckConfig, ReportsTheFirstFailureWithItsPrefix) {
              "ERROR: pages/power-menu.twml: unknown field type: integer\n",
              78},
         });
+}
+
+// --check-config where the console's other two template folders hold what a
+// case gives: in a private mount namespace, /usr/local/etc/tarnwick/templates
+// and the source tree's res/templates are replaced by scratch folders.
+test::ProcessResult check_with_other_folders(const std::string& config_dir,
+                                             const std::string& second, const std::string& third) {
+    const std::string script = R"(
+        set -e
+        second=$1 third=$2 templates=$3
+        shift 3
+        mount -t tmpfs tmpfs /usr/local/etc
+        mkdir -p /usr/local/etc/tarnwick/templates
+        mount --bind "$second" /usr/local/etc/tarnwick/templates
+        mount --bind "$third" "$templates"
+        exec "$@"
+    )";
+    return test::run_process(
+        "unshare", {"--mount", "--propagation", "private", "--", "sh", "-c", script, "sh", second,
+                    third, std::string(TARNWICK_SOURCE_DIR) + "/res/templates", TARNWICK_BINARY,
+                    "--check-config", "--config-dir", config_dir});
+}
+
+// After its own checks, the console's own login page search: the check fails
+// where the console would end with 78, and says why as the console does.
+TEST(CheckConfig, FailsWhereTheConsoleFindsNoLoginPage) {
+    REQUIRE_ROOT("needs root for a private mount namespace");
+    const std::string no_password =
+        R"(<screen id="login"><main><field id="user"/></main></screen>)";
+    const std::string no_password_error =
+        "login TWML must define a password field (id=password or type=password)";
+    // templates_dir names another folder, so that the configuration's own
+    // check passes whatever templates/ holds.
+    const std::pair<std::string, std::string> kScreensConfig{"config.json",
+                                                             R"({"templates_dir":"screens"})"};
+    const struct {
+        const char* name;
+        FolderFiles config;
+        FolderFiles second;  // /usr/local/etc/tarnwick/templates
+        FolderFiles third;   // the source tree's res/templates
+        std::string err;     // "{dir}": the configuration folder
+        int status;
+    } cases[] = {
+        {"no page anywhere, and no templates folder to check",
+         {kConfig},
+         {},
+         {},
+         "ERROR: login.twml not found under config/templates or "
+         "/usr/local/etc/tarnwick/templates\n",
+         78},
+        {"a templates folder that passes, without a login page",
+         {kConfig, {"templates/pages/", ""}},
+         {},
+         {},
+         "ERROR: login.twml not found under config/templates or "
+         "/usr/local/etc/tarnwick/templates\n",
+         78},
+        {"a page that does not load is named with its load error",
+         {kScreensConfig, {"templates/pages/login.twml", no_password}},
+         {},
+         {},
+         "ERROR: {dir}/templates/pages/login.twml: " + no_password_error + "\n",
+         78},
+        {"of two that do not load, the first folder's is named",
+         {kScreensConfig, {"templates/pages/login.twml", "<screen"}},
+         {{"pages/login.twml", no_password}},
+         {},
+         "ERROR: {dir}/templates/pages/login.twml: XML parse: unclosed token at 1:1\n",
+         78},
+        {"the second folder's page does not load",
+         {kConfig},
+         {{"pages/login.twml", no_password}},
+         {{"pages/", ""}},
+         "ERROR: /usr/local/etc/tarnwick/templates/pages/login.twml: " + no_password_error + "\n",
+         78},
+        {"a valid page in a later folder passes",
+         {kScreensConfig, {"templates/pages/login.twml", no_password}},
+         {},
+         {{"pages/login.twml", kValidLogin}},
+         "",
+         0},
+        {"a valid page in the second folder passes",
+         {kConfig},
+         {{"pages/login.twml", kValidLogin}},
+         {},
+         "",
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        test::ScratchDir second;
+        test::ScratchDir third;
+        test::write_folder(dir, c.config);
+        test::write_folder(second, c.second);
+        test::write_folder(third, c.third);
+        const auto r = check_with_other_folders(dir.path(), second.path(), third.path());
+        EXPECT_EQ(r.out, c.status == 0 ? "OK\n" : "");
+        EXPECT_EQ(r.err, test::with_dir(c.err, dir.path()));
+        EXPECT_EQ(r.status, c.status);
+    }
 }
 
 TEST(CheckConfig, AbsoluteTemplatesDirStandsForItself) {

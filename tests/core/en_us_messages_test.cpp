@@ -13,7 +13,7 @@
 namespace tarnwick {
 namespace {
 
-const std::string kEnUsFile = std::string(TARNWICK_SOURCE_RES_DIR) + "/locales/en-US/tarnwick.ftl";
+const std::string kEnUsFile = std::string(TARNWICK_SOURCE_DIR) + "/res/locales/en-US/tarnwick.ftl";
 
 struct KeyGroup {
     std::string prefix;

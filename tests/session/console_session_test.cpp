@@ -280,21 +280,47 @@ TEST_F(ConsoleSession, EscLeavesWithZero) {
     EXPECT_EQ(auth_log(), "");
 }
 
-TEST_F(ConsoleSession, NoLoginPageAnywhereEndsWith78) {
-    fs::remove_all(config_ / "templates");
-    auto s = start({"--hide-source-templates"});
-    EXPECT_EQ(s->wait_exit(10s), 78);
-    const std::string log = console_log();
-    EXPECT_NE(log.find("login TWML required: login.twml not found under config/templates or "
-                       "/usr/local/etc/tarnwick/templates"),
-              std::string::npos)
-        << log;
-    // Standard error was already captured, so its copy of the message is in the log too.
-    EXPECT_NE(log.find("tarnwick: login TWML required: "), std::string::npos) << log;
-    // ...and the console itself says it, once.
-    expect_said_on_console(*s,
-                           "tarnwick: login TWML required: login.twml not found under "
-                           "config/templates or /usr/local/etc/tarnwick/templates");
+// Without a usable login page the console ends with 78 and says why: in the
+// log, on standard error (the capture, so in the log too) and, last, on the
+// console itself. A page that is there but does not load is named with its
+// load error.
+TEST_F(ConsoleSession, NoUsableLoginPageEndsWith78SayingWhy) {
+    const struct {
+        const char* name;
+        const char* page;  // pages/login.twml of the configuration folder, if any
+        std::string why;
+    } cases[] = {
+        {"no login page anywhere", nullptr,
+         "login.twml not found under config/templates or /usr/local/etc/tarnwick/templates"},
+        {"a login page that does not load",
+         R"(<screen id="login"><main><field id="user"/></main></screen>)",
+         "/usr/local/etc/tarnwick/templates/pages/login.twml: login TWML must define a "
+         "password field (id=password or type=password)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(config_ / "templates");
+        fs::remove(state_ / "log" / "tarnwick-console.log");
+        if (c.page != nullptr) {
+            fs::create_directories(config_ / "templates/pages");
+            std::ofstream(config_ / "templates/pages/login.twml") << c.page;
+        }
+        auto s = start({"--hide-source-templates"});
+        EXPECT_EQ(s->wait_exit(10s), 78);
+        const std::string log = console_log();
+        EXPECT_NE(log.find("] login TWML required: " + c.why + "\n"), std::string::npos) << log;
+        if (c.page != nullptr) {
+            EXPECT_NE(log.find("] login TWML invalid at /usr/local/etc/tarnwick/templates/pages/"
+                               "login.twml: login TWML must define a password field"),
+                      std::string::npos)
+                << log;
+        }
+        // Standard error was already captured, so its copy of the message is in the log too.
+        EXPECT_NE(log.find("] tarnwick: login TWML required: " + c.why + "\n"), std::string::npos)
+            << log;
+        // ...and the console itself says it, once.
+        expect_said_on_console(*s, "tarnwick: login TWML required: " + c.why);
+    }
 }
 
 // What the console wrote to standard error just before it ended reaches the

@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/text.h"
 #include "template/login_page.h"
+#include "template/login_page_search.h"
 #include "template/screen/screen_template.h"
 #include "template/twml/error.h"
 #include "template/twml/loader.h"
@@ -13,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarnwick::app {
@@ -36,38 +39,46 @@ bool is_regular_file(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}  // namespace
-
-int run_check_config(const std::string& config_dir) {
-    const auto config = load_config(config_dir);
-    if (!config) return print_error_line(display_config_error(config.error()));
-
-    // A configuration without a templates folder loads no template and passes.
-    const std::string templates = configured_templates_dir(*config, config_dir);
-    if (!is_directory(templates)) {
-        print_line("OK");
-        return 0;
-    }
+// The configured templates folder: its JSON screen templates and the pages of
+// kCheckedPages. The error line's text, if any. A configuration without a
+// templates folder has nothing to check here.
+std::optional<std::string> check_templates_folder(const std::string& templates) {
+    if (!is_directory(templates)) return std::nullopt;
 
     if (const auto screens = tmpl::load_screen_dir(templates); !screens) {
-        return print_error_line(tmpl::display_screen_template_error(screens.error()));
+        return tmpl::display_screen_template_error(screens.error());
     }
 
     for (const std::string_view page : kCheckedPages) {
         const std::string path = join_path(templates, page);
         if (!is_regular_file(path)) continue;
         if (const auto loaded = tmpl::load_page(path, templates); !loaded) {
-            return print_error_line(
-                fmt::format("{}: {}", page, tmpl::display_twml_error(loaded.error())));
+            return fmt::format("{}: {}", page, tmpl::display_twml_error(loaded.error()));
         }
     }
 
     const std::string login = join_path(templates, "pages/login.twml");
     if (is_regular_file(login)) {
         if (const auto page = tmpl::load_login_page(login, templates); !page) {
-            return print_error_line(
-                fmt::format("login.twml: {}", tmpl::display_twml_error(page.error())));
+            return fmt::format("login.twml: {}", tmpl::display_twml_error(page.error()));
         }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int run_check_config(const std::string& config_dir) {
+    const auto config = load_config(config_dir);
+    if (!config) return print_error_line(display_config_error(config.error()));
+
+    const std::string templates = configured_templates_dir(*config, config_dir);
+    if (const auto error = check_templates_folder(templates)) return print_error_line(*error);
+
+    // The console does not start without a login page from its own search,
+    // whatever the folder above holds.
+    if (const auto search = tmpl::search_login_page(config_dir); !search.found) {
+        return print_error_line(tmpl::login_page_failure(search));
     }
 
     print_line("OK");

@@ -75,7 +75,7 @@ Result<int, std::string> run_console_session(const Cli& cli) {
     auto login_page = app::find_login_page(ctx.config_dir);
     if (!login_page) {
         tui::restore_terminal();
-        app::say_on_console(app::login_page_required_line());
+        app::say_on_console(login_page.error());
         return 78;
     }
     ctx.login_template = std::move(*login_page);

@@ -1,46 +1,32 @@
 #include "app/session/find_login_page.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
-#include <string_view>
 
 #include "core/console_log.h"
 #include "core/text.h"
-#include "template/template_dirs.h"
+#include "template/login_page_search.h"
 #include "template/twml/error.h"
 
 namespace tarnwick::app {
-namespace {
 
-constexpr std::string_view kMissing =
-    "login.twml not found under config/templates or /usr/local/etc/tarnwick/templates";
-
-}  // namespace
-
-std::optional<tmpl::LoginTemplate> find_login_page(const std::string& config_dir) {
-    for (const auto& folder : tmpl::template_dirs(config_dir)) {
-        const std::string path = join_path(folder, "pages/login.twml");
-        struct stat st {};
-        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        auto loaded = tmpl::load_login_page(path, folder);
-        if (!loaded) {
-            log_console("login TWML invalid at " + decode_lossy(path) + ": " +
-                        tmpl::display_twml_error(loaded.error()));
-            continue;
-        }
-        log_console("loaded login TWML from " + decode_lossy(path));
-        return std::move(*loaded);
+Result<tmpl::LoginTemplate, std::string> find_login_page(const std::string& config_dir) {
+    auto search = tmpl::search_login_page(config_dir);
+    for (const tmpl::InvalidLoginPage& invalid : search.invalid) {
+        log_console("login TWML invalid at " + decode_lossy(invalid.path) + ": " +
+                    tmpl::display_twml_error(invalid.error));
     }
-    log_console("login TWML required: " + std::string(kMissing));
-    const std::string line = login_page_required_line() + "\n";
-    (void)!write(2, line.data(), line.size());
-    return std::nullopt;
-}
-
-std::string login_page_required_line() {
-    return "tarnwick: login TWML required: " + std::string(kMissing);
+    if (search.found) {
+        log_console("loaded login TWML from " + decode_lossy(search.found->path));
+        return std::move(search.found->page);
+    }
+    const std::string why = tmpl::login_page_failure(search);
+    log_console("login TWML required: " + why);
+    const std::string line = "tarnwick: login TWML required: " + why;
+    const std::string with_end = line + "\n";
+    (void)!write(2, with_end.data(), with_end.size());
+    return fail(line);
 }
 
 }  // namespace tarnwick::app

@@ -1,6 +1,7 @@
 #include "tui/welcome/welcome_text.h"
 
 #include "core/console_log.h"
+#include "core/fixed_res_dir.h"
 #include "core/read_file.h"
 #include "core/text.h"
 
@@ -9,7 +10,7 @@
 namespace tarnwick::tui {
 
 std::vector<std::string> welcome_folders(const std::string& config_dir) {
-    return {config_dir, "/usr/local/etc/tarnwick", TARNWICK_SOURCE_RES_DIR};
+    return {config_dir, "/usr/local/etc/tarnwick", std::string(fixed_res_dir())};
 }
 
 std::vector<std::string> welcome_file_names(std::string_view tag) {

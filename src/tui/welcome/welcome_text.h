@@ -1,6 +1,6 @@
 #pragma once
 // The welcome text of the login screen: per-language Markdown files looked for
-// in the configuration folder, /usr/local/etc/tarnwick and the source tree.
+// in the configuration folder, /usr/local/etc/tarnwick and fixed_res_dir().
 
 #include "tui/welcome/markup.h"
 
@@ -10,7 +10,8 @@
 
 namespace tarnwick::tui {
 
-// The configuration folder, /usr/local/etc/tarnwick, the source tree's res.
+// The configuration folder, /usr/local/etc/tarnwick, fixed_res_dir() (the
+// installation's share/tarnwick, or the source tree's res/).
 std::vector<std::string> welcome_folders(const std::string& config_dir);
 
 // File names for a tag, in search order: welcome.{tag}.md, welcome.{lang}.md,
