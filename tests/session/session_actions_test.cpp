@@ -155,7 +155,8 @@ TEST_F(SessionActions, FailingShutdownShowsWhy) {
         << console_log();
     // Declined afterwards: nothing runs and the status line keeps its text.
     confirm(*s, "Power off", "Power off this machine now?", "n");
-    EXPECT_TRUE(s->screen_contains("Shutdown failed: exit status 1")) << s->screen_text();
+    // The menu may still be drawing its lower half.
+    EXPECT_TRUE(s->wait_for_text("Shutdown failed: exit status 1")) << s->screen_text();
     EXPECT_EQ(shutdowns(), "shutdown -p now\n");
     log_out(*s);
 }
