@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,27 @@ protected:
     void leave_panel_and_log_out() {
         type_until("q", "Power & log out");
         log_out();
+    }
+
+    // The screen's words in reading order, one blank between each two, the
+    // frames' bars left out: a value wrapped onto the next line reads on.
+    std::string screen_words() const {
+        std::string words;
+        for (const std::string& row : s_->rows()) {
+            std::istringstream in(row);
+            for (std::string word; in >> word;) {
+                if (word == "│") continue;
+                if (!words.empty()) words += ' ';
+                words += word;
+            }
+        }
+        return words;
+    }
+    void expect_words(std::string_view text) {
+        EXPECT_TRUE(
+            s_->wait_until([&] { return screen_words().find(text) != std::string::npos; }, 10s))
+            << text << "\n"
+            << s_->screen_text();
     }
 
     std::string etc(const std::string& name) const {
@@ -171,6 +193,28 @@ TEST_F(NetworkSession, WithoutAResultPageTheBuiltInViewShowsTheOutcome) {
     log_out_from_result();
 }
 
+TEST_F(NetworkSession, ARefusalShowsItsWholeReasonOnEitherResultPage) {
+    std::ofstream(state_ / "etc/rc.conf", std::ios::app) << "readonly ifconfig_em0\n";
+    const std::string refused = etc("rc.conf");
+    open_panel("Administrator", "rootpw", {"--hide-source-templates"});
+    // First the page, then (without it) the built-in view: the reason is
+    // longer than the value column and wraps onto the next line.
+    for (const bool page : {true, false}) {
+        if (!page) fs::remove(config_ / "templates/pages/result.twml");
+        expect_text("Details: em0");
+        type_until("e", "[✏ Edit]");
+        s_->write(kF2);
+        expect_text("Apply failed");
+        expect_words(
+            "rc.conf sets ifconfig_em0 in a way that cannot be changed safely; not changed");
+        EXPECT_EQ(s_->screen_contains("step_0"), !page) << s_->screen_text();
+        EXPECT_EQ(etc("rc.conf"), refused);
+        EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
+        type_until("\r", "Details: ");
+    }
+    leave_panel_and_log_out();
+}
+
 TEST_F(NetworkSession, FailingRestartFallsBackToTheManualCycle) {
     extra_env_["TARNWICK_FAKE_SERVICE_STATUS"] = "1";
     extra_env_["TARNWICK_FAKE_SERVICE_STDERR"] = "netif: busy";
@@ -178,8 +222,7 @@ TEST_F(NetworkSession, FailingRestartFallsBackToTheManualCycle) {
     type_until(std::string(kDown) + std::string(kDown) + std::string(kDown), "Details: vtnet0");
     type_until("e", "[✏ Edit]");
     s_->write(kF2);
-    // (the value column cuts long lines)
-    expect_text("service netif restart failed (netif: busy); attempted");
+    expect_words("service netif restart failed (netif: busy); attempted ifconfig cycle");
     expect_text("Configuration applied");
     expect_text("IPv4 on vtnet0 set to DHCP.");
     const std::string log = commands();

@@ -2,6 +2,8 @@
 
 #include "tui/screens/form_screen.h"
 
+#include "core/text.h"
+
 #include <gtest/gtest.h>
 
 namespace tarnwick::tui {
@@ -51,6 +53,67 @@ TEST(FormValueCell, FramesCutsAndPadsByCharacters) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(form_value_cell(c.row, c.width), c.cell) << c.row.value << "/" << c.width;
+    }
+}
+
+TEST(FormValueLines, WrapsAtBlanksByCharacters) {
+    // 24 wide: 20 characters between the frames of a disabled row.
+    auto lines = [](std::initializer_list<std::string_view> texts) {
+        std::vector<std::string> cells;
+        for (const std::string_view text : texts)
+            cells.push_back("  " + pad_chars(text, 20) + "  ");
+        return cells;
+    };
+    auto repeat = [](std::string_view s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    const std::string umlauts = repeat("ä", 18);
+    struct Case {
+        std::string value;
+        std::vector<std::string> cells;
+    };
+    const Case cases[] = {
+        {"fw1", lines({"fw1"})},
+        {"", lines({"—"})},
+        {"01234567890123456789", lines({"01234567890123456789"})},  // exactly the room
+        {"/etc/rc.conf line 2 also sets defaultrouter; not changed",
+         lines({"/etc/rc.conf line 2", "also sets", "defaultrouter; not", "changed"})},
+        // A word longer than the room is cut hard and goes on.
+        {"012345678901234567890", lines({"01234567890123456789", "0"})},
+        {"see /usr/local/etc/rc.conf.d/routing now",
+         lines({"see", "/usr/local/etc/rc.co", "nf.d/routing now"})},
+        // Blanks at a break are dropped, others kept; leading ones too.
+        {"0123456789012345   abcd", lines({"0123456789012345", "abcd"})},
+        {"a  b\tc   ", lines({"a  b\tc"})},
+        {"  indented", lines({"  indented"})},
+        // Counted in characters, not bytes.
+        {umlauts + " ßß", lines({umlauts, "ßß"})},
+        {repeat("€", 23), lines({repeat("€", 20), "€€€"})},
+        // A no-break space joins.
+        {"0123456789 0123456789\u00a0x", lines({"0123456789", "0123456789\u00a0x"})},
+    };
+    for (const Case& c : cases) {
+        const tmpl::FormField row{"id", "label", c.value, std::nullopt, true, false};
+        EXPECT_EQ(form_value_lines(row, 24, ValueFit::Wrap), c.cells) << c.value;
+    }
+}
+
+TEST(FormValueLines, FramesEveryLineAndCutStaysOneCell) {
+    const tmpl::FormField open{"id", "label", "alpha beta", std::nullopt, false, false};
+    EXPECT_EQ(form_value_lines(open, 10, ValueFit::Wrap),
+              (std::vector<std::string>{"│ alpha  │", "│ beta   │"}));
+    const tmpl::FormField empty{"id", "label", "", std::nullopt, false, false};
+    EXPECT_EQ(form_value_lines(empty, 10, ValueFit::Wrap),
+              (std::vector<std::string>{"│        │"}));
+    for (const std::string value : {"alpha beta gamma", "0123456789abc", ""}) {
+        for (const bool disabled : {true, false}) {
+            const tmpl::FormField row{"id", "label", value, std::nullopt, disabled, false};
+            EXPECT_EQ(form_value_lines(row, 10, ValueFit::Cut),
+                      (std::vector<std::string>{form_value_cell(row, 10)}))
+                << value;
+        }
     }
 }
 

@@ -47,13 +47,15 @@ void show_network_result(std::string_view title, std::string_view body, bool suc
     tmpl::BindingStore store = tmpl::register_binding_keys();
     // Every result key is registered, so binding cannot fail.
     (void)tmpl::bind_result(result, store);
-    if (tui::show_info_page(config_dir, "pages/result.twml", store, is_admin, catalog, color))
+    // A refusal says why at the end of its sentence: both views wrap, never cut.
+    if (tui::show_info_page(config_dir, "pages/result.twml", store, is_admin, catalog, color,
+                            tui::ValueFit::Wrap))
         return;
     const auto rows = tmpl::translate_form_items(tmpl::result_form_items(result), catalog);
     const std::string shown_title =
         result.title.empty() ? translate(catalog, "result.title") : result.title;
     // The built-in view's own errors do not end the panel.
-    (void)tui::form_screen(shown_title, rows, color, catalog);
+    (void)tui::form_screen(shown_title, rows, color, catalog, tui::ValueFit::Wrap);
 }
 
 Result<void, std::string> run_network_panel(bool is_admin, AutoMode color, const Catalog& catalog,

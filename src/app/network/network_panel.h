@@ -34,7 +34,8 @@ Result<void, std::string> run_network_panel(const NetPaths& paths, bool is_admin
 // `success`, one detail "step_<n>" per non-empty line of the body.
 tmpl::OperationResult network_result(std::string_view title, std::string_view body, bool success);
 
-// Shows the result through pages/result.twml, else the built-in result view.
+// Shows the result through pages/result.twml, else the built-in result view,
+// long values wrapped onto the lines below, never cut.
 // The page's own errors are not reported.
 void show_network_result(std::string_view title, std::string_view body, bool success,
                          AutoMode color, const Catalog& catalog, std::string_view config_dir,

@@ -9,12 +9,13 @@ namespace tarnwick::tui {
 
 std::optional<tmpl::FormOutcome> show_info_page(std::string_view config_dir, std::string_view page,
                                                 const tmpl::BindingStore& store, bool is_admin,
-                                                const Catalog& catalog, AutoMode color) {
+                                                const Catalog& catalog, AutoMode color,
+                                                ValueFit fit) {
     return tmpl::show_info_page(
         config_dir, page, store, is_admin, catalog,
         [&](std::string_view title,
             const std::vector<tmpl::FormField>& rows) -> std::optional<tmpl::FormOutcome> {
-            auto outcome = form_screen(title, rows, color, catalog);
+            auto outcome = form_screen(title, rows, color, catalog, fit);
             if (!outcome) return std::nullopt;  // the caller shows its built-in view instead
             return *outcome;
         });

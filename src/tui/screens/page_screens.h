@@ -7,6 +7,7 @@
 #include "template/bindings/binding_store.h"
 #include "template/form_field.h"
 #include "template/pages/confirm_page.h"
+#include "tui/screens/form_screen.h"
 
 #include <optional>
 #include <string_view>
@@ -17,11 +18,13 @@ struct Catalog;
 
 namespace tarnwick::tui {
 
-// tmpl::show_info_page shown in the form view; none when no page was shown
-// (or the view failed), so that the caller shows its built-in view.
+// tmpl::show_info_page shown in the form view, its values fitted by `fit`;
+// none when no page was shown (or the view failed), so that the caller shows
+// its built-in view.
 std::optional<tmpl::FormOutcome> show_info_page(std::string_view config_dir, std::string_view page,
                                                 const tmpl::BindingStore& store, bool is_admin,
-                                                const Catalog& catalog, AutoMode color);
+                                                const Catalog& catalog, AutoMode color,
+                                                ValueFit fit = ValueFit::Cut);
 
 // tmpl::confirm_page asked with the confirmation dialog: true only for yes.
 bool confirm_page(std::string_view config_dir, std::string_view page, std::string_view default_key,
