@@ -206,7 +206,7 @@ TEST_F(NetworkSession, ARefusalShowsItsWholeReasonOnEitherResultPage) {
         s_->write(kF2);
         expect_text("Apply failed");
         expect_words(
-            "rc.conf sets ifconfig_em0 in a way that cannot be changed safely; not changed");
+            "rc.conf line 20 is not a setting (\"readonly ifconfig_em0\"); not changed");
         EXPECT_EQ(s_->screen_contains("step_0"), !page) << s_->screen_text();
         EXPECT_EQ(etc("rc.conf"), refused);
         EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
