@@ -32,8 +32,11 @@ endfunction()
 # The entries are files or folders of the source folder; a folder stands for
 # every file below it. NAME is created when it does not exist and replaced
 # when it is byte for byte the NAME.sample the previous install left. Anything
-# else (an edited file, one with no NAME.sample to compare with, a symbolic
-# link, a folder) is left as it is.
+# else (an edited file, one with no NAME.sample to compare with) is left as it
+# is. A NAME or NAME.sample that is there but is no regular file (a symbolic
+# link, dangling or not, a folder, a fifo) stops the install before any file
+# of the folder is written: a link would be written through, and anything
+# else would be taken for an edit or filled in.
 
 # True in `out` when both files exist with the same bytes.
 function(_tarnwick_same_bytes out first second)
@@ -62,6 +65,25 @@ macro(_tarnwick_install_as source folder name)
   file(INSTALL "${source}" DESTINATION "${folder}" TYPE FILE RENAME "${name}")
 endmacro()
 
+# Stops the install when `path` is there and is no regular file.
+function(_tarnwick_require_regular_file path)
+  if(IS_SYMLINK "${path}")
+    set(what "is a symbolic link")
+  elseif(IS_DIRECTORY "${path}")
+    set(what "is a folder")
+  elseif(EXISTS "${path}")
+    execute_process(COMMAND test -f "${path}" RESULT_VARIABLE not_regular)
+    if(not_regular EQUAL 0)
+      return()
+    endif()
+    set(what "is not a regular file")
+  else()
+    return()
+  endif()
+  message(FATAL_ERROR "${path} ${what}: the configuration folder takes regular files only; "
+                      "move it away and install again (nothing of the folder was written)")
+endfunction()
+
 function(tarnwick_install_config_folder source_dir destination)
   set(files "")
   foreach(entry IN LISTS ARGN)
@@ -75,6 +97,11 @@ function(tarnwick_install_config_folder source_dir destination)
   endforeach()
 
   set(root "${CMAKE_INSTALL_PREFIX}/${destination}")
+  # Every target is looked at before the first one is written.
+  foreach(file IN LISTS files)
+    _tarnwick_require_regular_file("$ENV{DESTDIR}${root}/${file}")
+    _tarnwick_require_regular_file("$ENV{DESTDIR}${root}/${file}.sample")
+  endforeach()
   foreach(file IN LISTS files)
     get_filename_component(subfolder "${file}" DIRECTORY)
     get_filename_component(name "${file}" NAME)
@@ -86,9 +113,7 @@ function(tarnwick_install_config_folder source_dir destination)
     set(source "${source_dir}/${file}")
 
     # Decided before the new sample replaces the old one.
-    if(IS_SYMLINK "${live}")
-      set(write_live FALSE)
-    elseif(NOT EXISTS "${live}")
+    if(NOT EXISTS "${live}")
       set(write_live TRUE)
     else()
       _tarnwick_same_bytes(write_live "${live}" "${live}.sample")

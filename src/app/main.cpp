@@ -7,6 +7,7 @@
 #include "app/session/stderr_capture.h"
 #include "core/console_log.h"
 #include "core/diagnostics.h"
+#include "core/write_all.h"
 #include "tui/mouse_smoke.h"
 #include "tui/term/terminal.h"
 
@@ -42,11 +43,19 @@ void open_closed_standard_fds() {
 int console_session_status(const Cli& cli) {
     const auto result = run_console_session(cli);
     if (result) return *result;
-    tarnwick::tui::restore_terminal();
+    // Logged before the terminal is touched: whatever the terminal does, the
+    // reason is on record.
     tarnwick::log_console("tarnwick error: " + result.error());
+    tarnwick::tui::restore_terminal();
     const std::string line =
         fmt::format("tarnwick error: {} (see {})", result.error(), tarnwick::kConsoleLogPath);
-    fmt::print(stderr, "{}\n", line);
+    if (::isatty(STDERR_FILENO)) {
+        // Not captured yet (the error came first): a stopped terminal must
+        // not keep the process.
+        (void)tarnwick::write_all_within(STDERR_FILENO, line + "\n", tarnwick::kTerminalWriteLimit);
+    } else {
+        fmt::print(stderr, "{}\n", line);
+    }
     // Standard error may be the capture by now: the operator reads it here.
     say_on_console(line);
     return kExitSoftware;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -90,6 +91,73 @@ TEST(WriteAll, ReportsTheErrnoOfTheWriteThatFailed) {
     ::close(write_end);
     ::close(readonly[0]);
     ::close(readonly[1]);
+}
+
+// The last words of a process on its way out: what fits goes, a descriptor
+// nobody drains gives up once the limit is over (EAGAIN) instead of waiting
+// for good, one that drains in the meantime gets everything, and the
+// descriptor is blocking again afterwards.
+TEST(WriteAllWithin, TakesWhatFitsWithinTheLimit) {
+    using std::chrono::milliseconds;
+    std::string big;
+    for (int i = 0; big.size() < 1024 * 1024; ++i) big += std::to_string(i) + ',';
+    const struct {
+        const char* name;
+        bool full;     // the pipe is full before the call
+        bool drained;  // a reader empties it meanwhile
+        milliseconds limit;
+        std::string data;
+        int errnum;  // 0: everything written
+    } cases[] = {
+        {"room for all", false, false, milliseconds(0), "tarnwick error: x\r\n", 0},
+        {"full, no time", true, false, milliseconds(0), "x", EAGAIN},
+        {"full, nobody reads", true, false, milliseconds(100), "x", EAGAIN},
+        {"full, a reader drains it", true, true, milliseconds(60000), big, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int fds[2];
+        ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+        std::string filler;
+        if (c.full) {
+            ASSERT_EQ(::fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
+            const std::string chunk(4096, '.');
+            for (ssize_t n = 0; (n = ::write(fds[1], chunk.data(), chunk.size())) > 0;)
+                filler.append(chunk, 0, static_cast<std::size_t>(n));
+            ASSERT_EQ(::fcntl(fds[1], F_SETFL, 0), 0);
+        }
+        std::string received;
+        std::thread reader;
+        if (c.drained) {
+            reader = std::thread([&] {
+                char buf[4096];
+                for (ssize_t n = 0; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+                    received.append(buf, static_cast<std::size_t>(n));
+            });
+        }
+        const auto result = write_all_within(fds[1], c.data, c.limit);
+        EXPECT_EQ(::fcntl(fds[1], F_GETFL) & O_NONBLOCK, 0);
+        ::close(fds[1]);
+        if (!c.drained) {
+            char buf[4096];
+            for (ssize_t n = 0; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+                received.append(buf, static_cast<std::size_t>(n));
+        } else {
+            reader.join();
+        }
+        ::close(fds[0]);
+        if (c.errnum == 0) {
+            EXPECT_TRUE(result.has_value()) << result.error();
+            EXPECT_TRUE(received == filler + c.data);
+        } else {
+            ASSERT_FALSE(result.has_value());
+            EXPECT_EQ(result.error(), c.errnum);
+            EXPECT_EQ(received.substr(0, filler.size()), filler);
+        }
+    }
+    const auto none = write_all_within(-1, "x", milliseconds(0));
+    ASSERT_FALSE(none.has_value());
+    EXPECT_EQ(none.error(), EBADF);
 }
 
 }  // namespace

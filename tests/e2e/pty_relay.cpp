@@ -7,7 +7,10 @@
 //   tarnwick_pty_relay PROGRAM [ARGUMENTS...]
 //
 // Bytes pass both ways unchanged, with this terminal in raw mode meanwhile.
-// SIGHUP, SIGINT, SIGQUIT and SIGTERM are passed on to the program. The exit
+// SIGHUP, SIGINT, SIGQUIT and SIGTERM are passed on to the program. The relay
+// ends once the program has ended and its last output is through, a second
+// after its end at the latest: what it left behind on the terminal may write
+// on, unseen. The exit
 // status is the program's (128 + the signal when one ended it), 64 for a
 // usage error, 71 when the pseudo-terminal cannot be had.
 
@@ -20,8 +23,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -36,8 +41,10 @@ constexpr int kExecFailed = 127;
 constexpr std::array kPassedOn = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
 // Once the program has ended, what it wrote last may still be on its way
 // through the terminal; a grandchild holding the terminal must not keep the
-// relay alive, so a quiet moment ends it too.
+// relay alive, so a quiet moment ends it too, and so does the end of the
+// drain's time, however much a grandchild still writes.
 constexpr int kDrainQuietMs = 200;
+constexpr std::chrono::milliseconds kDrainLimit{1000};
 
 int signal_pipe_write = -1;
 
@@ -126,9 +133,16 @@ public:
             // Input waits while the program has not taken the last of it.
             const bool want_input = input_open_ && to_program_.empty();
             fds[2] = {want_input ? STDIN_FILENO : -1, POLLIN, 0};
-            const int ready = ::poll(fds.data(), fds.size(), status_ ? kDrainQuietMs : -1);
+            int wait = -1;
+            if (status_) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    drain_end_ - std::chrono::steady_clock::now());
+                if (left.count() <= 0) break;  // the program's end is long enough ago
+                wait = static_cast<int>(std::min<long long>(left.count(), kDrainQuietMs));
+            }
+            const int ready = ::poll(fds.data(), fds.size(), wait);
             if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) break;  // quiet after the end, or poll itself failed
+            if (ready <= 0) break;  // quiet or over after the end, or poll itself failed
             if (fds[0].revents != 0) take_signals();
             if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) from_program();
             if ((fds[1].revents & POLLOUT) != 0) to_program();
@@ -165,7 +179,10 @@ private:
         do {
             got = ::waitpid(child_, &wait_status, block ? 0 : WNOHANG);
         } while (got < 0 && errno == EINTR);
-        if (got == child_) status_ = status_of(wait_status);
+        if (got == child_) {
+            status_ = status_of(wait_status);
+            drain_end_ = std::chrono::steady_clock::now() + kDrainLimit;
+        }
     }
 
     void from_program() {
@@ -210,6 +227,7 @@ private:
     bool output_open_ = true;
     std::string to_program_;
     std::optional<int> status_;
+    std::chrono::steady_clock::time_point drain_end_;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,7 +46,10 @@ void say_size() {
 // takes its terminal over as the console does (every other descriptor hung
 // up, the relay's own among them). Then it says its size at start and at
 // every SIGWINCH, answers each line "x" with "got x", and ends on "exit N"
-// with N or on "kill" by SIGKILL.
+// with N or on "kill" by SIGKILL. On "orphan" it leaves a process behind on
+// the terminal, as a background job that ignores hang-ups: it says its
+// process id and then writes a line every few milliseconds until its
+// terminal is gone.
 TEST(RelayChild, DISABLED_Run) {
     const char* mode = std::getenv("TARNWICK_RELAY_CHILD");
     if (mode == nullptr) GTEST_SKIP() << "started by the relay tests only";
@@ -84,6 +88,18 @@ TEST(RelayChild, DISABLED_Run) {
             line.erase(0, end + 1);
             if (got.starts_with("exit ")) std::_Exit(std::atoi(got.c_str() + 5));
             if (got == "kill") ::kill(::getpid(), SIGKILL);
+            if (got == "orphan") {
+                const pid_t orphan = ::fork();
+                if (orphan == 0) {
+                    ::signal(SIGHUP, SIG_IGN);
+                    for (;;) {
+                        if (::write(STDOUT_FILENO, "tick\n", 5) < 0) std::_Exit(0);
+                        ::usleep(10000);
+                    }
+                }
+                say("orphan " + std::to_string(orphan));
+                continue;
+            }
             say("got " + got);
         }
     }
@@ -157,6 +173,36 @@ TEST(PtyRelay, PassesInputOnAndEndsAsTheProgramDid) {
         ASSERT_TRUE(after);
         EXPECT_EQ(after->c_lflag & (ICANON | ECHO | ISIG),
                   static_cast<tcflag_t>(ICANON | ECHO | ISIG));
+    }
+}
+
+// scripts/demo must come back when the console has ended, also when a job it
+// left behind keeps writing to the terminal (the relay's drain never sees a
+// quiet moment then).
+TEST(PtyRelay, EndsWithItsProgramWhileAProcessLeftBehindWritesOn) {
+    PtySession s(relay_options("plain"));
+    ASSERT_TRUE(s.started()) << s.error();
+    ASSERT_TRUE(s.wait_for_text("size 80x24")) << s.screen_text();
+    s.write("orphan\r");
+    pid_t orphan = 0;
+    ASSERT_TRUE(s.wait_until([&] {
+        const auto at = s.output().find("orphan ");
+        const auto end = at == std::string::npos ? at : s.output().find('\n', at);
+        if (end == std::string::npos) return false;
+        orphan = static_cast<pid_t>(std::atoi(s.output().c_str() + at + 7));
+        return true;
+    })) << s.output();
+    ASSERT_GT(orphan, 0);
+    ASSERT_TRUE(s.wait_for_output("tick")) << s.output();
+    // Held while it surely runs: the id cannot name another process later.
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, orphan, 0));
+    s.write("exit 3\r");
+    EXPECT_EQ(s.wait_exit(), 3);
+    // Ours to end, whatever the relay did (it ends by itself once its
+    // terminal is gone).
+    if (handle >= 0) {
+        (void)::syscall(SYS_pidfd_send_signal, handle, SIGKILL, nullptr, 0);
+        ::close(handle);
     }
 }
 

@@ -2,9 +2,11 @@
 // sandbox (private mount and network namespaces, pam_wrapper, nss_wrapper,
 // fake FreeBSD commands) on a pseudo-terminal.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -250,6 +252,50 @@ TEST_F(ConsoleSession, ConfigurationErrorReachesTheConsoleWithoutItsControlChara
     // The log file holds the same text.
     EXPECT_NE(console_log().find(line.substr(0, line.find(" (see "))), std::string::npos)
         << console_log();
+}
+
+// A console that cannot start ends while its terminal's output is stopped
+// (Ctrl-S typed at once, or a paused line): init must be able to start it
+// again, and the log says why it ended.
+TEST_F(ConsoleSession, StoppedOutputDoesNotHoldAFailingStart) {
+    struct Case {
+        const char* name;
+        bool typed_stop;  // Ctrl-S; else the output is stopped as flow control does
+        int status;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"configuration error, Ctrl-S", true, 70,
+         "] tarnwick error: JSON parse error: invalid type: integer `5`, expected"},
+        {"configuration error, flow control", false, 70,
+         "] tarnwick error: JSON parse error: invalid type: integer `5`, expected"},
+        {"no login page, Ctrl-S", true, 78, "] login TWML required: login.twml not found"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(state_ / "log" / "tarnwick-console.log");
+        std::vector<std::string> sandbox;
+        write_config(R"({"user_list": "never"})");
+        if (c.status == 78) {
+            fs::rename(config_ / "templates", state_ / "templates-away");
+            sandbox.push_back("--hide-source-templates");
+        } else {
+            write_config(R"({"user_list": 5})");
+        }
+        auto s = start(sandbox);
+        if (c.typed_stop) {
+            // Taken by the terminal as it arrives, before the console writes.
+            s->write("\x13");
+        } else {
+            const int slave = ::open(s->tty_path().c_str(), O_RDWR | O_NOCTTY);
+            ASSERT_GE(slave, 0) << s->tty_path();
+            EXPECT_EQ(::tcflow(slave, TCOOFF), 0);
+            ::close(slave);
+        }
+        EXPECT_EQ(s->wait_exit(30s), c.status) << s->screen_text();
+        EXPECT_NE(console_log().find(c.logged), std::string::npos) << console_log();
+        if (c.status == 78) fs::rename(state_ / "templates-away", config_ / "templates");
+    }
 }
 
 // `stty rows 65535 cols 65535` in the user's shell: the menu that comes back

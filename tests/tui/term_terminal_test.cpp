@@ -4,6 +4,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -203,6 +204,56 @@ TEST(RestoreTerminal, IsQuietWhenAlreadyRestoredOrOutputIsClosed) {
     std::string once;
     for (const auto& c : kRestoreCalls) once += c == kFlush ? "" : c;
     EXPECT_EQ(run.output, once + once);
+}
+
+// A restore on the way out comes back whatever the terminal does: with its
+// output stopped (Ctrl-S, a paused line) the sequences are given up, and
+// from a process group out of the foreground (TOSTOP set) they still go out
+// and the process is not stopped. Raw mode is off either way.
+TEST(RestoreTerminal, NeitherAStoppedOutputNorTheBackgroundHoldsIt) {
+    struct Case {
+        const char* name;
+        bool from_background;  // else with the output stopped
+    };
+    for (const Case c : {Case{"output stopped", false}, Case{"background group", true}}) {
+        SCOPED_TRACE(c.name);
+        PtyRun run = run_on_pty([&] {
+            ::alarm(60);  // a restore that waits for good fails the case
+            termios t{};
+            if (::tcgetattr(STDIN_FILENO, &t) != 0) return 9;
+            t.c_lflag |= TOSTOP;
+            if (::tcsetattr(STDIN_FILENO, TCSANOW, &t) != 0) return 9;
+            if (!enable_raw_mode()) return 10;
+            if (!c.from_background) {
+                if (::tcflow(STDOUT_FILENO, TCOOFF) != 0) return 11;
+                restore_terminal();
+                if (::tcflow(STDOUT_FILENO, TCOON) != 0) return 12;
+                return is_raw_mode_enabled() ? 13 : 0;
+            }
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::setpgid(0, 0);
+                restore_terminal();
+                ::_exit(is_raw_mode_enabled() ? 13 : 0);
+            }
+            int st = 0;
+            if (::waitpid(pid, &st, WUNTRACED) != pid) return 14;
+            if (WIFSTOPPED(st)) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+                return 15;
+            }
+            return WIFEXITED(st) ? WEXITSTATUS(st) : 16;
+        });
+        EXPECT_EQ(run.status, 0);
+        std::string restore;
+        for (const auto& call : kRestoreCalls) restore += call == kFlush ? "" : call;
+        if (c.from_background) {
+            EXPECT_EQ(run.output, restore);
+        } else {
+            EXPECT_EQ(restore.rfind(run.output, 0), 0u) << run.output;
+        }
+    }
 }
 
 TEST(RawMode, EnablingTwiceKeepsTheFirstSavedSettings) {

@@ -16,8 +16,9 @@ std::string terminal_safe_line(std::string_view line);
 
 // After restore_terminal: the safe `line` and CR LF on the console terminal
 // (descriptor 1), unless standard error is that same terminal and has shown
-// the line already. Best effort and without waiting: a full or stopped output
-// queue, a hung-up line or a short write drop what is left.
+// the line already. Best effort and never blocking: what the terminal has not
+// taken within kTerminalWriteLimit (a stopped output, a full queue) is
+// dropped, and so is the rest after a hang-up.
 void say_on_console(std::string_view line);
 
 // The same with the two descriptors given.

@@ -44,6 +44,11 @@ Result<void, IoError> FdBackend::write(std::string_view bytes) {
 Result<void, IoError> FdBackend::flush() {
     std::string out;
     out.swap(pending_);
+    if (limit_ && ::isatty(fd_)) {
+        return tarnwick::write_all_within(fd_, out, *limit_).map_error([](int e) {
+            return IoError{e};
+        });
+    }
     return write_all(fd_, out);
 }
 

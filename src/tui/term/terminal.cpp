@@ -1,8 +1,11 @@
 #include "tui/term/terminal.h"
 
+#include "core/write_all.h"
 #include "tui/kit/fd_backend.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -102,8 +105,22 @@ IoResult leave_tui(Backend& out) {
     return write_then_flush(out, "\x1b[?25h");
 }
 
+void restore_terminal() {
+    // Standard output's own backend would wait as long as the output is
+    // stopped; the process may be on its way out, and init waits for it.
+    static FdBackend out(STDOUT_FILENO, kTerminalWriteLimit);
+    restore_terminal(out);
+}
+
 void restore_terminal(Backend& out) {
+    // From the background, tcsetattr would stop the process on SIGTTOU.
+    sigset_t ttou;
+    sigset_t old;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    ::pthread_sigmask(SIG_BLOCK, &ttou, &old);
     (void)disable_raw_mode();
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     for (std::string_view step :
          {kMouseReportingOff, kAlternateScreenOff, std::string_view("\x1b[2J"),
           std::string_view("\x1b[1;1H"), std::string_view("\x1b[?25h")}) {

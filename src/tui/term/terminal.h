@@ -49,8 +49,13 @@ IoResult leave_tui(Backend& out = standard_output());
 
 // Best-effort full restore after an error or before handing the terminal on
 // (shell, shutdown): raw mode off, mouse reporting off, main screen, cleared,
-// cursor home and shown. Never fails, never reports.
-void restore_terminal(Backend& out = standard_output());
+// cursor home and shown. Never fails, never reports, and never holds the
+// caller for long: on standard output it waits at most kTerminalWriteLimit
+// for a terminal to take the bytes (a stopped output gets none of them),
+// and a process group out of the terminal's foreground is not stopped.
+void restore_terminal();
+// The same to `out`.
+void restore_terminal(Backend& out);
 
 // The mouse-reporting sequences (one write each).
 inline constexpr std::string_view kMouseReportingOn =
