@@ -67,6 +67,10 @@ bool closes(const ProcessOptions& options, int fd) {
 [[noreturn]] void exec_child(const char* program, char* const* argv, char* const* envp,
                              const Pipe& in, const Pipe& out, const Pipe& err,
                              const ProcessOptions& options, const char* cwd) {
+    // A session of its own without a controlling terminal: whatever terminal
+    // the test runner has, /dev/tty fails here (ENXIO) and no signal of it
+    // reaches the child.
+    if (::setsid() < 0) ::_exit(126);
     ::signal(SIGPIPE, SIG_DFL);
     if (::dup2(in.read, 0) < 0 || ::dup2(out.write, 1) < 0 || ::dup2(err.write, 2) < 0)
         ::_exit(126);
@@ -139,6 +143,9 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             result.timed_out = true;
+            // Its whole group: the child leads one of its own, so nothing it
+            // started would be ended by anyone else.
+            ::kill(-pid, SIGKILL);
             ::kill(pid, SIGKILL);
             break;
         }

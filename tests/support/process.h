@@ -38,7 +38,9 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs `program` (a path, or a name searched on PATH) with `args` (argv[1..]).
+// Runs `program` (a path, or a name searched on PATH) with `args` (argv[1..])
+// in a session of its own with no controlling terminal; its standard streams
+// are pipes (or closed), never the test runner's.
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const ProcessOptions& options = {});
 
