@@ -205,8 +205,7 @@ TEST_F(NetworkSession, ARefusalShowsItsWholeReasonOnEitherResultPage) {
         type_until("e", "[✏ Edit]");
         s_->write(kF2);
         expect_text("Apply failed");
-        expect_words(
-            "rc.conf line 20 is not a setting (\"readonly ifconfig_em0\"); not changed");
+        expect_words("rc.conf line 20 is not a setting (\"readonly ifconfig_em0\"); not changed");
         EXPECT_EQ(s_->screen_contains("step_0"), !page) << s_->screen_text();
         EXPECT_EQ(etc("rc.conf"), refused);
         EXPECT_FALSE(has_etc("rc.conf.tarnwick.bak"));
