@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+
+#include "core/sigttou_blocked.h"
 
 namespace tarnwick {
 namespace {
@@ -57,13 +57,11 @@ Result<void, int> write_all_within(int fd, std::string_view data, std::chrono::m
     if (flags < 0) return fail(errno);
     const bool made_nonblocking = (flags & O_NONBLOCK) == 0;
     if (made_nonblocking && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return fail(errno);
-    sigset_t ttou;
-    sigset_t old;
-    sigemptyset(&ttou);
-    sigaddset(&ttou, SIGTTOU);
-    ::pthread_sigmask(SIG_BLOCK, &ttou, &old);
-    auto written = write_until(fd, data, deadline);
-    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    Result<void, int> written;
+    {
+        const SigttouBlocked blocked;
+        written = write_until(fd, data, deadline);
+    }
     if (made_nonblocking) (void)::fcntl(fd, F_SETFL, flags);
     return written;
 }

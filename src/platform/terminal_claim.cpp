@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "core/sigttou_blocked.h"
 #include "core/text.h"
 #include "core/unique_fd.h"
 #include "platform/signals_ignored.h"
@@ -90,14 +91,11 @@ Result<void, std::string> claim_terminal(const std::string& path) {
             return fail(step_error("dup2", path, errno));
         }
     }
-    // SIGTTOU blocked: after the revocation this group may not be the
-    // foreground one yet, and tcsetpgrp from the background raises it.
-    sigset_t ttou, old;
-    sigemptyset(&ttou);
-    sigaddset(&ttou, SIGTTOU);
-    ::pthread_sigmask(SIG_BLOCK, &ttou, &old);
-    (void)::tcsetpgrp(fresh.get(), ::getpgrp());
-    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    {
+        // After the revocation this group may not be the foreground one yet.
+        const SigttouBlocked blocked;
+        (void)::tcsetpgrp(fresh.get(), ::getpgrp());
+    }
     (void)::tcflush(fresh.get(), TCIFLUSH);
     return {};
 }

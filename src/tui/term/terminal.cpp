@@ -1,11 +1,10 @@
 #include "tui/term/terminal.h"
 
+#include "core/sigttou_blocked.h"
 #include "core/write_all.h"
 #include "tui/kit/fd_backend.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -113,14 +112,11 @@ void restore_terminal() {
 }
 
 void restore_terminal(Backend& out) {
-    // From the background, tcsetattr would stop the process on SIGTTOU.
-    sigset_t ttou;
-    sigset_t old;
-    sigemptyset(&ttou);
-    sigaddset(&ttou, SIGTTOU);
-    ::pthread_sigmask(SIG_BLOCK, &ttou, &old);
-    (void)disable_raw_mode();
-    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    {
+        // From the background, tcsetattr would stop the process.
+        const SigttouBlocked blocked;
+        (void)disable_raw_mode();
+    }
     for (std::string_view step :
          {kMouseReportingOff, kAlternateScreenOff, std::string_view("\x1b[2J"),
           std::string_view("\x1b[1;1H"), std::string_view("\x1b[?25h")}) {
